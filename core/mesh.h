@@ -1,0 +1,126 @@
+// Mesh: the triangle mesh every tool works on, with flat per-vertex arrays, face
+// records reached through a face-pointer table, per-vertex morphogen values and
+// derived data rebuilt on demand by build().
+//
+// Face corners point into `vertices` and `faceptrs` into `faces`; whatever
+// reallocates one of those arrays re-points them. The mesh is movable (moving a
+// std::vector keeps its storage) but not copyable: use copy_from() or clone().
+#pragma once
+
+#include "core/io_result.h"
+#include "core/vector.h"
+
+#include <array>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <vector>
+
+enum BuildFlag {
+    MESH_CENTRE = 2,
+    MESH_VERTEX_NORMALS = 3,
+    MESH_FACE_NORMALS = 4,
+    MESH_TEXCOORDS = 5,
+    MESH_EDGE_LIST = 6,
+    MESH_CENTROIDS = 7,
+    MESH_BB = 8,
+};
+
+// Printed name of a build flag, or nullptr for a value that is not one.
+const char* build_flag_name(int flag);
+
+struct Face {
+    Vector* corners[3] = {nullptr, nullptr, nullptr};
+    Vector normal{0, 0, 0, 0};
+    int vindex[3] = {0, 0, 0};
+    Vector colour{0.75f, 0.75f, 1.0f, 1.0f};
+    int marked = 0;
+    int segment = 0;
+};
+
+// One end of an edge as seen from a vertex or a face: `edge` indexes `edges` (or
+// `edgefaces`) and `end` (0 or 1) names the slot that holds the other vertex (or face).
+struct EdgeRef {
+    int edge;
+    int end;
+};
+
+// Lists of edge references, one list per vertex or per face, stored flat.
+class NeighbourLists {
+  public:
+    std::span<const EdgeRef> operator[](int i) const {
+        return {refs.data() + offsets[i], refs.data() + offsets[i + 1]};
+    }
+    int size() const { return offsets.empty() ? 0 : int(offsets.size()) - 1; }
+    void clear() {
+        offsets.clear();
+        refs.clear();
+    }
+
+    std::vector<int> offsets; // list i is refs[offsets[i] .. offsets[i + 1])
+    std::vector<EdgeRef> refs;
+};
+
+class Mesh {
+  public:
+    Mesh();
+    Mesh(Mesh&&) noexcept = default;
+    Mesh& operator=(Mesh&&) noexcept = default;
+    Mesh(const Mesh&) = delete;
+    Mesh& operator=(const Mesh&) = delete;
+
+    int nv = 0;
+    int nf = 0;
+    int selectedface = -1; // picked face counted from 1; 0 or -1: none
+    float extent = 1.0f;   // longest side of the bounding box
+    Vector centre{0, 0, 0, 1};
+
+    std::vector<Vector> vertices;
+    std::vector<Vector> normals;
+    std::vector<Vector> colours;
+    std::vector<Vector> texcoords;
+    std::vector<Vector> centroids;
+    std::vector<Face*> faceptrs;
+    std::vector<Face> faces;
+
+    std::vector<std::vector<float>> morphogens;
+    std::vector<std::string> morphogen_names;
+
+    int nedges = 0;
+    std::vector<std::array<int, 2>> edges;     // vertex pair (a, b), a <= b
+    std::vector<std::array<int, 2>> edgefaces; // faces (f1, f2); f2 = -1 on a border
+    NeighbourLists vertexneighbours; // per vertex: neighbour = edges[r.edge][r.end]
+    NeighbourLists faceneighbours;   // per face: neighbour = edgefaces[r.edge][r.end]
+
+    std::array<Vector, 8> bbox;
+
+    void alloc_vertices(int n);
+    void alloc_faces(int n);
+    void clear();
+    void copy_from(const Mesh& other);
+    Mesh clone() const;
+
+    // Points every face's corners at its vindex vertices and faceptrs[i] at faces[i].
+    void link_faces();
+
+    void build(std::span<const int> flags);
+    void build(std::initializer_list<int> flags) { build(std::span(flags.begin(), flags.size())); }
+
+    void build_centre();
+    void build_normals();
+    void build_texcoords();
+    void build_edge_list();
+    void build_centroids();
+    void build_bbox();
+    void orient_faces();
+
+    // Readers fill a cleared mesh; the result carries the error text on failure.
+    IoResult load_obj(const std::string& path);
+    IoResult load_net(const std::string& path);
+    // The same readers over text in memory; `name` stands for the file in messages.
+    IoResult load_obj_text(std::string_view text, const std::string& name);
+    IoResult load_net_text(std::string_view text, const std::string& name);
+
+    // Writes the mesh as OBJ; with `with_colours` a "vc" line follows every "v" line.
+    IoResult save_obj(const std::string& path, bool with_colours = false) const;
+};

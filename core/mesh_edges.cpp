@@ -1,0 +1,86 @@
+// Edge list: every distinct vertex pair of the faces with the first two faces that
+// use it, and per-vertex and per-face neighbour lists that refer into it.
+//
+// Edges are ordered by their smaller vertex, ties by first appearance in face
+// order. A stable counting sort of all face edges by smaller vertex gives exactly
+// that order in linear time; within a bucket a stamp per larger vertex finds the
+// edge already seen.
+#include "core/mesh.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Insertion {
+    int hi;
+    int face;
+};
+
+// Flat lists, filled in edge order so that each list keeps that order too.
+void fill_lists(NeighbourLists& lists, int n, const std::vector<std::array<int, 2>>& pairs,
+                bool (*use)(const std::array<int, 2>&)) {
+    lists.offsets.assign(n + 1, 0);
+    for (const auto& p : pairs)
+        if (use(p)) {
+            ++lists.offsets[p[0] + 1];
+            ++lists.offsets[p[1] + 1];
+        }
+    for (int i = 0; i < n; ++i) lists.offsets[i + 1] += lists.offsets[i];
+    lists.refs.resize(lists.offsets[n]);
+    std::vector<int> next(lists.offsets.begin(), lists.offsets.end() - 1);
+    for (int k = 0; k < int(pairs.size()); ++k) {
+        const auto& p = pairs[k];
+        if (!use(p)) continue;
+        lists.refs[next[p[0]]++] = {k, 1}; // first end sees the second
+        lists.refs[next[p[1]]++] = {k, 0};
+    }
+}
+
+} // namespace
+
+void Mesh::build_edge_list() {
+    if (nv == 0) return;
+
+    // Face edges bucketed by smaller vertex, in face order within each bucket.
+    std::vector<int> start(nv + 1, 0);
+    auto valid = [this](int v) { return v >= 0 && v < nv; };
+    auto each_edge = [&](auto&& visit) {
+        for (int i = 0; i < nf; ++i) {
+            const int* vi = faces[i].vindex;
+            const int pairs[3][2] = {{vi[0], vi[1]}, {vi[0], vi[2]}, {vi[1], vi[2]}};
+            for (const auto& p : pairs)
+                if (valid(p[0]) && valid(p[1]))
+                    visit(std::min(p[0], p[1]), std::max(p[0], p[1]), i);
+        }
+    };
+    each_edge([&](int lo, int, int) { ++start[lo + 1]; });
+    for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
+    std::vector<Insertion> bucketed(start[nv]);
+    {
+        std::vector<int> next(start.begin(), start.end() - 1);
+        each_edge([&](int lo, int hi, int f) { bucketed[next[lo]++] = {hi, f}; });
+    }
+
+    edges.clear();
+    edgefaces.clear();
+    std::vector<int> stamp(nv, -1), slot(nv, 0);
+    for (int lo = 0; lo < nv; ++lo) {
+        for (int j = start[lo]; j < start[lo + 1]; ++j) {
+            auto [hi, f] = bucketed[j];
+            if (stamp[hi] != lo) {
+                stamp[hi] = lo;
+                slot[hi] = int(edges.size());
+                edges.push_back({lo, hi});
+                edgefaces.push_back({f, -1});
+            } else if (edgefaces[slot[hi]][1] == -1) {
+                edgefaces[slot[hi]][1] = f; // a third face on the same edge is not recorded
+            }
+        }
+    }
+    edges.shrink_to_fit();
+    edgefaces.shrink_to_fit();
+
+    fill_lists(vertexneighbours, nv, edges, [](const std::array<int, 2>&) { return true; });
+    fill_lists(faceneighbours, nf, edgefaces, [](const std::array<int, 2>& e) { return e[1] != -1; });
+    nedges = int(edges.size());
+}

@@ -1,0 +1,47 @@
+#include "core/mesh_file.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+bool ends_with_extension(const std::string& name, const char* ext) {
+    size_t from = name.size() >= 4 ? name.size() - 4 : 0;
+    auto tail = name.begin() + from;
+    return std::search(tail, name.end(), ext, ext + 3, [](char a, char b) {
+               return std::tolower((unsigned char)a) == b;
+           }) != name.end();
+}
+
+} // namespace
+
+MeshFormat mesh_format(const std::string& file_name) {
+    if (ends_with_extension(file_name, "obj")) return MeshFormat::Obj;
+    if (ends_with_extension(file_name, "net")) return MeshFormat::Net;
+    return MeshFormat::None;
+}
+
+IoResult read_mesh_file(Mesh& mesh, const std::string& path) {
+    mesh.clear();
+    IoResult r;
+    switch (mesh_format(path)) {
+    case MeshFormat::Obj: r = mesh.load_obj(path); break;
+    case MeshFormat::Net: r = mesh.load_net(path); break;
+    case MeshFormat::None:
+        return IoResult::failure("ERROR: " + path + ": unknown mesh format (expected .obj or .net)");
+    }
+    if (!r) mesh.clear();
+    return r;
+}
+
+void build_loaded_mesh(Mesh& mesh) {
+    mesh.build({MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB});
+    mesh.orient_faces();
+    mesh.build({MESH_VERTEX_NORMALS});
+}
+
+IoResult load_mesh_file(Mesh& mesh, const std::string& path) {
+    IoResult r = read_mesh_file(mesh, path);
+    if (r) build_loaded_mesh(mesh);
+    return r;
+}

@@ -1,0 +1,22 @@
+// Loading a mesh file as the viewer does: the reader chosen by the name's extension,
+// then the derived-data builds and the face orientation.
+#pragma once
+
+#include "core/mesh.h"
+
+#include <string>
+
+enum class MeshFormat { None, Obj, Net };
+
+// "obj" or "net" (any case) found in the last four characters of the name.
+MeshFormat mesh_format(const std::string& file_name);
+
+// Reads `path` into `mesh` (cleared first), leaving it empty on failure.
+IoResult read_mesh_file(Mesh& mesh, const std::string& path);
+
+// The builds a freshly read mesh gets: centre, centroids, edges, normals and box,
+// then the face orientation and the normals once more.
+void build_loaded_mesh(Mesh& mesh);
+
+// read_mesh_file then build_loaded_mesh.
+IoResult load_mesh_file(Mesh& mesh, const std::string& path);

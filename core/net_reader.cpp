@@ -1,0 +1,107 @@
+// Reader of the NET format: lines classified by their first character into vertex
+// positions, normals, colours, texture coordinates and polygons of 3 to 10 corners
+// numbered from 0.
+#include "core/console.h"
+#include "core/mesh.h"
+#include "core/scan.h"
+#include "core/text_file.h"
+
+namespace {
+
+struct Polygon {
+    int line;
+    int first; // into the corner list
+    int count;
+};
+
+} // namespace
+
+IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
+    if (IoResult r = check_text(text, name); !r) return r;
+
+    std::vector<Vector> positions, net_normals, net_colours;
+    std::vector<int> corners;
+    std::vector<Polygon> polygons;
+
+    auto error = [&](int line, const std::string& what) {
+        return IoResult::failure("ERROR: " + name + ":" + std::to_string(line) + ": " + what);
+    };
+
+    LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        if (line.empty()) continue;
+        double v[10];
+        switch (line[0]) {
+        case 'v':
+        case 'n':
+        case 'c': {
+            static constexpr const char* forms[] = {"v %f %f %f", "n %f %f %f", "c %f %f %f"};
+            const char* form = forms[line[0] == 'v' ? 0 : line[0] == 'n' ? 1 : 2];
+            if (scan(line, form, v, 3) < 3)
+                return error(lines.number, std::string("expected \"") + form + "\"");
+            auto& list = line[0] == 'v' ? positions : line[0] == 'n' ? net_normals : net_colours;
+            list.emplace_back(float(v[0]), float(v[1]), float(v[2]), 1.0f);
+            break;
+        }
+        case 't':
+            // Texture coordinates are checked but not taken over.
+            if (scan(line, "t %f %f", v, 2) < 2) return error(lines.number, "expected \"t %f %f\"");
+            break;
+        case 'f': {
+            int n = scan(line, "f %d %d %d %d %d %d %d %d %d %d", v, 10);
+            if (n < 3) return error(lines.number, "a face needs three to ten vertex numbers");
+            polygons.push_back({lines.number, int(corners.size()), n});
+            for (int k = 0; k < n; ++k) corners.push_back(int(v[k]));
+            break;
+        }
+        default: break; // empty lines, comments, other records
+        }
+    }
+
+    int count = int(positions.size());
+    size_t triangles = 0;
+    for (const Polygon& p : polygons) {
+        for (int k = 0; k < p.count; ++k) {
+            int n = corners[p.first + k];
+            if (n < 0 || n >= count)
+                return error(p.line, "vertex number " + std::to_string(n) + " is outside the file's " +
+                                         std::to_string(count) + " vertices (0.." +
+                                         std::to_string(count - 1) + ")");
+        }
+        triangles += size_t(p.count - 2);
+    }
+    if (triangles > size_t(INT32_MAX)) return IoResult::failure("ERROR: " + name + ": too many faces");
+
+    selectedface = -1;
+    alloc_vertices(count);
+    for (int j = 0; j < count; ++j) {
+        Vector& p = vertices[j];
+        p.x = positions[j].x;
+        p.y = positions[j].y;
+        p.z = positions[j].z;
+        normals[j] = net_normals.size() == positions.size() ? Vector(net_normals[j].x, net_normals[j].y, net_normals[j].z)
+                                                            : Vector(0, 0, 0);
+        // Vertices beyond the file's colour lines take the colour of a file without any.
+        colours[j] = j < int(net_colours.size()) ? net_colours[j] : Vector(0.4f, 0.4f, 0.4f, 1.0f);
+    }
+    alloc_faces(int(triangles));
+    int i = 0;
+    for (const Polygon& p : polygons) {
+        const int* c = &corners[p.first];
+        for (int k = 1; k + 1 < p.count; ++k, ++i) {
+            faces[i].vindex[0] = c[0];
+            faces[i].vindex[1] = c[k];
+            faces[i].vindex[2] = c[k + 1];
+        }
+    }
+    link_faces();
+    return IoResult::success();
+}
+
+IoResult Mesh::load_net(const std::string& path) {
+    std::string text;
+    if (!read_file(path, text)) return IoResult::failure("ERROR Opening File: " + path);
+    console_printf("Opening: %s\n", path.c_str());
+    return load_net_text(text, path);
+}

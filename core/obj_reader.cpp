@@ -1,0 +1,282 @@
+// Reader of the OBJ dialect: "v", "vc", "f" in five notations, "fc", "mn" and "m".
+//
+// Each line's first word is its keyword; its values are read with the Tokenizer
+// within that line, so a read past the end of the line is "not a number" and leaves
+// its register as it was. Three float registers carry over from line to line, which
+// is why "v .5 1 2" keeps the previous x.
+#include "core/console.h"
+#include "core/mesh.h"
+#include "core/scan.h"
+#include "core/text_file.h"
+#include "core/tokenizer.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr size_t max_morphogen_values = size_t(1) << 26;
+
+// The face notations, numbered as the reader reports them.
+struct Notation {
+    const char* pattern;
+    int fields;
+};
+constexpr Notation notations[] = {
+    {"f %i %i %i", 3},
+    {"f %i/%i/%i %i/%i/%i %i/%i/%i", 9},
+    {"f %i//%i %i//%i %i//%i", 6},
+    {"f %i/%i/ %i/%i/ %i/%i/", 6},
+    {"f %i// %i// %i//", 3},
+};
+
+int detect_notation(std::string_view line, int notation) {
+    for (int n = 0; n < 5; ++n)
+        if (scan(line, notations[n].pattern) == notations[n].fields) notation = n + 1;
+    return notation;
+}
+
+bool is_blank(char c) { return (unsigned char)c <= 32; }
+
+// Whitespace-separated pieces of `text`.
+template <typename Visit>
+void for_each_piece(std::string_view text, Visit visit) {
+    size_t p = 0;
+    while (p < text.size()) {
+        while (p < text.size() && is_blank(text[p])) ++p;
+        size_t start = p;
+        while (p < text.size() && !is_blank(text[p])) ++p;
+        if (p > start) visit(text.substr(start, p - start));
+    }
+}
+
+// The vertex number a face corner starts with, read as the Tokenizer reads a number
+// and truncated; false when the corner does not start with a number.
+bool corner_number(std::string_view line, size_t& p, double& value) {
+    size_t start = p;
+    char c = line[p];
+    bool digit = c >= '0' && c <= '9';
+    if (!digit) {
+        if (c != '-' || p + 1 >= line.size()) return false;
+        char d = line[p + 1];
+        if (!(d >= '0' && d <= '9')) return false;
+    }
+    ++p;
+    long long n = digit ? c - '0' : 0;
+    bool plain = true;
+    while (p < line.size()) {
+        char d = line[p];
+        if (d >= '0' && d <= '9') {
+            if (n < (1LL << 40)) n = n * 10 + (d - '0');
+        } else if (d == '-' || d == '.') {
+            plain = false;
+        } else {
+            break;
+        }
+        ++p;
+    }
+    value = plain ? double(c == '-' ? -n : n) : std::trunc(number_value(line.substr(start, p - start)));
+    return true;
+}
+
+class ObjParser {
+  public:
+    ObjParser(const std::string& name) : name(name) {}
+
+    IoResult parse(std::string_view text);
+    IoResult fill(Mesh& mesh);
+
+    int notation = -1;
+
+  private:
+    const std::string& name;
+    int line_number = 0;
+
+    float x = 0, y = 0, z = 0;
+    std::vector<Vector> vertices;
+    std::vector<Vector> colours;           // from "vc" lines
+    std::vector<Vector> vertex_colours;    // from "v x y z r g b" lines
+    std::vector<int> vertex_colour_owner;  // vertex index of each vertex_colours entry
+    bool colours_beyond_one = false;
+    std::vector<std::array<int, 3>> triangles;
+    std::vector<std::pair<int, int>> forward_refs; // (line, vertex number) beyond those read so far
+    std::vector<std::string> names;
+    int columns = -1; // values per "m" row, set by the first one
+    std::vector<std::vector<float>> rows;
+    bool detected = false;
+    std::vector<int> corners;
+
+    IoResult error(const std::string& what) const {
+        return IoResult::failure("ERROR: " + name + ":" + std::to_string(line_number) + ": " + what);
+    }
+    void warn(const std::string& what) const {
+        std::fprintf(stderr, "WARNING: %s:%d: %s\n", name.c_str(), line_number, what.c_str());
+    }
+
+    void read_register(Tokenizer& tk, float& r) {
+        if (tk.next_token() == Tokenizer::TOKEN_NUMBER) r = float(tk.nval);
+    }
+    void vertex(Tokenizer& tk, std::string_view values);
+    IoResult face(std::string_view line, size_t p);
+    void morphogen_row(Tokenizer& tk, std::string_view values);
+};
+
+void ObjParser::vertex(Tokenizer& tk, std::string_view values) {
+    if (scan(values, "%f %f %f") != 3) return;
+    read_register(tk, x);
+    read_register(tk, y);
+    read_register(tk, z);
+    vertices.emplace_back(x, y, z, 1.0f);
+
+    // Many exporters append a colour to the position: "v x y z r g b".
+    float c[3];
+    for (float& v : c) {
+        if (tk.next_token() != Tokenizer::TOKEN_NUMBER) return;
+        v = float(tk.nval);
+    }
+    colours_beyond_one |= c[0] > 1 || c[1] > 1 || c[2] > 1;
+    vertex_colours.emplace_back(c[0], c[1], c[2], 1.0f);
+    vertex_colour_owner.push_back(int(vertices.size()) - 1);
+}
+
+IoResult ObjParser::face(std::string_view line, size_t p) {
+    corners.clear();
+    bool numbered = true;
+    while (p < line.size()) {
+        while (p < line.size() && is_blank(line[p])) ++p;
+        if (p >= line.size() || line[p] == '#') break;
+        double n;
+        if (!corner_number(line, p, n)) numbered = false;
+        else if (n >= 1 && n <= INT32_MAX) {
+            if (n > vertices.size()) forward_refs.emplace_back(line_number, int(n));
+            corners.push_back(int(n) - 1);
+        } else if (n < 0 && -n <= double(vertices.size())) {
+            corners.push_back(int(vertices.size() + n));
+        } else {
+            char text[64];
+            std::snprintf(text, sizeof text, "%.0f", n);
+            return error(std::string("vertex number ") + text + " is outside the vertices read (" +
+                         std::to_string(vertices.size()) + " so far)");
+        }
+        while (p < line.size() && !is_blank(line[p]) && line[p] != '#') ++p;
+    }
+    if (!numbered) {
+        warn("face with a corner that is not a vertex number skipped");
+    } else if (corners.size() < 3) {
+        warn("face with fewer than three corners skipped");
+    } else {
+        for (size_t k = 1; k + 1 < corners.size(); ++k)
+            triangles.push_back({corners[0], corners[k], corners[k + 1]});
+    }
+    return IoResult::success();
+}
+
+void ObjParser::morphogen_row(Tokenizer& tk, std::string_view values) {
+    if (columns < 0) {
+        columns = 0;
+        for_each_piece(values, [&](std::string_view) { ++columns; });
+    }
+    std::vector<float> row(columns);
+    for (float& v : row) {
+        read_register(tk, x);
+        v = x;
+    }
+    rows.push_back(std::move(row));
+}
+
+IoResult ObjParser::parse(std::string_view text) {
+    LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        line_number = lines.number;
+        Tokenizer tk(line);
+        if (tk.next_token() != Tokenizer::TOKEN_WORD) continue;
+        const std::string& keyword = tk.sval;
+        size_t values_at = tk.position();
+        std::string_view values = line.substr(values_at);
+
+        if (keyword == "v") {
+            vertex(tk, values);
+        } else if (keyword == "vc") {
+            read_register(tk, x);
+            read_register(tk, y);
+            read_register(tk, z);
+            colours.emplace_back(x, y, z, 1.0f);
+        } else if (keyword == "f") {
+            if (!detected) {
+                notation = detect_notation(line.substr(values_at - 1), notation);
+                detected = true;
+            }
+            if (IoResult r = face(line, values_at); !r) return r;
+        } else if (keyword == "fc") {
+            detected = false;
+        } else if (keyword == "mn") {
+            for_each_piece(values, [&](std::string_view piece) { names.emplace_back(piece); });
+        } else if (keyword == "m") {
+            morphogen_row(tk, values);
+        }
+    }
+    return IoResult::success();
+}
+
+IoResult ObjParser::fill(Mesh& mesh) {
+    int nv = int(vertices.size());
+    for (auto [line, n] : forward_refs) {
+        if (n > nv) {
+            line_number = line;
+            return error("vertex number " + std::to_string(n) + " is outside the file's " +
+                         std::to_string(nv) + " vertices");
+        }
+    }
+    if (triangles.size() > size_t(INT32_MAX)) return error("too many faces");
+    size_t k = columns < 0 ? 0 : size_t(columns);
+    if (k * size_t(nv) > max_morphogen_values)
+        return IoResult::failure("ERROR: " + name + ": too many per-vertex values (" +
+                                 std::to_string(k) + " for each of " + std::to_string(nv) +
+                                 " vertices)");
+
+    int nf = int(triangles.size());
+    console_printf("nv: %d, nf: %d\n", nv, nf);
+    console_printf("faceformat_type: %d\n", notation);
+
+    mesh.selectedface = -1;
+    mesh.morphogen_names = std::move(names);
+    mesh.alloc_vertices(nv);
+    mesh.vertices = std::move(vertices);
+    if (!colours.empty()) {
+        for (int v = 0; v < nv && v < int(colours.size()); ++v) mesh.colours[v] = colours[v];
+    } else {
+        float scale = colours_beyond_one ? 1.0f / 255.0f : 1.0f;
+        for (size_t i = 0; i < vertex_colours.size(); ++i) {
+            Vector& c = mesh.colours[vertex_colour_owner[i]];
+            c = vertex_colours[i];
+            c *= scale;
+        }
+    }
+    rows.resize(nv, std::vector<float>(k, 0.0f));
+    mesh.morphogens = std::move(rows);
+
+    mesh.alloc_faces(nf);
+    for (int i = 0; i < nf; ++i)
+        for (int c = 0; c < 3; ++c) mesh.faces[i].vindex[c] = triangles[i][c];
+    mesh.link_faces();
+    return IoResult::success();
+}
+
+} // namespace
+
+IoResult Mesh::load_obj_text(std::string_view text, const std::string& name) {
+    morphogen_names.clear();
+    if (IoResult r = check_text(text, name); !r) return r;
+    ObjParser parser(name);
+    if (IoResult r = parser.parse(text); !r) return r;
+    return parser.fill(*this);
+}
+
+IoResult Mesh::load_obj(const std::string& path) {
+    std::string text;
+    if (!read_file(path, text)) return IoResult::failure("ERROR: Opening File: " + path);
+    console_printf("Opening: %s\n", path.c_str());
+    return load_obj_text(text, path);
+}
