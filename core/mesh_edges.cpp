@@ -39,7 +39,15 @@ void fill_lists(NeighbourLists& lists, int n, const std::vector<std::array<int, 
 } // namespace
 
 void Mesh::build_edge_list() {
-    if (nv == 0) return;
+    if (nv == 0) {
+        // No vertices, no edges: nothing of an earlier build may outlive its mesh.
+        edges.clear();
+        edgefaces.clear();
+        vertexneighbours.clear();
+        faceneighbours.clear();
+        nedges = 0;
+        return;
+    }
 
     // Face edges bucketed by smaller vertex, in face order within each bucket.
     std::vector<int> start(nv + 1, 0);

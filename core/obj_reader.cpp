@@ -69,6 +69,7 @@ bool corner_number(std::string_view line, size_t& p, double& value) {
         char d = line[p];
         if (d >= '0' && d <= '9') {
             if (n < (1LL << 40)) n = n * 10 + (d - '0');
+            else plain = false; // too long to add up exactly here
         } else if (d == '-' || d == '.') {
             plain = false;
         } else {

@@ -1,0 +1,97 @@
+// Input files for the benchmarks: a generated torus of a million triangles, written
+// once per run to a temporary file, and the real meshes of the shared data folder
+// when they are there.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+
+namespace bench {
+
+// Six significant digits in plain decimal: the reader's numbers have no exponent.
+inline int format_coordinate(char* out, size_t size, double v) {
+    if (std::fabs(v) < 1e-9) v = 0; // sin and cos leave crumbs such as 6e-17
+    if (v == 0) return std::snprintf(out, size, "0");
+    // The exponent of the value rounded to six digits, so 0.9999996 gives "1.00000".
+    char rounded[32];
+    std::snprintf(rounded, sizeof rounded, "%.5e", v);
+    int exponent = std::atoi(std::strchr(rounded, 'e') + 1);
+    return std::snprintf(out, size, "%.*f", std::max(0, 5 - exponent), v);
+}
+
+// A closed torus of rings * segments vertices and twice as many triangles, each
+// quad of the grid split along the same diagonal, corners counter-clockwise seen
+// from outside.
+inline void write_torus_obj(const std::string& path, int rings, int segments) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
+    if (!f) throw std::runtime_error("cannot write " + path);
+    static char buffer[1 << 20];
+    std::setvbuf(f.get(), buffer, _IOFBF, sizeof buffer);
+
+    const double major = 1.0, minor = 0.35, two_pi = 6.283185307179586;
+    char x[32], y[32], z[32];
+    for (int i = 0; i < rings; ++i) {
+        double u = two_pi * i / rings;
+        for (int j = 0; j < segments; ++j) {
+            double v = two_pi * j / segments;
+            double r = major + minor * std::cos(v);
+            format_coordinate(x, sizeof x, r * std::cos(u));
+            format_coordinate(y, sizeof y, r * std::sin(u));
+            format_coordinate(z, sizeof z, minor * std::sin(v));
+            std::fprintf(f.get(), "v %s %s %s\n", x, y, z);
+        }
+    }
+    auto index = [&](int i, int j) { return (i % rings) * segments + (j % segments) + 1; };
+    for (int i = 0; i < rings; ++i) {
+        for (int j = 0; j < segments; ++j) {
+            int a = index(i, j), b = index(i + 1, j), c = index(i + 1, j + 1), d = index(i, j + 1);
+            std::fprintf(f.get(), "f %d %d %d\nf %d %d %d\n", a, b, c, a, c, d);
+        }
+    }
+    if (std::ferror(f.get())) throw std::runtime_error("cannot write " + path);
+}
+
+// The generated torus: 500,000 vertices and 1,000,000 triangles. Written on first
+// use, so listing the benchmarks costs nothing; remove_torus_obj() deletes it.
+inline std::string& torus_path_slot() {
+    static std::string path;
+    return path;
+}
+
+inline const std::string& torus_obj() {
+    std::string& path = torus_path_slot();
+    if (path.empty()) {
+        // The name must end in ".obj": the loader picks its reader by extension.
+        auto file = std::filesystem::temp_directory_path() /
+                    ("vostrel_bench_torus_" + std::to_string(::getpid()) + ".obj");
+        write_torus_obj(file.string(), 1000, 500);
+        path = file.string();
+    }
+    return path;
+}
+
+inline void remove_torus_obj() {
+    std::string& path = torus_path_slot();
+    if (!path.empty()) std::filesystem::remove(path);
+    path.clear();
+}
+
+// A mesh of the shared data folder, or "" when it is not there.
+inline std::string shared_mesh(const char* name) {
+    std::string path = std::string(VOSTREL_SHARED_DATA) + "/meshes/" + name;
+    return std::filesystem::exists(path) ? path : std::string();
+}
+
+inline size_t file_size(const std::string& path) {
+    return std::filesystem::file_size(path);
+}
+
+} // namespace bench

@@ -1,0 +1,137 @@
+// OBJ parsing, our reader against tinyobjloader (default settings: triangulation
+// and vertex colours on) on the same files in the same run. The "file" pairs read
+// from disk as a loader would; the "text" pairs parse text already in memory, which
+// leaves out the file reading.
+#include "bench/bench_files.h"
+#include "core/vostrel.h"
+
+#include <benchmark/benchmark.h>
+#include <tiny_obj_loader.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace {
+
+using PathSource = std::function<std::string()>;
+
+std::string read_text(const std::string& path) {
+    std::string text;
+    if (!read_file(path, text)) throw std::runtime_error("cannot read " + path);
+    return text;
+}
+
+void report(benchmark::State& state, size_t bytes, size_t vertices, size_t faces) {
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
+    state.counters["vertices"] = double(vertices);
+    state.counters["faces"] = double(faces);
+}
+
+size_t tinyobj_faces(const tinyobj::ObjReader& reader) {
+    size_t n = 0;
+    for (const tinyobj::shape_t& shape : reader.GetShapes())
+        n += shape.mesh.num_face_vertices.size();
+    return n;
+}
+
+// A fresh mesh or reader each iteration, so both sides pay for their allocations
+// and their frees alike.
+void vostrel_file(benchmark::State& state, const PathSource& source) {
+    std::string path = source();
+    size_t nv = 0, nf = 0;
+    for (auto _ : state) {
+        Mesh mesh;
+        if (IoResult r = mesh.load_obj(path); !r) {
+            state.SkipWithError(r.error.c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(mesh.faces.data());
+        nv = mesh.nv;
+        nf = mesh.nf;
+    }
+    report(state, bench::file_size(path), nv, nf);
+}
+
+void tinyobj_file(benchmark::State& state, const PathSource& source) {
+    std::string path = source();
+    size_t nv = 0, nf = 0;
+    for (auto _ : state) {
+        tinyobj::ObjReader reader;
+        if (!reader.ParseFromFile(path)) {
+            state.SkipWithError(reader.Error().c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(reader.GetAttrib().vertices.data());
+        nv = reader.GetAttrib().vertices.size() / 3;
+        nf = tinyobj_faces(reader);
+    }
+    report(state, bench::file_size(path), nv, nf);
+}
+
+void vostrel_text(benchmark::State& state, const PathSource& source) {
+    std::string path = source();
+    std::string text = read_text(path);
+    size_t nv = 0, nf = 0;
+    for (auto _ : state) {
+        Mesh mesh;
+        if (IoResult r = mesh.load_obj_text(text, path); !r) {
+            state.SkipWithError(r.error.c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(mesh.faces.data());
+        nv = mesh.nv;
+        nf = mesh.nf;
+    }
+    report(state, text.size(), nv, nf);
+}
+
+void tinyobj_text(benchmark::State& state, const PathSource& source) {
+    std::string text = read_text(source());
+    size_t nv = 0, nf = 0;
+    for (auto _ : state) {
+        tinyobj::ObjReader reader;
+        if (!reader.ParseFromString(text, "")) {
+            state.SkipWithError(reader.Error().c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(reader.GetAttrib().vertices.data());
+        nv = reader.GetAttrib().vertices.size() / 3;
+        nf = tinyobj_faces(reader);
+    }
+    report(state, text.size(), nv, nf);
+}
+
+void register_file(const std::string& name, const PathSource& source) {
+    struct Case {
+        const char* prefix;
+        void (*run)(benchmark::State&, const PathSource&);
+    };
+    const Case cases[] = {
+        {"parse_file/vostrel/", vostrel_file},
+        {"parse_file/tinyobjloader/", tinyobj_file},
+        {"parse_text/vostrel/", vostrel_text},
+        {"parse_text/tinyobjloader/", tinyobj_text},
+    };
+    for (const Case& c : cases)
+        benchmark::RegisterBenchmark((c.prefix + name).c_str(), c.run, source)
+            ->Unit(benchmark::kMillisecond);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // The reader's progress lines would interleave with the results.
+    set_console_stream(std::fopen("/dev/null", "w"));
+
+    register_file("torus_1M", [] { return bench::torus_obj(); });
+    if (std::string ogre = bench::shared_mesh("ogre.obj"); !ogre.empty())
+        register_file("ogre", [ogre] { return ogre; });
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    bench::remove_torus_obj();
+    return 0;
+}

@@ -1,0 +1,12 @@
+#include "fuzz/fuzz_common.h"
+
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    silence_console();
+    Mesh m;
+    if (m.load_obj_text(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.obj"))
+        check_and_build(m);
+    return 0;
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test through ctest:
+# the release build (unit, command-line and widget tests), the core tests again
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh $(grep -v '^#' scripts/packages.txt)
+
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build/release
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTREL_SANITIZE=ON -DVOSTREL_BENCH=OFF
+cmake --build build/asan
+CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTREL_FUZZ=ON
+cmake --build build/fuzz
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+status=0
+for dir in build/release build/asan build/fuzz; do
+  echo "== ctest in $dir"
+  ctest --test-dir "$dir" --output-on-failure --timeout 600 || status=1
+done
+exit $status

@@ -1,0 +1,98 @@
+#include "core/mesh.h"
+#include "core/text_file.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::string contents(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(read_file(path, text));
+    return text;
+}
+
+Mesh triangle(float x = 0.5f) {
+    Mesh m;
+    load_obj_string(m, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    m.vertices[0].x = x;
+    m.colours[1] = Vector(1, 0.5f, 0.25f, 1);
+    return m;
+}
+
+TEST(ObjWriter, WritesVerticesAndFacesInItsNotation) {
+    TempDir dir;
+    std::string path = dir.file("out.obj");
+    Mesh m = triangle();
+    ConsoleCapture console;
+    ASSERT_TRUE(m.save_obj(path));
+    EXPECT_EQ(console.text(), "3, 1\n\tMESH: Saving " + path + "... done...\n");
+    EXPECT_EQ(contents(path), "v 0.5 0 0\nv 1 0 0\nv 0 1 0\nf 1/1/ 2/2/ 3/3/\n");
+}
+
+TEST(ObjWriter, ColourLinesFollowTheirVertices) {
+    TempDir dir;
+    std::string path = dir.file("out.obj");
+    Mesh m = triangle();
+    ConsoleCapture quiet;
+    ASSERT_TRUE(m.save_obj(path, true));
+    EXPECT_EQ(contents(path), "v 0.5 0 0\nvc 0 0 0\nv 1 0 0\nvc 1 0.5 0.25\nv 0 1 0\nvc 0 0 0\n"
+                              "f 1/1/ 2/2/ 3/3/\n");
+    Mesh back;
+    ASSERT_TRUE(back.load_obj(path));
+    EXPECT_EQ(back.colours[1], m.colours[1]);
+}
+
+TEST(ObjWriter, SixSignificantDigitsNeverInExponentForm) {
+    const std::pair<float, const char*> cases[] = {
+        {123456.7f, "123457"},     {1234567.0f, "1234570"},   {-1.5e20f, "-150000000000000000000"},
+        {0.000123456f, "0.000123456"}, {1.5e-7f, "0.00000015"}, {-2.5e-5f, "-0.000025"},
+        {3.14159265f, "3.14159"},  {-0.0f, "-0"},
+    };
+    TempDir dir;
+    std::string path = dir.file("out.obj");
+    for (const auto& [value, text] : cases) {
+        Mesh m = triangle(value);
+        ConsoleCapture quiet;
+        ASSERT_TRUE(m.save_obj(path));
+        EXPECT_EQ(contents(path).substr(0, contents(path).find('\n')), std::string("v ") + text + " 0 0");
+        Mesh back;
+        ASSERT_TRUE(back.load_obj(path));
+        EXPECT_NEAR(back.vertices[0].x, value, std::abs(value) * 5e-6f) << text;
+    }
+}
+
+TEST(ObjWriter, EmptyMeshWritesNothing) {
+    TempDir dir;
+    Mesh m;
+    ConsoleCapture console;
+    EXPECT_FALSE(m.save_obj(dir.file("out.obj")));
+    EXPECT_EQ(console.text(), "0, 0\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.obj")));
+}
+
+TEST(ObjWriter, FailedSaveSaysSoAndKeepsTheOldFile) {
+    TempDir dir;
+    Mesh m = triangle();
+    ConsoleCapture console;
+    IoResult r = m.save_obj(dir.file("missing/out.obj"));
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.error.find("missing/out.obj"), std::string::npos);
+    EXPECT_EQ(console.text().find("done"), std::string::npos);
+
+    // A target that cannot be replaced (a folder) stays as it was, and no temporary is left.
+    std::filesystem::create_directory(dir.file("taken.obj"));
+    EXPECT_FALSE(m.save_obj(dir.file("taken.obj")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.obj")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);
+
+    std::string path = dir.file("kept.obj");
+    std::ofstream(path) << "old";
+    ASSERT_TRUE(m.save_obj(path));
+    EXPECT_NE(contents(path), "old");
+}
+
+} // namespace

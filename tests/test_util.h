@@ -1,0 +1,58 @@
+// Helpers shared by the core tests.
+#pragma once
+
+#include "core/console.h"
+#include "core/mesh.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+// Paths of the public test meshes and heightmaps (skipped when absent) and of the
+// project's bundled data.
+inline std::string shared_data(const std::string& name) { return std::string(VOSTREL_SHARED_DATA) + "/" + name; }
+inline std::string bundled_data(const std::string& name) { return std::string(VOSTREL_DATA) + "/" + name; }
+
+// Collects what the core prints on its console while alive.
+class ConsoleCapture {
+  public:
+    ConsoleCapture() : file(std::tmpfile()) { set_console_stream(file); }
+    ~ConsoleCapture() {
+        set_console_stream(nullptr);
+        std::fclose(file);
+    }
+    std::string text() {
+        std::fflush(file);
+        std::string s;
+        std::rewind(file);
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) s.append(buf, n);
+        return s;
+    }
+
+  private:
+    std::FILE* file;
+};
+
+// A folder of its own for a test's files, removed afterwards.
+class TempDir {
+  public:
+    TempDir() {
+        char name[] = "/tmp/vostrel-test-XXXXXX";
+        path = mkdtemp(name);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string file(const std::string& name) const { return (path / name).string(); }
+    std::filesystem::path path;
+};
+
+// Loads OBJ text with the console silenced.
+inline IoResult load_obj_string(Mesh& m, const std::string& text) {
+    ConsoleCapture quiet;
+    return m.load_obj_text(text, "test.obj");
+}
+inline IoResult load_net_string(Mesh& m, const std::string& text) {
+    ConsoleCapture quiet;
+    return m.load_net_text(text, "test.net");
+}
