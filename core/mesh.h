@@ -36,6 +36,10 @@ struct Face {
     Vector colour{0.75f, 0.75f, 1.0f, 1.0f};
     int marked = 0;
     int segment = 0;
+
+    // Whether the segment from a to b crosses the face (a point on an edge counts as
+    // inside); stores the crossing point in `hit`. Rewrites `normal` from the corners.
+    bool intersect(const Vector& a, const Vector& b, Vector& hit);
 };
 
 // One end of an edge as seen from a vertex or a face: `edge` indexes `edges` (or

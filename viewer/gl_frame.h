@@ -1,0 +1,77 @@
+// The view's OpenGL drawing: state set-up, projection, the frame with its eight render
+// modes and the mesh drawing routines. Plain OpenGL 1.x and GLU, no toolkit, so that the
+// window and the headless renderer of vostrel-cli draw the same pixels with the same code.
+#pragma once
+
+#include "core/mesh.h"
+#include "viewer/arcball.h"
+
+#include <GL/gl.h>
+#include <functional>
+#include <vector>
+
+enum RenderMode {
+    RENDER_WIREFRAME = 0,
+    RENDER_WIREFRAME_DOTTED_HL = 1,
+    RENDER_WIREFRAME_NO_HL = 2,
+    RENDER_POLYGONS_WIREFRAME = 3,
+    RENDER_POLYGONS = 4,
+    RENDER_POINTS = 5,
+    RENDER_FACE_NORMALS = 6,
+    RENDER_BOUNDING_BOX = 7,
+};
+
+// What a frame needs besides the mesh.
+struct FrameSettings {
+    int render_mode = RENDER_POLYGONS;
+    int projection_mode = 1; // 0 perspective, 1 orthographic
+    float camera_distance = -200;
+    float background[3] = {1, 1, 1}; // clear colour of the next frame, 0..1
+    Matrix4 arcball_transform;
+};
+
+// Draws the faces of a mesh from vertex arrays: one primitive per face, exactly as one
+// begin/end block per face would, at a fraction of the calls. Keeps its index arrays
+// between draws.
+class MeshDrawer {
+  public:
+    // Every face as one primitive of the given kind (GL_POINTS, GL_LINE_LOOP,
+    // GL_TRIANGLES or GL_POLYGON); only triangles take the vertex colours.
+    void draw_faces(const Mesh& mesh, GLenum primitive);
+
+  private:
+    std::vector<GLuint> indices;
+    std::vector<GLsizei> counts;
+    std::vector<const void*> starts;
+};
+
+void draw_selected_face(const Mesh& mesh);
+void draw_face_normals(const Mesh& mesh);
+void draw_bounding_box(const Mesh& mesh);
+
+// The fixed OpenGL state of the view: shading, depth, lighting, light 0's colours,
+// line and point sizes, polygon offset; clear colour white.
+void gl_initialise_state();
+void gl_set_light_colours(const Vector& ambient, const Vector& diffuse, const Vector& specular);
+// Light 0's direction for an altitude and azimuth in degrees (w = 0: a direction).
+Vector light_direction(float altitude, float azimuth);
+// Sets light 0's position, transformed by the current model-view matrix.
+void gl_set_light_position(const Vector& position);
+
+// Viewport and projection for a view of w x h pixels (0 counts as 1); leaves the
+// model-view matrix at identity.
+void gl_set_projection(int w, int h, int projection_mode);
+
+// What the tools add to a frame, each drawn at its place when set: the clipping planes
+// (which also load and enable the six clip planes), the classifier's patch
+// representatives, and the mean shift window (drawn centred on the mesh).
+struct FrameLayers {
+    std::function<void()> clipping_planes;
+    std::function<void()> representatives;
+    std::function<void()> mean_shift_window;
+};
+
+// One frame: clear, camera, the tools' layers, the mesh in its render mode, the
+// selected face.
+void gl_paint_frame(const FrameSettings& settings, const Mesh& mesh, MeshDrawer& drawer,
+                    const FrameLayers& layers = {});

@@ -1,0 +1,39 @@
+#include "viewer/picking.h"
+
+#include <GL/glu.h>
+
+namespace {
+
+Vector unproject(double wx, double wy, double wz, const std::array<int, 4>& viewport,
+                 const std::array<double, 16>& modelview, const std::array<double, 16>& projection) {
+    double x = 0, y = 0, z = 0;
+    gluUnProject(wx, wy, wz, modelview.data(), projection.data(), viewport.data(), &x, &y, &z);
+    return Vector(float(x), float(y), float(z));
+}
+
+} // namespace
+
+void pick_face(Mesh& mesh, const std::array<int, 4>& viewport, const std::array<double, 16>& modelview,
+               const std::array<double, 16>& projection, int projection_mode, int view_height, int x, int y) {
+    double wy = view_height - y;
+    double near_depth = projection_mode == 1 ? -1.0 : 0.0;
+    // The mesh is drawn translated by minus its centre; the ray moves back by it so that
+    // the faces are met where they are drawn.
+    Vector shift(mesh.centre.x, mesh.centre.y, mesh.centre.z, 0);
+    Vector near = unproject(x, wy, near_depth, viewport, modelview, projection) + shift;
+    Vector far = unproject(x, wy, 1.0, viewport, modelview, projection) + shift;
+    Vector dir = far - near;
+    dir.normalise();
+
+    float best = 1e28f;
+    for (int i = 0; i < mesh.nf; ++i) {
+        Vector hit;
+        if (!mesh.faces[i].intersect(near, far, hit)) continue;
+        Vector offset = dir - (hit - near);
+        float m = offset.length();
+        if (best > m) {
+            best = m;
+            mesh.selectedface = i + 1;
+        }
+    }
+}

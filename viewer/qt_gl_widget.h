@@ -1,0 +1,111 @@
+// QtGLWidget: the OpenGL view. It owns the current mesh, the mesh as last loaded, the
+// camera, the light and the working state of the mesh tools, which reach it only
+// through its slots. A 10 ms timer repaints it continuously.
+#pragma once
+
+#include "core/io_result.h"
+#include "core/mesh.h"
+#include "viewer/arcball.h"
+#include "viewer/gl_frame.h"
+
+#include <QColor>
+#include <QImage>
+#include <QOpenGLWidget>
+#include <QString>
+#include <array>
+#include <string>
+#include <vector>
+
+class QtGLWidget : public QOpenGLWidget {
+    Q_OBJECT
+
+  public:
+    QtGLWidget(QWidget* parent = nullptr, const char* name = nullptr, QWidget* share = nullptr);
+    ~QtGLWidget() override;
+
+    QColor background_colour{255, 255, 255, 255};
+    int projection_mode = 1;
+    int drag_mode = -1;
+    int mouse_target = 0;
+    QString file_name;
+    int render_mode = 4;
+    int view_width = 0, view_height = 0;
+    float camera_distance = -200;
+    Vector last_mouse_position{0, 0, 0};
+    Vector light_position{0, 0, 1, 0};
+    ArcBall arcball;
+    Mesh mesh;
+    Mesh loaded_mesh;
+
+    // Reads a mesh file by its extension and builds it. On failure the error is
+    // printed and returned, and the current mesh and its kept copy stay as they were.
+    IoResult load_file(const QString& name);
+    // Saves the mesh as OBJ, appending ".obj" to a name that does not contain it.
+    IoResult save_file(const QString& name);
+    void save_all();
+    // The last frame as a 32-bit image of the view's size.
+    QImage grab_frame();
+    // Selects the face under the window position (y downwards); see the face test.
+    void pick(int x, int y);
+    // Flips the projection and sets it up again.
+    void toggle_projection();
+
+    // The model-view and projection matrices and the viewport the last frame left.
+    std::array<double, 16> frame_modelview{}, frame_projection{};
+    std::array<int, 4> frame_viewport{};
+
+  signals:
+    void numbpatches_signal(int);
+    void dragndrop_signal(QString filename);
+    void buildtree_signal(std::vector<std::string>& names);
+
+  public slots:
+    void reload_slot();
+    void smooth_slot(float kernelsize, float kernelstrength);
+    void subdivide_slot(int subdiv, float weight);
+    void edgetraversal_slot(int depth, int angle);
+    void markcurrent_slot();
+    void meshclassify_slot();
+    void numpatches_slot(int);
+    void previouspatch_slot(int);
+    void nextpatch_slot(int);
+    void patchthresh_slot(int);
+    void weight_slot(float);
+    void sp_mode_slot(int);
+    void loadsp_slot(QString);
+    void savesp_slot(QString);
+    void mshift_slot(Vector, int);
+    void mshiftrad_slot(Vector, int);
+    void mshiftstep_slot(Vector);
+    void function_slot(std::vector<Vector> func, int sizey);
+    void cutplane_select_slot(int);
+    void cutplane_invert_slot(int);
+    void cutplane_load_slot(QString);
+    void cutplane_save_slot(QString);
+    void cutplane_showall_slot(int);
+    void cutplane_resetall_slot();
+    void cutplane_resetcurrent_slot();
+    void buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates, std::vector<QColor> colours,
+                                QColor defaultcolour);
+    void build_vertexcoloursterrain_slot(std::vector<QColor> colours, std::vector<float> values);
+    void light_colour_slot(Vector amb, Vector diff, Vector spec);
+    void light_position_slot(float alti, float azim);
+    void simplify_slot(float lod);
+
+  protected:
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+    void timerEvent(QTimerEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    MeshDrawer drawer;
+    float clipping_cube_size = 256;
+    void zoom_step(const Vector& position);
+    void traverse_from_selection();
+};

@@ -1,0 +1,52 @@
+// QtMainWindow: menus, status bar, the central frame with the view, the tool and
+// lighting dialogs, and the connections between the panels and the view.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+class QMenu;
+class QStatusBar;
+class QtGLObjectWindow;
+class QtGLWidget;
+class QtLightEditorDialogue;
+
+class QtMainWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    QtMainWindow();
+
+    QtGLObjectWindow* editor;
+    QtLightEditorDialogue* lighteditor;
+    QMenu* file_menu;
+    QMenu* rendermode_menu;
+    QMenu* view_menu;
+    QMenu* tools_menu;
+    QStatusBar* status_bar;
+    QString current_file;
+
+    QtGLWidget* view() const;
+    // Opens the file named on the command line; false when it could not be read.
+    bool open_from_command_line(const QString& name);
+
+  public slots:
+    void dragndrop_slot(QString filename);
+    void aboutEvent();
+    void saveRenderImageEvent();
+    void projectionmodeEvent();
+    void backgroundcolourEvent();
+    void openfileEvent();
+    void savefileEvent();
+    void saveallEvent();
+    void rendermodeEvent(int id);
+    void mesheditorEvent();
+    void lighteditorEvent();
+
+  private:
+    void open_file(const QString& name);
+};
+
+// Where the open and save dialogs start: "Data" or "data" under the working folder
+// where it exists, else the working folder.
+QString dialog_start_folder(const QString& folder);
