@@ -8,7 +8,7 @@ scripts/install-deps.sh $(grep -v '^#' scripts/packages.txt)
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build/release
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTREL_SANITIZE=ON -DVOSTREL_BENCH=OFF
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTREL_SANITIZE=ON -DVOSTREL_BENCH=OFF -DVOSTREL_GUI=OFF
 cmake --build build/asan
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTREL_FUZZ=ON
 cmake --build build/fuzz

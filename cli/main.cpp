@@ -16,6 +16,10 @@ Commands:
   convert INPUT OUTPUT.obj [--colours]
       Load INPUT as the viewer does and save it as OBJ. With --colours, a line
       "vc r g b" follows every vertex so that vertex colours survive the round trip.
+  render MESH -o IMAGE.png [--mode N] [--size WxH] [--perspective] [--background RRGGBB]
+      Draw the frame the viewer draws, without a display, and save it as PNG.
+      Mode 0-7 as in the Render Mode menu (default 4, polygons), size 800x600 by
+      default, orthographic unless --perspective, background white unless given.
 
 Options:
   -h, --help    Show this text.
@@ -46,5 +50,8 @@ int main(int argc, char** argv) {
         }
     if (command == "info") return info_command(args);
     if (command == "convert") return convert_command(args);
+#ifdef VOSTREL_RENDER
+    if (command == "render") return render_command(args);
+#endif
     return usage_error("unknown command '" + command + "'");
 }

@@ -35,9 +35,10 @@ struct FrameSettings {
 // between draws.
 class MeshDrawer {
   public:
+    virtual ~MeshDrawer() = default;
     // Every face as one primitive of the given kind (GL_POINTS, GL_LINE_LOOP,
     // GL_TRIANGLES or GL_POLYGON); only triangles take the vertex colours.
-    void draw_faces(const Mesh& mesh, GLenum primitive);
+    virtual void draw_faces(const Mesh& mesh, GLenum primitive);
 
   private:
     std::vector<GLuint> indices;

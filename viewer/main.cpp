@@ -1,10 +1,9 @@
 // vostrel: the desktop application.
+#include "viewer/application.h"
 #include "viewer/gl_context.h"
-#include "viewer/qt_gl_object_window.h"
 #include "viewer/qt_main_window.h"
 
 #include <QApplication>
-#include <QOpenGLContext>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -16,9 +15,7 @@ int main(int argc, char** argv) {
         return -1;
     }
     QtMainWindow window;
-    window.setWindowTitle("Vostrel V1.0");
-    window.editor->resize(800, 600);
-    window.show();
+    show_main_window(window);
     if (argc > 1 && !window.open_from_command_line(QString::fromLocal8Bit(argv[1]))) return 1;
     return app.exec();
 }

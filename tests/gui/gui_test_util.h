@@ -1,0 +1,179 @@
+// Helpers of the desktop application's tests.
+#pragma once
+
+#include "core/vostrel.h"
+#include "viewer/frame_image.h"
+#include "viewer/gl_context.h"
+#include "viewer/gl_frame.h"
+#include "viewer/qt_gl_widget.h"
+
+#include <GL/glu.h>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+
+inline void use_test_gl_format() { use_compatibility_gl_format(); }
+
+inline QString shared_mesh(const QString& name) { return QString(VOSTREL_SHARED_DATA) + "/meshes/" + name; }
+
+// A red square of side 0.9 around the origin, drawn 180 pixels wide at the start distance.
+inline const char* square_with_colours = "v -0.45 -0.45 0\nvc 1 0 0\nv 0.45 -0.45 0\nvc 1 0 0\n"
+                                         "v 0.45 0.45 0\nvc 1 0 0\nv -0.45 0.45 0\nvc 1 0 0\nf 1 2 3 4\n";
+
+class TempFolder {
+  public:
+    QString path() const { return dir.path(); }
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+  private:
+    QTemporaryDir dir;
+};
+
+// What the program prints on standard output while alive (at the descriptor, so that
+// printf and the core's console are both caught).
+class StdoutCapture {
+  public:
+    StdoutCapture() {
+        std::fflush(stdout);
+        saved = dup(1);
+        file = std::tmpfile();
+        dup2(fileno(file), 1);
+    }
+    ~StdoutCapture() {
+        restore();
+        std::fclose(file);
+    }
+    QString text() {
+        restore();
+        std::rewind(file);
+        QByteArray bytes;
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) bytes.append(buf, qsizetype(n));
+        return QString::fromLocal8Bit(bytes);
+    }
+
+  private:
+    void restore() {
+        if (saved < 0) return;
+        std::fflush(stdout);
+        dup2(saved, 1);
+        close(saved);
+        saved = -1;
+    }
+    int saved = -1;
+    std::FILE* file;
+};
+
+// A menu's items as "text|shortcut", separators as "-".
+inline QStringList menu_items(QMenu* menu) {
+    QStringList items;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator()) items << "-";
+        else if (a->shortcut().isEmpty()) items << a->text();
+        else items << a->text() + "|" + a->shortcut().toString();
+    }
+    return items;
+}
+
+inline void load_obj_quietly(Mesh& m, const char* text) {
+    StdoutCapture quiet;
+    m.load_obj_text(text, "test.obj");
+    build_loaded_mesh(m);
+}
+
+inline int run_cli(const QStringList& args) {
+    QProcess cli;
+    cli.start(VOSTREL_CLI, args);
+    if (!cli.waitForFinished(60000)) return -1;
+    if (cli.exitCode() != 0) qWarning("%s", cli.readAllStandardError().constData());
+    return cli.exitCode();
+}
+
+// The reference drawing: one begin/end block per face, the corner's colour only for
+// triangles, then its normal and position.
+class ImmediateDrawer : public MeshDrawer {
+  public:
+    void draw_faces(const Mesh& mesh, GLenum primitive) override {
+        glPushMatrix();
+        glTranslatef(-mesh.centre.x, -mesh.centre.y, -mesh.centre.z);
+        for (int i = 0; i < mesh.nf; ++i) {
+            glBegin(primitive);
+            for (int k = 0; k < 3; ++k) {
+                int v = mesh.faces[i].vindex[k];
+                if (primitive == GL_TRIANGLES) glColor3f(mesh.colours[v].x, mesh.colours[v].y, mesh.colours[v].z);
+                glNormal3f(mesh.normals[v].x, mesh.normals[v].y, mesh.normals[v].z);
+                glVertex3f(mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z);
+            }
+            glEnd();
+        }
+        glPopMatrix();
+    }
+};
+
+// A view of its own, shown at a fixed size.
+class ViewFixture {
+  public:
+    ViewFixture(int w, int h) {
+        view = new QtGLWidget(nullptr, "glbox1");
+        view->resize(w, h);
+        view->show();
+        if (!QTest::qWaitForWindowExposed(view)) qWarning("view not exposed");
+        view->grabFramebuffer();
+    }
+    ~ViewFixture() { delete view; }
+
+    void load(const char* obj_text) {
+        QString path = dir.file("mesh.obj");
+        std::ofstream(path.toStdString()) << obj_text;
+        load_file(path);
+    }
+    void load_file(const QString& path) {
+        StdoutCapture quiet;
+        QVERIFY(bool(view->load_file(path)));
+    }
+
+    // The frame the view draws now (two frames, so that a new background shows).
+    QImage frame() {
+        view->grabFramebuffer();
+        view->grabFramebuffer();
+        return view->grab_frame();
+    }
+
+    // The same frame drawn with one begin/end block per face.
+    QImage frame_immediate() {
+        view->makeCurrent();
+        FrameSettings s;
+        s.render_mode = view->render_mode;
+        s.projection_mode = view->projection_mode;
+        s.camera_distance = view->camera_distance;
+        s.background[0] = float(view->background_colour.redF());
+        s.background[1] = float(view->background_colour.greenF());
+        s.background[2] = float(view->background_colour.blueF());
+        s.arcball_transform = view->arcball.transform;
+        ImmediateDrawer immediate;
+        gl_paint_frame(s, view->mesh, immediate);
+        gl_paint_frame(s, view->mesh, immediate);
+        return grab_frame_image(view->view_width, view->view_height);
+    }
+
+    // The window pixel (y downwards) where a mesh point is drawn in the last frame.
+    QPoint pixel_of(const Vector& p) const {
+        const Vector& c = view->mesh.centre;
+        double wx, wy, wz;
+        gluProject(p.x - c.x, p.y - c.y, p.z - c.z, view->frame_modelview.data(), view->frame_projection.data(),
+                   view->frame_viewport.data(), &wx, &wy, &wz);
+        return QPoint(int(wx), int(view->view_height - wy));
+    }
+
+    QtGLWidget* view;
+
+  private:
+    TempFolder dir;
+};

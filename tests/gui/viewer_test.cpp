@@ -1,0 +1,474 @@
+// The desktop application under a real X server (xvfb-run) with Mesa's OpenGL: the main
+// window, the light page, the camera, picking and the pixels of the render modes.
+#include "gui_test_util.h"
+
+#include "core/vostrel.h"
+#include "viewer/application.h"
+#include "viewer/arcball.h"
+#include "viewer/gl_frame.h"
+#include "viewer/qt_gl_object_window.h"
+#include "viewer/qt_gl_widget.h"
+#include "viewer/qt_light_editor_dialogue.h"
+#include "viewer/qt_light_settings_widget.h"
+#include "viewer/qt_main_window.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QUrl>
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void titleMenusAndStatus() {
+        QtMainWindow window;
+        show_main_window(window);
+        QCOMPARE(window.windowTitle(), QString("Vostrel V1.0"));
+        QCOMPARE(window.status_bar->objectName(), QString("status"));
+        QCOMPARE(window.status_bar->currentMessage(), QString("Ready"));
+        QCOMPARE(window.editor->objectName(), QString("editor"));
+        QCOMPARE(window.view()->objectName(), QString("glbox1"));
+        QCOMPARE(window.lighteditor->objectName(), QString("lighteditor"));
+
+        QStringList titles;
+        for (QAction* a : window.menuBar()->actions())
+            if (a->menu()) titles << a->menu()->title();
+        QCOMPARE(titles, (QStringList{"&File", "&View", "&Render Mode", "&Tools"}));
+        for (QMenu* m : {window.file_menu, window.view_menu, window.rendermode_menu, window.tools_menu})
+            QVERIFY(m->isTearOffEnabled());
+
+        QCOMPARE(menu_items(window.file_menu),
+                 (QStringList{"-", "Open...|Ctrl+O", "-", "Save As...|Ctrl+S", "Save ALL...|Ctrl+A", "-",
+                              "Save Rendering...|Ctrl+R", "-", "Exit|Ctrl+Q"}));
+        QCOMPARE(menu_items(window.view_menu),
+                 (QStringList{"Background Colour", "Toggle Projection (ortho/persp)", "Lighting and Shading Editor"}));
+        QCOMPARE(menu_items(window.tools_menu), (QStringList{"Mesh &Tools|Ctrl+E", "-"}));
+        QStringList modes;
+        for (QAction* a : window.rendermode_menu->actions()) modes << a->text() + "=" + a->data().toString();
+        QCOMPARE(modes, (QStringList{"&Bounding Box=7", "&Points Verts=5", "&Face Normals=6", "&Wireframe=0",
+                                     "&Wireframe + Dotted-HL=1", "&Wireframe + No-HL=2",
+                                     "&Polygons + Wireframe=3", "&Polygons=4"}));
+        QVERIFY(!window.file_menu->actions()[1]->icon().isNull()); // built-in icon stands in
+    }
+
+    void renderModeMenuSetsTheMode() {
+        QtMainWindow window;
+        show_main_window(window);
+        QCOMPARE(window.view()->render_mode, 4);
+        window.rendermode_menu->actions()[0]->trigger();
+        QCOMPARE(window.view()->render_mode, 7);
+        window.rendermodeEvent(9);
+        QCOMPARE(window.view()->render_mode, 7);
+    }
+
+    void projectionToggleSetsUpAgainAndPrints() {
+        QtMainWindow window;
+        show_main_window(window);
+        QtGLWidget* view = window.view();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(view->projection_mode, 1);
+        StdoutCapture out;
+        window.projectionmodeEvent();
+        QCOMPARE(view->projection_mode, 0);
+        window.projectionmodeEvent();
+        QCOMPARE(out.text(), QString("projectionmode: 0\nprojectionmode: 1\n"));
+    }
+
+    void failedOpenKeepsTheMeshAndSaysSo() {
+        QtMainWindow window;
+        show_main_window(window);
+        QVERIFY(bool(window.view()->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
+        QCOMPARE(window.view()->mesh.nf, 12);
+        StdoutCapture quiet;
+        window.dragndrop_slot("/nonexistent/mesh.obj");
+        QCOMPARE(window.view()->mesh.nf, 12);
+        QCOMPARE(window.view()->loaded_mesh.nf, 12);
+        QTRY_VERIFY(window.findChild<QMessageBox*>() != nullptr);
+        QVERIFY(window.findChild<QMessageBox*>()->text().contains("ERROR: Opening File: /nonexistent/mesh.obj"));
+        QCOMPARE(window.current_file, QString("/nonexistent/mesh.obj"));
+
+        window.dragndrop_slot(QString(VOSTREL_DATA) + "/../README.md"); // neither obj nor net
+        QCOMPARE(window.view()->mesh.nf, 12);
+    }
+
+    void saveAppendsTheExtensionAndReportsFailure() {
+        TempFolder dir;
+        QtMainWindow window;
+        show_main_window(window);
+        QtGLWidget* view = window.view();
+        StdoutCapture quiet;
+        QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
+        QVERIFY(bool(view->save_file(dir.file("result"))));
+        QVERIFY(QFile::exists(dir.file("result.obj")));
+        QVERIFY(bool(view->save_file(dir.file("x.obj.txt"))));
+        QVERIFY(QFile::exists(dir.file("x.obj.txt")));
+        QVERIFY(!view->save_file(dir.file("missing/result")));
+        QCOMPARE(view->file_name, dir.file("missing/result.obj"));
+    }
+
+    void dropLoadsTheFirstFile() {
+        QtMainWindow window;
+        show_main_window(window);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QtGLWidget* view = window.view();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString(VOSTREL_DATA) + "/cube.obj"),
+                      QUrl::fromLocalFile(QString(VOSTREL_DATA) + "/spot.obj")});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        StdoutCapture out;
+        QApplication::sendEvent(view, &drop);
+        QCOMPARE(view->mesh.nf, 12);
+        QVERIFY(out.text().startsWith(QString(VOSTREL_DATA) + "/cube.obj\n"));
+        QCOMPARE(window.current_file, QString(VOSTREL_DATA) + "/cube.obj");
+
+        QMimeData image;
+        image.setImageData(QImage(4, 4, QImage::Format_RGB32));
+        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &image, Qt::LeftButton, Qt::NoModifier);
+        refused.ignore();
+        QApplication::sendEvent(view, &refused);
+        QVERIFY(!refused.isAccepted());
+    }
+
+    void startFolders() {
+        TempFolder dir;
+        QString here = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        QCOMPARE(dialog_start_folder("Data"), dir.path());
+        QDir(dir.path()).mkdir("Data");
+        QCOMPARE(dialog_start_folder("Data"), dir.path() + "/Data");
+        QDir::setCurrent(here);
+    }
+};
+
+class LightEditorTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void dialogAndPage() {
+        QtLightEditorDialogue dialog(nullptr, "lighteditor");
+        QCOMPARE(dialog.windowTitle(), QString("Lighting Editor"));
+        QCOMPARE(dialog.tabs->count(), 1);
+        QCOMPARE(dialog.tabs->tabText(0), QString("Lighting"));
+        QCOMPARE(dialog.lightsettings->objectName(), QString("lightettings_tab"));
+        QStringList buttons;
+        for (QAbstractButton* b : dialog.findChild<QDialogButtonBox*>()->buttons()) buttons << b->text();
+        QCOMPARE(buttons, QStringList{"Close"});
+        QVERIFY(!dialog.windowIcon().isNull());
+    }
+
+    void defaultsAndLabels() {
+        QtLightSettingsWidget page;
+        QCOMPARE(page.ambient_colour, QColor(127, 127, 127));
+        QCOMPARE(page.diffuse_colour, QColor(31, 31, 31));
+        QCOMPARE(page.specular_colour, QColor(0, 0, 0));
+        QCOMPARE(page.altitude, 0);
+        QCOMPARE(page.azimuth, 180);
+        QCOMPARE(page.altitude_label->text(), QString("Altitude: 0"));
+        QCOMPARE(page.azimuth_label->text(), QString("Azimuth: 180"));
+        QCOMPARE(page.l_azimuth_slider->value(), 180);
+        QCOMPARE(page.l_altitude_slider->objectName(), QString("l_altitude_slider"));
+        for (QSlider* s : {page.l_altitude_slider, page.l_azimuth_slider}) {
+            QCOMPARE(s->maximum(), 360);
+            QCOMPARE(s->pageStep(), 10);
+            QCOMPARE(s->tickInterval(), 36);
+            QCOMPARE(s->tickPosition(), QSlider::TicksBelow);
+        }
+        QCOMPARE(page.volshader_combobox->objectName(), QString("volshader_combobox"));
+        QCOMPARE(page.volshader_combobox->itemText(1), QString("per pixel lighting"));
+        QCOMPARE(page.ambient_swatch->size(), QSize(32, 32));
+        QCOMPARE(page.ambient_swatch->pixmap().toImage().pixelColor(16, 16), QColor(127, 127, 127));
+    }
+
+    void slidersSendBothAngles() {
+        QtLightSettingsWidget page;
+        QSignalSpy position(&page, &QtLightSettingsWidget::light_position_signal);
+        QSignalSpy colours(&page, &QtLightSettingsWidget::light_colour_signal);
+        page.l_azimuth_slider->setValue(90);
+        QCOMPARE(position.count(), 1);
+        QCOMPARE(position[0][0].toFloat(), 0.0f); // the unchanged altitude goes along
+        QCOMPARE(position[0][1].toFloat(), 90.0f);
+        QCOMPARE(page.azimuth_label->text(), QString("Azimuth: 90"));
+        page.l_altitude_event(45);
+        QCOMPARE(page.l_altitude_slider->value(), 45);
+        QCOMPARE(position.count(), 2);
+        QCOMPARE(position[1][0].toFloat(), 45.0f);
+        QCOMPARE(position[1][1].toFloat(), 90.0f);
+        page.findChild<QPushButton*>("open")->click();
+        page.findChild<QPushButton*>("save")->click();
+        page.volshader_combobox->activated(1);
+        QCOMPARE(position.count(), 2);
+        QCOMPARE(colours.count(), 0);
+    }
+
+    void lightDirectionFormula() {
+        auto near = [](const Vector& v, float x, float y, float z) {
+            return std::abs(v.x - x) < 1e-6f && std::abs(v.y - y) < 1e-6f && std::abs(v.z - z) < 1e-6f && v.w == 0;
+        };
+        QVERIFY(near(light_direction(0, 0), 0, 0, 1));
+        QVERIFY(near(light_direction(0, 123), 0, 0, 1));
+        QVERIFY(near(light_direction(90, 0), 1, 0, 0));
+        QVERIFY(near(light_direction(90, 90), 0, 1, 0));
+    }
+};
+
+class CameraTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void sphereMapping() {
+        ArcBall ball;
+        ball.set_bounds(501, 501); // 250 pixels to the rim
+        Vector centre = ball.map_to_sphere(Vector(250, 250, 0));
+        QCOMPARE(centre.z, 1.0f);
+        Vector rim = ball.map_to_sphere(Vector(0, 0, 0)); // outside the circle: on the rim
+        QCOMPARE(rim.z, 0.0f);
+        QVERIFY(std::abs(rim.x * rim.x + rim.y * rim.y - 1) < 1e-6f);
+        QVERIFY(rim.x < 0 && rim.y > 0); // y runs downwards in the window
+        ball.axis_lock = 2;
+        QCOMPARE(ball.map_to_sphere(Vector(500, 7, 0)).x, 1.0f / std::sqrt(1.0f + 49.0f));
+    }
+
+    void dragRotatesAndAccumulates() {
+        ArcBall ball;
+        ball.set_bounds(501, 501);
+        ball.click(Vector(250, 250, 0));
+        ball.drag(Vector(250, 250, 0)); // no movement: the rotation stays
+        QCOMPARE(ball.transform, ArcBall().transform);
+        // From the top of the ball to its right rim: a quarter of the ball, which turns
+        // the mesh by twice that, half a turn about y.
+        ball.drag(Vector(500, 250, 0));
+        QVERIFY(std::abs(ball.transform[0] + 1) < 1e-5f);
+        QVERIFY(std::abs(ball.transform[5] - 1) < 1e-5f);
+        QVERIFY(std::abs(ball.transform[10] + 1) < 1e-5f);
+        ball.release();
+        ball.drag(Vector(0, 250, 0)); // ignored while not dragging
+        QVERIFY(std::abs(ball.transform[0] + 1) < 1e-5f);
+        ball.click(Vector(250, 250, 0));
+        ball.drag(Vector(500, 250, 0)); // a second half turn on top of the first
+        QVERIFY(std::abs(ball.transform[0] - 1) < 1e-5f);
+        QVERIFY(std::abs(ball.transform[10] - 1) < 1e-5f);
+    }
+
+    void quaternionAndScale() {
+        Matrix3 m;
+        matrix3_set_rotation_from_quaternion(m, Vector(0, 0, 0, 0));
+        Matrix3 identity;
+        matrix3_set_identity(identity);
+        QCOMPARE(m, identity);
+        Matrix4 t;
+        matrix4_set_identity(t);
+        for (int i : {0, 5, 10}) t[i] = 2; // scale 2
+        matrix4_set_rotation_scale_preserving(t, identity);
+        QCOMPARE(t[0], 2.0f);
+        QCOMPARE(t[5], 2.0f);
+        QCOMPARE(t[15], 1.0f);
+    }
+
+    void mouseRoutingAndZoom() {
+        ViewFixture f(200, 200);
+        QtGLWidget* view = f.view;
+        float before = view->camera_distance;
+        QTest::mouseMove(view, QPoint(100, 100));
+        QTest::mousePress(view, Qt::RightButton, {}, QPoint(100, 100));
+        QCOMPARE(view->drag_mode, 2);
+        QTest::mouseMove(view, QPoint(100, 80)); // up 20 pixels: +2
+        QCOMPARE(view->camera_distance, before + 2);
+        QTest::mouseRelease(view, Qt::RightButton, {}, QPoint(100, 80));
+        QCOMPARE(view->drag_mode, -1);
+        QTest::mouseMove(view, QPoint(50, 50)); // no button: only the position is kept
+        QCOMPARE(view->camera_distance, before + 2);
+        QCOMPARE(view->last_mouse_position.x, 50.0f);
+    }
+
+    void zeroHeightCountsAsOne() {
+        ViewFixture f(200, 200);
+        f.view->makeCurrent();
+        gl_set_projection(200, 0, 1);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        QCOMPARE(viewport[3], 1);
+    }
+};
+
+class PickingTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void middleClickSelectsTheFaceUnderTheCursor_data() {
+        QTest::addColumn<int>("projection");
+        QTest::newRow("orthographic") << 1;
+        QTest::newRow("perspective") << 0;
+    }
+    void middleClickSelectsTheFaceUnderTheCursor() {
+        QFETCH(int, projection);
+        ViewFixture f(300, 200);
+        QtGLWidget* view = f.view;
+        // Two triangles side by side, well away from the origin.
+        f.load("v 10 5 0\nv 11 5 0\nv 10 6 0\nv 11 6 0\nv 12 5 0\nf 1 2 3\nf 2 5 4\n");
+        if (projection == 0) {
+            view->toggle_projection();
+            view->camera_distance = -8;
+        }
+        f.frame();
+        for (int face : {0, 1}) {
+            QPoint pixel = f.pixel_of(view->mesh.centroids[face]);
+            StdoutCapture out;
+            QTest::mouseClick(view, Qt::MiddleButton, {}, pixel);
+            QCOMPARE(view->mesh.selectedface, face + 1);
+            QCOMPARE(out.text(), QString("\nSelected: %1 \n").arg(face + 1));
+        }
+        StdoutCapture out;
+        QTest::mouseClick(view, Qt::MiddleButton, {}, QPoint(2, 2)); // background
+        QCOMPARE(view->mesh.selectedface, 2);
+        QCOMPARE(out.text(), QString("\nSelected: 2 \n"));
+    }
+
+    void backgroundRightAfterALoadPrintsMinusOne() {
+        ViewFixture f(200, 200);
+        f.load("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+        f.frame();
+        StdoutCapture out;
+        QTest::mouseClick(f.view, Qt::MiddleButton, {}, QPoint(198, 2));
+        QCOMPARE(out.text(), QString("\nSelected: -1 \n"));
+    }
+
+    void faceTest() {
+        Mesh m;
+        load_obj_quietly(m, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+        Vector hit;
+        QVERIFY(m.faces[0].intersect(Vector(0.25f, 0.25f, 1), Vector(0.25f, 0.25f, -1), hit));
+        QCOMPARE(hit.z, 0.0f);
+        QVERIFY(m.faces[0].intersect(Vector(0.5f, 0, 1), Vector(0.5f, 0, -1), hit)); // on an edge
+        QVERIFY(!m.faces[0].intersect(Vector(0.9f, 0.9f, 1), Vector(0.9f, 0.9f, -1), hit));
+        QVERIFY(!m.faces[0].intersect(Vector(-1, 0.2f, 0), Vector(2, 0.2f, 0), hit)); // in the plane
+        QVERIFY(!m.faces[0].intersect(Vector(0.2f, 0.2f, 1), Vector(0.2f, 0.2f, 0.5f), hit)); // short
+    }
+};
+
+class RenderTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void wireframeIsBlackOnWhite() {
+        ViewFixture f(200, 200);
+        f.load(square_with_colours);
+        f.view->render_mode = 0;
+        QImage image = f.frame();
+        QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
+        QCOMPARE(image.pixelColor(60, 100), QColor(Qt::white)); // inside the square: not filled
+        QCOMPARE(image.pixelColor(100, 0 + 100 - 90), QColor(Qt::black)); // its top edge
+    }
+
+    void polygonsShowTheVertexColours() {
+        ViewFixture f(200, 200);
+        f.load(square_with_colours);
+        QImage image = f.frame();
+        QColor c = image.pixelColor(100, 100);
+        QVERIFY2(c.red() > 2 * c.green() && c.red() > 2 * c.blue(), qPrintable(c.name()));
+        QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
+    }
+
+    void boundingBoxIsGreen() {
+        ViewFixture f(200, 200);
+        f.load(square_with_colours);
+        f.view->render_mode = 7;
+        QImage image = f.frame();
+        QColor edge = image.pixelColor(100, 10);
+        QVERIFY2(edge.green() > 200 && edge.red() < 60 && edge.blue() < 60, qPrintable(edge.name()));
+        QCOMPARE(image.pixelColor(100, 100), QColor(Qt::white));
+    }
+
+    void selectedFaceIsRed() {
+        ViewFixture f(200, 200);
+        f.load(square_with_colours);
+        f.view->render_mode = 0;
+        f.view->mesh.selectedface = 1;
+        QImage image = f.frame();
+        QColor inside = image.pixelColor(f.pixel_of(f.view->mesh.centroids[0]));
+        QCOMPARE(inside, QColor(255, 0, 0));
+        f.view->mesh.selectedface = 0;
+        QCOMPARE(f.frame().pixelColor(f.pixel_of(f.view->mesh.centroids[0])), QColor(Qt::white));
+    }
+
+    void backgroundShowsFromTheNextFrame() {
+        ViewFixture f(100, 100);
+        f.view->background_colour = QColor(10, 20, 30);
+        QCOMPARE(f.frame().pixelColor(5, 5), QColor(10, 20, 30));
+    }
+
+    // The vertex arrays draw exactly what one begin/end block per face draws.
+    void vertexArraysMatchImmediateMode() {
+        ViewFixture f(240, 180);
+        f.load_file(shared_mesh("cow.obj"));
+        for (int mode = 0; mode <= 7; ++mode) {
+            f.view->render_mode = mode;
+            QImage arrays = f.frame();
+            QImage immediate = f.frame_immediate();
+            QVERIFY2(arrays == immediate, qPrintable(QString("mode %1").arg(mode)));
+        }
+    }
+
+    // vostrel-cli render draws the frame the window draws.
+    void headlessRenderingMatchesTheWindow_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("perspective");
+        QTest::addColumn<QString>("background");
+        for (int mode = 0; mode <= 7; ++mode) QTest::newRow(qPrintable(QString("mode %1").arg(mode))) << mode << false << "";
+        QTest::newRow("perspective") << 4 << true << "";
+        QTest::newRow("background") << 3 << false << "336699";
+    }
+    void headlessRenderingMatchesTheWindow() {
+        QFETCH(int, mode);
+        QFETCH(bool, perspective);
+        QFETCH(QString, background);
+        TempFolder dir;
+        QString mesh = QString(VOSTREL_DATA) + "/spot.obj";
+        QString out = dir.file("cli.png");
+        QStringList args{"render", mesh, "-o", out, "--mode", QString::number(mode), "--size", "320x240"};
+        if (perspective) args << "--perspective";
+        if (!background.isEmpty()) args << "--background" << background;
+        QCOMPARE(run_cli(args), 0);
+
+        ViewFixture f(320, 240);
+        f.load_file(mesh);
+        f.view->render_mode = mode;
+        if (perspective) f.view->toggle_projection();
+        if (!background.isEmpty()) f.view->background_colour = QColor("#" + background);
+        QImage window = f.frame().convertToFormat(QImage::Format_RGB32);
+        QImage cli = QImage(out).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(cli.size(), window.size());
+        if (cli != window) window.save(QString("/tmp/window-%1.png").arg(QTest::currentDataTag()).replace(" ", "_"));
+        QVERIFY(cli == window);
+    }
+};
+
+int main(int argc, char** argv) {
+    use_test_gl_format();
+    QApplication app(argc, argv);
+    int status = 0;
+    {
+        MainWindowTest a;
+        LightEditorTest b;
+        CameraTest c;
+        PickingTest d;
+        RenderTest e;
+        for (QObject* test : std::initializer_list<QObject*>{&a, &b, &c, &d, &e})
+            status |= QTest::qExec(test, argc, argv);
+    }
+    return status;
+}
+
+#include "viewer_test.moc"
