@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +81,14 @@ inline QStringList menu_items(QMenu* menu) {
         else items << a->text() + "|" + a->shortcut().toString();
     }
     return items;
+}
+
+// Delivers a mouse event at once, as the window system would.
+inline void send_mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+    Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)), type == QEvent::MouseMove ? Qt::NoButton : button,
+                      held, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
 }
 
 inline void load_obj_quietly(Mesh& m, const char* text) {

@@ -281,16 +281,23 @@ class CameraTest : public QObject {
         ViewFixture f(200, 200);
         QtGLWidget* view = f.view;
         float before = view->camera_distance;
-        QTest::mouseMove(view, QPoint(100, 100));
-        QTest::mousePress(view, Qt::RightButton, {}, QPoint(100, 100));
+        send_mouse(view, QEvent::MouseMove, QPoint(100, 100), Qt::NoButton);
+        send_mouse(view, QEvent::MouseButtonPress, QPoint(100, 100), Qt::RightButton);
         QCOMPARE(view->drag_mode, 2);
-        QTest::mouseMove(view, QPoint(100, 80)); // up 20 pixels: +2
+        QCOMPARE(view->camera_distance, before);
+        send_mouse(view, QEvent::MouseMove, QPoint(100, 80), Qt::RightButton); // up 20 pixels: +2
         QCOMPARE(view->camera_distance, before + 2);
-        QTest::mouseRelease(view, Qt::RightButton, {}, QPoint(100, 80));
+        send_mouse(view, QEvent::MouseButtonRelease, QPoint(100, 80), Qt::RightButton);
         QCOMPARE(view->drag_mode, -1);
-        QTest::mouseMove(view, QPoint(50, 50)); // no button: only the position is kept
+        send_mouse(view, QEvent::MouseMove, QPoint(50, 50), Qt::NoButton); // only the position is kept
         QCOMPARE(view->camera_distance, before + 2);
         QCOMPARE(view->last_mouse_position.x, 50.0f);
+
+        send_mouse(view, QEvent::MouseButtonPress, QPoint(50, 50), Qt::LeftButton);
+        QCOMPARE(view->drag_mode, 0);
+        QVERIFY(view->arcball.dragging);
+        send_mouse(view, QEvent::MouseButtonRelease, QPoint(50, 50), Qt::LeftButton);
+        QVERIFY(!view->arcball.dragging);
     }
 
     void zeroHeightCountsAsOne() {
@@ -455,6 +462,32 @@ class RenderTest : public QObject {
     }
 };
 
+class ProgramTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void unreadableFileOnTheCommandLineEndsWithStatusOne() {
+        QProcess program;
+        program.start(VOSTREL_VIEWER, {"/nonexistent/mesh.obj"});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY(program.readAllStandardOutput().startsWith("/nonexistent/mesh.obj\n"));
+        QVERIFY(program.readAllStandardError().contains("ERROR: Opening File: /nonexistent/mesh.obj"));
+    }
+
+    void noOpenGlNoWindow() {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.insert("QT_QPA_PLATFORM", "offscreen"); // no OpenGL there
+        program.setProcessEnvironment(env);
+        program.start(VOSTREL_VIEWER, {});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), 255); // -1
+        QVERIFY(program.readAllStandardError().contains("This system has no OpenGL support. Exiting."));
+    }
+};
+
 int main(int argc, char** argv) {
     use_test_gl_format();
     QApplication app(argc, argv);
@@ -465,7 +498,8 @@ int main(int argc, char** argv) {
         CameraTest c;
         PickingTest d;
         RenderTest e;
-        for (QObject* test : std::initializer_list<QObject*>{&a, &b, &c, &d, &e})
+        ProgramTest f;
+        for (QObject* test : std::initializer_list<QObject*>{&a, &b, &c, &d, &e, &f})
             status |= QTest::qExec(test, argc, argv);
     }
     return status;
