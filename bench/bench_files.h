@@ -12,7 +12,11 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace bench {
 
@@ -59,29 +63,49 @@ inline void write_torus_obj(const std::string& path, int rings, int segments) {
     if (std::ferror(f.get())) throw std::runtime_error("cannot write " + path);
 }
 
-// The generated torus: 500,000 vertices and 1,000,000 triangles. Written on first
-// use, so listing the benchmarks costs nothing; remove_torus_obj() deletes it.
-inline std::string& torus_path_slot() {
-    static std::string path;
-    return path;
-}
+// The generated torus: 500,000 vertices and 1,000,000 triangles, written on first
+// use (listing the benchmarks costs nothing) and removed at exit.
+class TorusFile {
+  public:
+    TorusFile() = default;
+    TorusFile(const TorusFile&) = delete;
+    TorusFile& operator=(const TorusFile&) = delete;
+    ~TorusFile() {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove(path, ignored);
+    }
+
+    const std::string& get() {
+        if (path.empty()) {
+            // The name must end in ".obj": the loader picks its reader by extension.
+            auto file = std::filesystem::temp_directory_path() /
+                        ("vostrel_bench_torus_" + std::to_string(::getpid()) + ".obj");
+            write_torus_obj(file.string(), 1000, 500);
+            path = file.string();
+        }
+        return path;
+    }
+
+  private:
+    std::string path;
+};
 
 inline const std::string& torus_obj() {
-    std::string& path = torus_path_slot();
-    if (path.empty()) {
-        // The name must end in ".obj": the loader picks its reader by extension.
-        auto file = std::filesystem::temp_directory_path() /
-                    ("vostrel_bench_torus_" + std::to_string(::getpid()) + ".obj");
-        write_torus_obj(file.string(), 1000, 500);
-        path = file.string();
-    }
-    return path;
+    static TorusFile file;
+    return file.get();
 }
 
-inline void remove_torus_obj() {
-    std::string& path = torus_path_slot();
-    if (!path.empty()) std::filesystem::remove(path);
-    path.clear();
+// glibc raises its mmap and trim thresholds as large blocks are freed, so a case
+// would run faster or slower according to the cases run before it in the same
+// process. Fixed thresholds make every iteration take fresh memory from the system
+// and give it back, as a first load in a new process does. GLIBC_TUNABLES, when
+// set, is left to decide.
+inline void fix_malloc_thresholds() {
+#if defined(__GLIBC__)
+    if (std::getenv("GLIBC_TUNABLES")) return;
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+#endif
 }
 
 // A mesh of the shared data folder, or "" when it is not there.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -89,20 +90,18 @@ void register_file(const std::string& name, const PathSource& source) {
         add(b.name, [source, run = b.run](benchmark::State& s) { build(s, source, run); });
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+// Registered before main, as the BENCHMARK macros do.
+[[maybe_unused]] const bool registered = [] {
     // Mesh::build prints the builds it runs; keep them out of the results.
     set_console_stream(std::fopen("/dev/null", "w"));
+    bench::fix_malloc_thresholds();
 
     register_file("torus_1M", [] { return bench::torus_obj(); });
     if (std::string ogre = bench::shared_mesh("ogre.obj"); !ogre.empty())
         register_file("ogre", [ogre] { return ogre; });
+    return true;
+}();
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    bench::remove_torus_obj();
-    return 0;
-}
+} // namespace
+
+BENCHMARK_MAIN();

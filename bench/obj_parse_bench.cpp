@@ -1,7 +1,7 @@
 // OBJ parsing, our reader against tinyobjloader (default settings: triangulation
 // and vertex colours on) on the same files in the same run. The "file" pairs read
 // from disk as a loader would; the "text" pairs parse text already in memory, which
-// leaves out the file reading.
+// leaves out the file reading, and the "read_file" pair times that reading alone.
 #include "bench/bench_files.h"
 #include "core/vostrel.h"
 
@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -102,36 +103,65 @@ void tinyobj_text(benchmark::State& state, const PathSource& source) {
     report(state, text.size(), nv, nf);
 }
 
+// Reading the file whole, as our reader does before parsing, against the least that
+// can cost: the size known up front and one read into a string sized once.
+void vostrel_read(benchmark::State& state, const PathSource& source) {
+    std::string path = source();
+    for (auto _ : state) {
+        std::string text;
+        if (!read_file(path, text)) {
+            state.SkipWithError(("cannot read " + path).c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bench::file_size(path)));
+}
+
+void presized_read(benchmark::State& state, const PathSource& source) {
+    std::string path = source();
+    size_t size = bench::file_size(path);
+    for (auto _ : state) {
+        std::string text(size, '\0');
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        size_t n = f ? std::fread(text.data(), 1, size, f) : 0;
+        if (f) std::fclose(f);
+        if (n != size) {
+            state.SkipWithError(("cannot read " + path).c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
+}
+
 void register_file(const std::string& name, const PathSource& source) {
     struct Case {
         const char* prefix;
         void (*run)(benchmark::State&, const PathSource&);
     };
     const Case cases[] = {
-        {"parse_file/vostrel/", vostrel_file},
-        {"parse_file/tinyobjloader/", tinyobj_file},
-        {"parse_text/vostrel/", vostrel_text},
-        {"parse_text/tinyobjloader/", tinyobj_text},
+        {"parse_file/vostrel/", vostrel_file}, {"parse_file/tinyobjloader/", tinyobj_file},
+        {"parse_text/vostrel/", vostrel_text}, {"parse_text/tinyobjloader/", tinyobj_text},
+        {"read_file/vostrel/", vostrel_read},  {"read_file/presized/", presized_read},
     };
     for (const Case& c : cases)
         benchmark::RegisterBenchmark((c.prefix + name).c_str(), c.run, source)
             ->Unit(benchmark::kMillisecond);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+// Registered before main, as the BENCHMARK macros do.
+[[maybe_unused]] const bool registered = [] {
     // The reader's progress lines would interleave with the results.
     set_console_stream(std::fopen("/dev/null", "w"));
+    bench::fix_malloc_thresholds();
 
     register_file("torus_1M", [] { return bench::torus_obj(); });
     if (std::string ogre = bench::shared_mesh("ogre.obj"); !ogre.empty())
         register_file("ogre", [ogre] { return ogre; });
+    return true;
+}();
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    bench::remove_torus_obj();
-    return 0;
-}
+} // namespace
+
+BENCHMARK_MAIN();
