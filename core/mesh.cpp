@@ -1,5 +1,6 @@
 #include "core/mesh.h"
 
+#include "core/big_arrays.h"
 #include "core/console.h"
 
 const char* build_flag_name(int flag) {
@@ -18,17 +19,14 @@ const char* build_flag_name(int flag) {
 Mesh::Mesh() { bbox.fill(Vector(0)); }
 
 void Mesh::alloc_vertices(int n) {
-    vertices.assign(n, Vector());
-    normals.assign(n, Vector());
-    colours.assign(n, Vector());
-    texcoords.assign(n, Vector());
+    for (auto* array : {&vertices, &normals, &colours, &texcoords}) assign_big(*array, n, Vector());
     nv = n;
 }
 
 void Mesh::alloc_faces(int n) {
-    faces.assign(n, Face());
-    faceptrs.assign(n, nullptr);
-    centroids.assign(n, Vector());
+    assign_big(faces, n, Face());
+    assign_big(faceptrs, n, (Face*)nullptr);
+    assign_big(centroids, n, Vector());
     nf = n;
 }
 

@@ -7,6 +7,8 @@
 // edge already seen.
 #include "core/mesh.h"
 
+#include "core/big_arrays.h"
+
 #include <algorithm>
 
 namespace {
@@ -63,14 +65,19 @@ void Mesh::build_edge_list() {
     };
     each_edge([&](int lo, int, int) { ++start[lo + 1]; });
     for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
-    std::vector<Insertion> bucketed(start[nv]);
+    std::vector<Insertion> bucketed;
+    reserve_big(bucketed, start[nv]);
+    bucketed.resize(start[nv]);
     {
         std::vector<int> next(start.begin(), start.end() - 1);
         each_edge([&](int lo, int hi, int f) { bucketed[next[lo]++] = {hi, f}; });
     }
 
+    // At most one edge per face edge; the room not used is never touched.
     edges.clear();
     edgefaces.clear();
+    reserve_big(edges, bucketed.size());
+    reserve_big(edgefaces, bucketed.size());
     std::vector<int> stamp(nv, -1), slot(nv, 0);
     for (int lo = 0; lo < nv; ++lo) {
         for (int j = start[lo]; j < start[lo + 1]; ++j) {
@@ -85,8 +92,6 @@ void Mesh::build_edge_list() {
             }
         }
     }
-    edges.shrink_to_fit();
-    edgefaces.shrink_to_fit();
 
     fill_lists(vertexneighbours, nv, edges, [](const std::array<int, 2>&) { return true; });
     fill_lists(faceneighbours, nf, edgefaces, [](const std::array<int, 2>& e) { return e[1] != -1; });

@@ -100,8 +100,8 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
 }
 
 IoResult Mesh::load_net(const std::string& path) {
-    std::string text;
-    if (!read_file(path, text)) return IoResult::failure("ERROR Opening File: " + path);
+    FileText file;
+    if (!file.open(path)) return IoResult::failure("ERROR Opening File: " + path);
     console_printf("Opening: %s\n", path.c_str());
-    return load_net_text(text, path);
+    return load_net_text(file.text(), path);
 }

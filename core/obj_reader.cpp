@@ -4,6 +4,7 @@
 // within that line, so a read past the end of the line is "not a number" and leaves
 // its register as it was. Three float registers carry over from line to line, which
 // is why "v .5 1 2" keeps the previous x.
+#include "core/big_arrays.h"
 #include "core/console.h"
 #include "core/mesh.h"
 #include "core/scan.h"
@@ -81,6 +82,50 @@ bool corner_number(std::string_view line, size_t& p, double& value) {
     return true;
 }
 
+bool is_gap(char c) { return c == ' ' || c == '\t'; }
+
+// A plain decimal number, -?digits(.digits?)?, followed by a blank or the end of the
+// line: the common case, in which scanf's %f and the Tokenizer read the same text.
+// Its value is the Tokenizer's (atof's), found without a general conversion when the
+// digits fit a double exactly. False, with p unchanged, for anything else.
+bool plain_number(std::string_view line, size_t& p, double& value) {
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    size_t q = p, end = line.size();
+    bool negative = q < end && line[q] == '-';
+    if (negative) ++q;
+    size_t first = q;
+    uint64_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    while (q < end && line[q] >= '0' && line[q] <= '9') {
+        mantissa = mantissa * 10 + uint64_t(line[q++] - '0');
+        ++digits;
+    }
+    if (q == first) return false;
+    if (q < end && line[q] == '.') {
+        ++q;
+        while (q < end && line[q] >= '0' && line[q] <= '9') {
+            mantissa = mantissa * 10 + uint64_t(line[q++] - '0');
+            ++digits;
+            ++fraction;
+        }
+    }
+    if (q < end && !is_blank(line[q])) return false;
+    if (digits <= 15 && fraction <= 22) {
+        // Both operands exact, so the quotient is the correctly rounded value.
+        value = double(mantissa) / powers[fraction];
+    } else {
+        value = number_value(line.substr(first, q - first));
+    }
+    if (negative) value = -value;
+    p = q;
+    return true;
+}
+
+void skip_gaps(std::string_view line, size_t& p) {
+    while (p < line.size() && is_gap(line[p])) ++p;
+}
+
 class ObjParser {
   public:
     ObjParser(const std::string& name) : name(name) {}
@@ -118,10 +163,31 @@ class ObjParser {
     void read_register(Tokenizer& tk, float& r) {
         if (tk.next_token() == Tokenizer::TOKEN_NUMBER) r = float(tk.nval);
     }
+    bool plain_vertex(std::string_view line);
     void vertex(Tokenizer& tk, std::string_view values);
     IoResult face(std::string_view line, size_t p);
+    IoResult add_corner(double n);
+    void add_face();
     void morphogen_row(Tokenizer& tk, std::string_view values);
 };
+
+// "v x y z" with plain numbers and nothing after them.
+bool ObjParser::plain_vertex(std::string_view line) {
+    size_t p = 1;
+    double v[3];
+    for (double& value : v) {
+        if (p >= line.size() || !is_gap(line[p])) return false;
+        skip_gaps(line, p);
+        if (!plain_number(line, p, value)) return false;
+    }
+    while (p < line.size() && is_blank(line[p])) ++p;
+    if (p < line.size()) return false;
+    x = float(v[0]);
+    y = float(v[1]);
+    z = float(v[2]);
+    vertices.emplace_back(x, y, z, 1.0f);
+    return true;
+}
 
 void ObjParser::vertex(Tokenizer& tk, std::string_view values) {
     if (scan(values, "%f %f %f") != 3) return;
@@ -141,6 +207,32 @@ void ObjParser::vertex(Tokenizer& tk, std::string_view values) {
     vertex_colour_owner.push_back(int(vertices.size()) - 1);
 }
 
+IoResult ObjParser::add_corner(double n) {
+    if (n >= 1 && n <= INT32_MAX) {
+        if (n > double(vertices.size())) forward_refs.emplace_back(line_number, int(n));
+        corners.push_back(int(n) - 1);
+    } else if (n < 0 && -n <= double(vertices.size())) {
+        corners.push_back(int(double(vertices.size()) + n));
+    } else {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.0f", n);
+        return error(std::string("vertex number ") + text + " is outside the vertices read (" +
+                     std::to_string(vertices.size()) + " so far)");
+    }
+    return IoResult::success();
+}
+
+// A polygon becomes a fan of triangles (0, 1, 2), (0, 2, 3), ...
+void ObjParser::add_face() {
+    if (corners.size() < 3) {
+        warn("face with fewer than three corners skipped");
+        return;
+    }
+    for (size_t k = 1; k + 1 < corners.size(); ++k) triangles.push_back({corners[0], corners[k], corners[k + 1]});
+}
+
+// Corners are read one by one, whatever the notation: a corner's first number is its
+// vertex number and the rest of it ("/2/3", "//3") is passed over.
 IoResult ObjParser::face(std::string_view line, size_t p) {
     corners.clear();
     bool numbered = true;
@@ -149,27 +241,11 @@ IoResult ObjParser::face(std::string_view line, size_t p) {
         if (p >= line.size() || line[p] == '#') break;
         double n;
         if (!corner_number(line, p, n)) numbered = false;
-        else if (n >= 1 && n <= INT32_MAX) {
-            if (n > vertices.size()) forward_refs.emplace_back(line_number, int(n));
-            corners.push_back(int(n) - 1);
-        } else if (n < 0 && -n <= double(vertices.size())) {
-            corners.push_back(int(vertices.size() + n));
-        } else {
-            char text[64];
-            std::snprintf(text, sizeof text, "%.0f", n);
-            return error(std::string("vertex number ") + text + " is outside the vertices read (" +
-                         std::to_string(vertices.size()) + " so far)");
-        }
+        else if (IoResult r = add_corner(n); !r) return r;
         while (p < line.size() && !is_blank(line[p]) && line[p] != '#') ++p;
     }
-    if (!numbered) {
-        warn("face with a corner that is not a vertex number skipped");
-    } else if (corners.size() < 3) {
-        warn("face with fewer than three corners skipped");
-    } else {
-        for (size_t k = 1; k + 1 < corners.size(); ++k)
-            triangles.push_back({corners[0], corners[k], corners[k + 1]});
-    }
+    if (numbered) add_face();
+    else warn("face with a corner that is not a vertex number skipped");
     return IoResult::success();
 }
 
@@ -187,10 +263,20 @@ void ObjParser::morphogen_row(Tokenizer& tk, std::string_view values) {
 }
 
 IoResult ObjParser::parse(std::string_view text) {
+    // Room for what a file of this size typically holds; untouched room costs nothing.
+    reserve_big(vertices, text.size() / 32);
+    reserve_big(triangles, text.size() / 32);
     LineReader lines(text);
     std::string_view line;
     while (lines.next(line)) {
         line_number = lines.number;
+        if (line.size() > 1 && is_gap(line[1])) {
+            if (line[0] == 'v' && plain_vertex(line)) continue;
+            if (line[0] == 'f' && detected) {
+                if (IoResult r = face(line, 2); !r) return r;
+                continue;
+            }
+        }
         Tokenizer tk(line);
         if (tk.next_token() != Tokenizer::TOKEN_WORD) continue;
         const std::string& keyword = tk.sval;
@@ -243,8 +329,12 @@ IoResult ObjParser::fill(Mesh& mesh) {
 
     mesh.selectedface = -1;
     mesh.morphogen_names = std::move(names);
-    mesh.alloc_vertices(nv);
+    // As alloc_vertices and alloc_faces, but each array written once.
+    mesh.nv = nv;
     mesh.vertices = std::move(vertices);
+    assign_big(mesh.normals, nv, Vector());
+    assign_big(mesh.colours, nv, Vector());
+    assign_big(mesh.texcoords, nv, Vector());
     if (!colours.empty()) {
         for (int v = 0; v < nv && v < int(colours.size()); ++v) mesh.colours[v] = colours[v];
     } else {
@@ -258,10 +348,19 @@ IoResult ObjParser::fill(Mesh& mesh) {
     rows.resize(nv, std::vector<float>(k, 0.0f));
     mesh.morphogens = std::move(rows);
 
-    mesh.alloc_faces(nf);
-    for (int i = 0; i < nf; ++i)
-        for (int c = 0; c < 3; ++c) mesh.faces[i].vindex[c] = triangles[i][c];
-    mesh.link_faces();
+    mesh.nf = nf;
+    mesh.faces.clear();
+    reserve_big(mesh.faces, nf);
+    assign_big(mesh.faceptrs, nf, (Face*)nullptr);
+    for (int i = 0; i < nf; ++i) {
+        Face& f = mesh.faces.emplace_back();
+        for (int c = 0; c < 3; ++c) {
+            f.vindex[c] = triangles[i][c];
+            f.corners[c] = &mesh.vertices[f.vindex[c]];
+        }
+        mesh.faceptrs[i] = &f;
+    }
+    assign_big(mesh.centroids, nf, Vector());
     return IoResult::success();
 }
 
@@ -276,8 +375,8 @@ IoResult Mesh::load_obj_text(std::string_view text, const std::string& name) {
 }
 
 IoResult Mesh::load_obj(const std::string& path) {
-    std::string text;
-    if (!read_file(path, text)) return IoResult::failure("ERROR: Opening File: " + path);
+    FileText file;
+    if (!file.open(path)) return IoResult::failure("ERROR: Opening File: " + path);
     console_printf("Opening: %s\n", path.c_str());
-    return load_obj_text(text, path);
+    return load_obj_text(file.text(), path);
 }

@@ -9,6 +9,24 @@
 // Reads the whole file into `text`; false when it cannot be opened or read.
 bool read_file(const std::string& path, std::string& text);
 
+// A whole file in memory: mapped when it is a regular file, else read.
+class FileText {
+  public:
+    FileText() = default;
+    FileText(const FileText&) = delete;
+    FileText& operator=(const FileText&) = delete;
+    ~FileText();
+
+    // False when the file cannot be opened or read.
+    bool open(const std::string& path);
+    std::string_view text() const { return map ? std::string_view(static_cast<const char*>(map), size) : read; }
+
+  private:
+    void* map = nullptr;
+    size_t size = 0;
+    std::string read;
+};
+
 // Checks that `text` is text a reader can take: a UTF-8 byte-order mark is dropped,
 // UTF-16 or UTF-32 text and text with zero bytes are refused.
 IoResult check_text(std::string_view& text, const std::string& name);

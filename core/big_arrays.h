@@ -1,0 +1,25 @@
+// Large arrays: backed by huge pages where the system offers them on request, so that
+// filling a mesh of a million faces takes a few hundred page faults instead of tens of
+// thousands.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// Asks for huge pages over the whole 2 MiB pages inside [data, data + bytes).
+void advise_huge_pages(void* data, size_t bytes);
+
+// Reserves room for n elements, on huge pages when the room is large.
+template <typename T>
+void reserve_big(std::vector<T>& v, size_t n) {
+    v.reserve(n);
+    advise_huge_pages(v.data(), v.capacity() * sizeof(T));
+}
+
+// v becomes n copies of value, on huge pages when large.
+template <typename T>
+void assign_big(std::vector<T>& v, size_t n, const T& value) {
+    v.clear();
+    reserve_big(v, n);
+    v.assign(n, value);
+}
