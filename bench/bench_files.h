@@ -3,6 +3,8 @@
 // when they are there.
 #pragma once
 
+#include "core/console.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -116,6 +118,19 @@ inline std::string shared_mesh(const char* name) {
 
 inline size_t file_size(const std::string& path) {
     return std::filesystem::file_size(path);
+}
+
+// Quiets the core's progress lines, sets the heap up as a fresh process has it, and
+// registers the benchmarks of every input file: the generated torus and, where the
+// shared data is there, ogre.obj. `register_file(name, path_source)`.
+template <typename Register>
+bool register_files(Register register_file) {
+    set_console_stream(std::fopen("/dev/null", "w"));
+    fix_malloc_thresholds();
+    register_file("torus_1M", [] { return torus_obj(); });
+    if (std::string ogre = shared_mesh("ogre.obj"); !ogre.empty())
+        register_file("ogre", [ogre] { return ogre; });
+    return true;
 }
 
 } // namespace bench

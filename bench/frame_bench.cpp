@@ -3,6 +3,7 @@
 // vertex arrays the view uses against one begin/end block per face. Runs on the X
 // server in DISPLAY (xvfb-run) with the view's context and framebuffer formats.
 #include "core/vostrel.h"
+#include "tests/gui/immediate_drawer.h"
 #include "viewer/gl_context.h"
 #include "viewer/gl_frame.h"
 
@@ -22,9 +23,11 @@ Mesh sphere(int rings, int segments) {
     m.alloc_vertices((rings + 1) * segments);
     for (int r = 0; r <= rings; ++r)
         for (int s = 0; s < segments; ++s) {
-            float theta = float(M_PI) * float(r) / float(rings), phi = 2 * float(M_PI) * float(s) / float(segments);
+            float theta = float(M_PI) * float(r) / float(rings),
+                  phi = 2 * float(M_PI) * float(s) / float(segments);
             Vector& v = m.vertices[r * segments + s];
-            v = Vector(std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi));
+            v = Vector(std::sin(theta) * std::cos(phi), std::cos(theta),
+                       std::sin(theta) * std::sin(phi));
             m.colours[r * segments + s] = Vector(0.8f, 0.6f, 0.4f);
         }
     m.alloc_faces(2 * rings * segments);
@@ -48,25 +51,6 @@ Mesh sphere(int rings, int segments) {
     return m;
 }
 
-class ImmediateDrawer : public MeshDrawer {
-  public:
-    void draw_faces(const Mesh& mesh, GLenum primitive) override {
-        glPushMatrix();
-        glTranslatef(-mesh.centre.x, -mesh.centre.y, -mesh.centre.z);
-        for (int i = 0; i < mesh.nf; ++i) {
-            glBegin(primitive);
-            for (int k = 0; k < 3; ++k) {
-                int v = mesh.faces[i].vindex[k];
-                if (primitive == GL_TRIANGLES) glColor3f(mesh.colours[v].x, mesh.colours[v].y, mesh.colours[v].z);
-                glNormal3f(mesh.normals[v].x, mesh.normals[v].y, mesh.normals[v].z);
-                glVertex3f(mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z);
-            }
-            glEnd();
-        }
-        glPopMatrix();
-    }
-};
-
 struct GlSetup {
     QOpenGLContext context;
     QOffscreenSurface surface;
@@ -77,7 +61,8 @@ struct GlSetup {
         context.create();
         surface.create();
         context.makeCurrent(&surface);
-        fbo = std::make_unique<QOpenGLFramebufferObject>(800, 600, QOpenGLFramebufferObject::CombinedDepthStencil);
+        fbo = std::make_unique<QOpenGLFramebufferObject>(
+            800, 600, QOpenGLFramebufferObject::CombinedDepthStencil);
         fbo->bind();
         gl_initialise_state();
         gl_set_light_position(light_direction(0, 180));
@@ -110,7 +95,12 @@ void BM_FrameBeginEndPerFace(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FrameVertexArrays)->Arg(1)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_FrameBeginEndPerFace)->Arg(1)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_FrameBeginEndPerFace)
+    ->Arg(1)
+    ->Arg(3)
+    ->Arg(4)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2);
 
 } // namespace
 

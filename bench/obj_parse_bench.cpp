@@ -151,16 +151,7 @@ void register_file(const std::string& name, const PathSource& source) {
 }
 
 // Registered before main, as the BENCHMARK macros do.
-[[maybe_unused]] const bool registered = [] {
-    // The reader's progress lines would interleave with the results.
-    set_console_stream(std::fopen("/dev/null", "w"));
-    bench::fix_malloc_thresholds();
-
-    register_file("torus_1M", [] { return bench::torus_obj(); });
-    if (std::string ogre = bench::shared_mesh("ogre.obj"); !ogre.empty())
-        register_file("ogre", [ogre] { return ogre; });
-    return true;
-}();
+[[maybe_unused]] const bool registered = bench::register_files(register_file);
 
 } // namespace
 

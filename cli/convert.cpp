@@ -7,11 +7,16 @@ int convert_command(const Arguments& args) {
     std::string input, output;
     bool colours = false;
     for (const std::string& a : args) {
-        if (a == "--colours") colours = true;
-        else if (a.starts_with("-") && a.size() > 1) return usage_error("convert: unknown option '" + a + "'");
-        else if (input.empty()) input = a;
-        else if (output.empty()) output = a;
-        else return usage_error("convert: too many arguments");
+        if (a == "--colours")
+            colours = true;
+        else if (a.starts_with("-") && a.size() > 1)
+            return usage_error("convert: unknown option '" + a + "'");
+        else if (input.empty())
+            input = a;
+        else if (output.empty())
+            output = a;
+        else
+            return usage_error("convert: too many arguments");
     }
     if (output.empty()) return usage_error("convert: expected INPUT and OUTPUT.obj");
 

@@ -13,10 +13,14 @@ struct Options {
 
 bool parse(const Arguments& args, Options& o, std::string& problem) {
     for (const std::string& a : args) {
-        if (a == "--json") o.json = true;
-        else if (a.starts_with("-") && a.size() > 1) return problem = "info: unknown option '" + a + "'", false;
-        else if (o.file.empty()) o.file = a;
-        else return problem = "info: more than one FILE", false;
+        if (a == "--json")
+            o.json = true;
+        else if (a.starts_with("-") && a.size() > 1)
+            return problem = "info: unknown option '" + a + "'", false;
+        else if (o.file.empty())
+            o.file = a;
+        else
+            return problem = "info: more than one FILE", false;
     }
     if (o.file.empty()) return problem = "info: missing FILE", false;
     return true;
@@ -38,7 +42,11 @@ std::string json_number(float f) {
 
 std::string json_triple(float x, float y, float z) {
     std::string s = "[";
-    s.append(json_number(x)).append(", ").append(json_number(y)).append(", ").append(json_number(z));
+    s.append(json_number(x))
+        .append(", ")
+        .append(json_number(y))
+        .append(", ")
+        .append(json_number(z));
     return s.append("]");
 }
 
@@ -70,7 +78,8 @@ int info_command(const Arguments& args) {
         std::printf("faces:        %d\n", mesh.nf);
         std::printf("edges:        %d\n", mesh.nedges);
         std::printf("border edges: %d\n", border);
-        std::printf("bounding box: (%g, %g, %g) - (%g, %g, %g)\n", lo.x, lo.y, lo.z, hi.x, hi.y, hi.z);
+        std::printf("bounding box: (%g, %g, %g) - (%g, %g, %g)\n", lo.x, lo.y, lo.z, hi.x, hi.y,
+                    hi.z);
         std::printf("extent:       %g\n", mesh.extent);
         std::printf("centre:       (%g, %g, %g)\n", c.x, c.y, c.z);
     }

@@ -6,8 +6,8 @@
 #include "viewer/frame_image.h"
 #include "viewer/gl_frame.h"
 
-#include <GL/osmesa.h>
 #include <GL/glext.h>
+#include <GL/osmesa.h>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -33,7 +33,8 @@ bool parse_colour(const std::string& s, float rgb[3]) {
     std::string hex = s[0] == '#' ? s.substr(1) : s;
     unsigned value;
     int n = 0;
-    if (hex.size() != 6 || std::sscanf(hex.c_str(), "%6x%n", &value, &n) != 1 || n != 6) return false;
+    if (hex.size() != 6 || std::sscanf(hex.c_str(), "%6x%n", &value, &n) != 1 || n != 6)
+        return false;
     for (int i = 0; i < 3; ++i) rgb[i] = float((value >> (16 - 8 * i)) & 0xFF) / 255;
     return true;
 }
@@ -59,7 +60,8 @@ bool parse(const Arguments& args, Options& o, std::string& problem) {
         } else if (a == "--size") {
             const std::string* v = value("--size");
             if (!v) return false;
-            if (!parse_size(*v, o.width, o.height)) return problem = "render: --size takes WxH, e.g. 800x600", false;
+            if (!parse_size(*v, o.width, o.height))
+                return problem = "render: --size takes WxH, e.g. 800x600", false;
         } else if (a == "--perspective") {
             o.perspective = true;
         } else if (a == "--background") {
@@ -97,11 +99,20 @@ int render_command(const Arguments& args) {
         return 1;
     }
 
-    const int attributes[] = {OSMESA_FORMAT, OSMESA_BGRA, OSMESA_DEPTH_BITS, 24, OSMESA_STENCIL_BITS, 8,
-                              OSMESA_PROFILE, OSMESA_COMPAT_PROFILE, 0};
-    std::unique_ptr<osmesa_context, ContextDeleter> context(OSMesaCreateContextAttribs(attributes, nullptr));
+    const int attributes[] = {OSMESA_FORMAT,
+                              OSMESA_BGRA,
+                              OSMESA_DEPTH_BITS,
+                              24,
+                              OSMESA_STENCIL_BITS,
+                              8,
+                              OSMESA_PROFILE,
+                              OSMESA_COMPAT_PROFILE,
+                              0};
+    std::unique_ptr<osmesa_context, ContextDeleter> context(
+        OSMesaCreateContextAttribs(attributes, nullptr));
     std::vector<unsigned char> buffer(size_t(o.width) * size_t(o.height) * 4);
-    if (!context || !OSMesaMakeCurrent(context.get(), buffer.data(), GL_UNSIGNED_BYTE, o.width, o.height)) {
+    if (!context ||
+        !OSMesaMakeCurrent(context.get(), buffer.data(), GL_UNSIGNED_BYTE, o.width, o.height)) {
         std::fprintf(stderr, "ERROR: no OpenGL context for rendering (OSMesa)\n");
         return 1;
     }

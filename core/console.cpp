@@ -6,9 +6,13 @@ namespace {
 std::FILE* stream = nullptr; // nullptr: standard output
 }
 
-std::FILE* console_stream() { return stream ? stream : stdout; }
+std::FILE* console_stream() {
+    return stream ? stream : stdout;
+}
 
-void set_console_stream(std::FILE* s) { stream = s; }
+void set_console_stream(std::FILE* s) {
+    stream = s;
+}
 
 void console_printf(const char* format, ...) {
     va_list args;

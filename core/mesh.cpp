@@ -5,18 +5,28 @@
 
 const char* build_flag_name(int flag) {
     switch (flag) {
-    case MESH_CENTRE: return "MESH_CENTRE";
-    case MESH_VERTEX_NORMALS: return "MESH_VERTEX_NORMALS";
-    case MESH_FACE_NORMALS: return "MESH_FACE_NORMALS";
-    case MESH_TEXCOORDS: return "MESH_TEXCOORDS";
-    case MESH_EDGE_LIST: return "MESH_EDGE_LIST";
-    case MESH_CENTROIDS: return "MESH_CENTROIDS";
-    case MESH_BB: return "MESH_BB";
-    default: return nullptr;
+    case MESH_CENTRE:
+        return "MESH_CENTRE";
+    case MESH_VERTEX_NORMALS:
+        return "MESH_VERTEX_NORMALS";
+    case MESH_FACE_NORMALS:
+        return "MESH_FACE_NORMALS";
+    case MESH_TEXCOORDS:
+        return "MESH_TEXCOORDS";
+    case MESH_EDGE_LIST:
+        return "MESH_EDGE_LIST";
+    case MESH_CENTROIDS:
+        return "MESH_CENTROIDS";
+    case MESH_BB:
+        return "MESH_BB";
+    default:
+        return nullptr;
     }
 }
 
-Mesh::Mesh() { bbox.fill(Vector(0)); }
+Mesh::Mesh() {
+    bbox.fill(Vector(0));
+}
 
 void Mesh::alloc_vertices(int n) {
     for (auto* array : {&vertices, &normals, &colours, &texcoords}) assign_big(*array, n, Vector());
@@ -90,13 +100,25 @@ void Mesh::build(std::span<const int> flags) {
         if (!name) continue;
         console_printf("%s ", name);
         switch (flag) {
-        case MESH_CENTRE: build_centre(); break;
+        case MESH_CENTRE:
+            build_centre();
+            break;
         case MESH_VERTEX_NORMALS:
-        case MESH_FACE_NORMALS: build_normals(); break;
-        case MESH_TEXCOORDS: build_texcoords(); break;
-        case MESH_EDGE_LIST: build_edge_list(); break;
-        case MESH_CENTROIDS: build_centroids(); break;
-        case MESH_BB: build_bbox(); break;
+        case MESH_FACE_NORMALS:
+            build_normals();
+            break;
+        case MESH_TEXCOORDS:
+            build_texcoords();
+            break;
+        case MESH_EDGE_LIST:
+            build_edge_list();
+            break;
+        case MESH_CENTROIDS:
+            build_centroids();
+            break;
+        case MESH_BB:
+            build_bbox();
+            break;
         }
     }
     console_printf("\n\n");

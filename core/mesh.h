@@ -93,8 +93,8 @@ class Mesh {
     int nedges = 0;
     std::vector<std::array<int, 2>> edges;     // vertex pair (a, b), a <= b
     std::vector<std::array<int, 2>> edgefaces; // faces (f1, f2); f2 = -1 on a border
-    NeighbourLists vertexneighbours; // per vertex: neighbour = edges[r.edge][r.end]
-    NeighbourLists faceneighbours;   // per face: neighbour = edgefaces[r.edge][r.end]
+    NeighbourLists vertexneighbours;           // per vertex: neighbour = edges[r.edge][r.end]
+    NeighbourLists faceneighbours;             // per face: neighbour = edgefaces[r.edge][r.end]
 
     std::array<Vector, 8> bbox;
 

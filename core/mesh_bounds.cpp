@@ -63,5 +63,6 @@ void Mesh::build_texcoords() {
     auto scale = [](float d, float range) { return range > 0 ? d / range * 2 : 0.0f; };
     texcoords.assign(nv, Vector());
     for (int v = 0; v < nv; ++v)
-        texcoords[v] = Vector(scale(vertices[v].x - e.lo.x, dx), scale(vertices[v].y - e.lo.y, dy), 0, 1);
+        texcoords[v] =
+            Vector(scale(vertices[v].x - e.lo.x, dx), scale(vertices[v].y - e.lo.y, dy), 0, 1);
 }

@@ -94,6 +94,7 @@ void Mesh::build_edge_list() {
     }
 
     fill_lists(vertexneighbours, nv, edges, [](const std::array<int, 2>&) { return true; });
-    fill_lists(faceneighbours, nf, edgefaces, [](const std::array<int, 2>& e) { return e[1] != -1; });
+    fill_lists(faceneighbours, nf, edgefaces,
+               [](const std::array<int, 2>& e) { return e[1] != -1; });
     nedges = int(edges.size());
 }

@@ -25,10 +25,15 @@ IoResult read_mesh_file(Mesh& mesh, const std::string& path) {
     mesh.clear();
     IoResult r;
     switch (mesh_format(path)) {
-    case MeshFormat::Obj: r = mesh.load_obj(path); break;
-    case MeshFormat::Net: r = mesh.load_net(path); break;
+    case MeshFormat::Obj:
+        r = mesh.load_obj(path);
+        break;
+    case MeshFormat::Net:
+        r = mesh.load_net(path);
+        break;
     case MeshFormat::None:
-        return IoResult::failure("ERROR: " + path + ": unknown mesh format (expected .obj or .net)");
+        return IoResult::failure("ERROR: " + path +
+                                 ": unknown mesh format (expected .obj or .net)");
     }
     if (!r) mesh.clear();
     return r;

@@ -55,7 +55,8 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
             for (int k = 0; k < n; ++k) corners.push_back(int(v[k]));
             break;
         }
-        default: break; // empty lines, comments, other records
+        default:
+            break; // empty lines, comments, other records
         }
     }
 
@@ -65,13 +66,14 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
         for (int k = 0; k < p.count; ++k) {
             int n = corners[p.first + k];
             if (n < 0 || n >= count)
-                return error(p.line, "vertex number " + std::to_string(n) + " is outside the file's " +
-                                         std::to_string(count) + " vertices (0.." +
-                                         std::to_string(count - 1) + ")");
+                return error(p.line, "vertex number " + std::to_string(n) +
+                                         " is outside the file's " + std::to_string(count) +
+                                         " vertices (0.." + std::to_string(count - 1) + ")");
         }
         triangles += size_t(p.count - 2);
     }
-    if (triangles > size_t(INT32_MAX)) return IoResult::failure("ERROR: " + name + ": too many faces");
+    if (triangles > size_t(INT32_MAX))
+        return IoResult::failure("ERROR: " + name + ": too many faces");
 
     selectedface = -1;
     alloc_vertices(count);
@@ -80,8 +82,9 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
         p.x = positions[j].x;
         p.y = positions[j].y;
         p.z = positions[j].z;
-        normals[j] = net_normals.size() == positions.size() ? Vector(net_normals[j].x, net_normals[j].y, net_normals[j].z)
-                                                            : Vector(0, 0, 0);
+        normals[j] = net_normals.size() == positions.size()
+                         ? Vector(net_normals[j].x, net_normals[j].y, net_normals[j].z)
+                         : Vector(0, 0, 0);
         // Vertices beyond the file's colour lines take the colour of a file without any.
         colours[j] = j < int(net_colours.size()) ? net_colours[j] : Vector(0.4f, 0.4f, 0.4f, 1.0f);
     }

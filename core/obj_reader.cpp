@@ -38,7 +38,9 @@ int detect_notation(std::string_view line, int notation) {
     return notation;
 }
 
-bool is_blank(char c) { return (unsigned char)c <= 32; }
+bool is_blank(char c) {
+    return (unsigned char)c <= 32;
+}
 
 // Whitespace-separated pieces of `text`.
 template <typename Visit>
@@ -69,8 +71,10 @@ bool corner_number(std::string_view line, size_t& p, double& value) {
     while (p < line.size()) {
         char d = line[p];
         if (d >= '0' && d <= '9') {
-            if (n < (1LL << 40)) n = n * 10 + (d - '0');
-            else plain = false; // too long to add up exactly here
+            if (n < (1LL << 40))
+                n = n * 10 + (d - '0');
+            else
+                plain = false; // too long to add up exactly here
         } else if (d == '-' || d == '.') {
             plain = false;
         } else {
@@ -78,19 +82,23 @@ bool corner_number(std::string_view line, size_t& p, double& value) {
         }
         ++p;
     }
-    value = plain ? double(c == '-' ? -n : n) : std::trunc(number_value(line.substr(start, p - start)));
+    value =
+        plain ? double(c == '-' ? -n : n) : std::trunc(number_value(line.substr(start, p - start)));
     return true;
 }
 
-bool is_gap(char c) { return c == ' ' || c == '\t'; }
+bool is_gap(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // A plain decimal number, -?digits(.digits?)?, followed by a blank or the end of the
 // line: the common case, in which scanf's %f and the Tokenizer read the same text.
 // Its value is the Tokenizer's (atof's), found without a general conversion when the
 // digits fit a double exactly. False, with p unchanged, for anything else.
 bool plain_number(std::string_view line, size_t& p, double& value) {
-    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     size_t q = p, end = line.size();
     bool negative = q < end && line[q] == '-';
     if (negative) ++q;
@@ -141,9 +149,9 @@ class ObjParser {
 
     float x = 0, y = 0, z = 0;
     std::vector<Vector> vertices;
-    std::vector<Vector> colours;           // from "vc" lines
-    std::vector<Vector> vertex_colours;    // from "v x y z r g b" lines
-    std::vector<int> vertex_colour_owner;  // vertex index of each vertex_colours entry
+    std::vector<Vector> colours;          // from "vc" lines
+    std::vector<Vector> vertex_colours;   // from "v x y z r g b" lines
+    std::vector<int> vertex_colour_owner; // vertex index of each vertex_colours entry
     bool colours_beyond_one = false;
     std::vector<std::array<int, 3>> triangles;
     std::vector<std::pair<int, int>> forward_refs; // (line, vertex number) beyond those read so far
@@ -154,7 +162,8 @@ class ObjParser {
     std::vector<int> corners;
 
     IoResult error(const std::string& what) const {
-        return IoResult::failure("ERROR: " + name + ":" + std::to_string(line_number) + ": " + what);
+        return IoResult::failure("ERROR: " + name + ":" + std::to_string(line_number) + ": " +
+                                 what);
     }
     void warn(const std::string& what) const {
         std::fprintf(stderr, "WARNING: %s:%d: %s\n", name.c_str(), line_number, what.c_str());
@@ -228,7 +237,8 @@ void ObjParser::add_face() {
         warn("face with fewer than three corners skipped");
         return;
     }
-    for (size_t k = 1; k + 1 < corners.size(); ++k) triangles.push_back({corners[0], corners[k], corners[k + 1]});
+    for (size_t k = 1; k + 1 < corners.size(); ++k)
+        triangles.push_back({corners[0], corners[k], corners[k + 1]});
 }
 
 // Corners are read one by one, whatever the notation: a corner's first number is its
@@ -240,12 +250,16 @@ IoResult ObjParser::face(std::string_view line, size_t p) {
         while (p < line.size() && is_blank(line[p])) ++p;
         if (p >= line.size() || line[p] == '#') break;
         double n;
-        if (!corner_number(line, p, n)) numbered = false;
-        else if (IoResult r = add_corner(n); !r) return r;
+        if (!corner_number(line, p, n))
+            numbered = false;
+        else if (IoResult r = add_corner(n); !r)
+            return r;
         while (p < line.size() && !is_blank(line[p]) && line[p] != '#') ++p;
     }
-    if (numbered) add_face();
-    else warn("face with a corner that is not a vertex number skipped");
+    if (numbered)
+        add_face();
+    else
+        warn("face with a corner that is not a vertex number skipped");
     return IoResult::success();
 }
 

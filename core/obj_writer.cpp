@@ -112,7 +112,8 @@ class AtomicFile {
 IoResult Mesh::save_obj(const std::string& path, bool with_colours) const {
     console_printf("%d, %d\n", nv, nf);
     if (nv == 0 || nf == 0)
-        return IoResult::failure("ERROR: " + path + ": nothing to save (the mesh has no vertices or no faces)");
+        return IoResult::failure("ERROR: " + path +
+                                 ": nothing to save (the mesh has no vertices or no faces)");
     console_printf("\tMESH: Saving %s...", path.c_str());
     auto failed = [&](const char* what) {
         console_printf(" FAILED\n");

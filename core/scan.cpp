@@ -7,10 +7,18 @@
 
 namespace {
 
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_hex(char c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+bool is_space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool is_hex(char c) {
+    return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 void skip_space(std::string_view t, size_t& p) {
     while (p < t.size() && is_space(t[p])) ++p;
@@ -48,7 +56,8 @@ bool scan_float(std::string_view t, size_t& pos, float& value) {
         p += 3;
         if (p < t.size() && t[p] == '(') {
             size_t q = p + 1;
-            while (q < t.size() && (is_digit(t[q]) || (lower(t[q]) >= 'a' && lower(t[q]) <= 'z') || t[q] == '_'))
+            while (q < t.size() &&
+                   (is_digit(t[q]) || (lower(t[q]) >= 'a' && lower(t[q]) <= 'z') || t[q] == '_'))
                 ++q;
             if (q < t.size() && t[q] == ')') p = q + 1;
         }

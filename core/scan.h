@@ -17,4 +17,5 @@ bool scan_int(std::string_view text, size_t& pos, int& value, int base);
 // Matches `text` against `format` (literal characters, whitespace, %f, %d and %i)
 // and returns the number of values converted before the first mismatch. Up to
 // `capacity` values are stored in `values`.
-int scan(std::string_view text, std::string_view format, double* values = nullptr, int capacity = 0);
+int scan(std::string_view text, std::string_view format, double* values = nullptr,
+         int capacity = 0);

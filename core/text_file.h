@@ -19,7 +19,9 @@ class FileText {
 
     // False when the file cannot be opened or read.
     bool open(const std::string& path);
-    std::string_view text() const { return map ? std::string_view(static_cast<const char*>(map), size) : read; }
+    std::string_view text() const {
+        return map ? std::string_view(static_cast<const char*>(map), size) : read;
+    }
 
   private:
     void* map = nullptr;

@@ -25,13 +25,14 @@ constexpr std::array<unsigned char, 256> classes = make_classes();
 
 } // namespace
 
-int Tokenizer::char_class(unsigned char c) { return classes[c]; }
+int Tokenizer::char_class(unsigned char c) {
+    return classes[c];
+}
 
 Tokenizer::Tokenizer(std::string_view t) : text(t) {}
 
 Tokenizer::Tokenizer(std::istream& input)
-    : owned(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()),
-      text(owned) {}
+    : owned(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()), text(owned) {}
 
 // The text is a number token: a digit or "-digit" start, then digits, "-" and ".".
 // atof reads its longest prefix of the form -?digits(.digits?)?; so does from_chars.
@@ -65,7 +66,8 @@ int Tokenizer::next_token() {
         if (cls & CT_NUMBER) {
             if (c == '-' && (!(peek_class() & CT_NUMBER) || text[pos] == '-')) return ttype = '-';
             size_t start = pos - 1;
-            while (pos < text.size() && ((classes[(unsigned char)text[pos]] & CT_NUMBER) || text[pos] == '.'))
+            while (pos < text.size() &&
+                   ((classes[(unsigned char)text[pos]] & CT_NUMBER) || text[pos] == '.'))
                 ++pos;
             nval = number_value(text.substr(start, pos - start));
             return ttype = TOKEN_NUMBER;
@@ -78,7 +80,8 @@ int Tokenizer::next_token() {
         }
         if (cls & CT_QUOTE) {
             size_t start = pos;
-            while (pos < text.size() && text[pos] != char(c) && text[pos] != '\n' && text[pos] != '\r')
+            while (pos < text.size() && text[pos] != char(c) && text[pos] != '\n' &&
+                   text[pos] != '\r')
                 ++pos;
             sval.assign(text.substr(start, pos - start));
             if (pos < text.size()) {

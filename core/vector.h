@@ -110,9 +110,15 @@ inline Vector operator+(const Vector& a, const Vector& b) {
 inline Vector operator-(const Vector& a, const Vector& b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w};
 }
-inline Vector operator*(float s, const Vector& a) { return {s * a.x, s * a.y, s * a.z, s * a.w}; }
-inline Vector operator*(const Vector& a, float s) { return {a.x * s, a.y * s, a.z * s, a.w * s}; }
-inline Vector operator/(const Vector& a, float s) { return {a.x / s, a.y / s, a.z / s, a.w / s}; }
+inline Vector operator*(float s, const Vector& a) {
+    return {s * a.x, s * a.y, s * a.z, s * a.w};
+}
+inline Vector operator*(const Vector& a, float s) {
+    return {a.x * s, a.y * s, a.z * s, a.w * s};
+}
+inline Vector operator/(const Vector& a, float s) {
+    return {a.x / s, a.y / s, a.z / s, a.w / s};
+}
 inline Vector operator*(const Vector& a, const Vector& b) {
     return {a.x * b.x, a.y * b.y, a.z * b.z, a.w * b.w};
 }

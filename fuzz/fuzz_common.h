@@ -14,14 +14,16 @@ inline void silence_console() {
 // Whatever the input, a mesh that loaded keeps its arrays and links consistent, and
 // every build runs within them.
 inline void check_and_build(Mesh& m) {
-    if (int(m.vertices.size()) != m.nv || int(m.colours.size()) != m.nv || int(m.faces.size()) != m.nf ||
-        int(m.faceptrs.size()) != m.nf || int(m.morphogens.size()) != m.nv)
+    if (int(m.vertices.size()) != m.nv || int(m.colours.size()) != m.nv ||
+        int(m.faces.size()) != m.nf || int(m.faceptrs.size()) != m.nf ||
+        int(m.morphogens.size()) != m.nv)
         std::abort();
     for (int i = 0; i < m.nf; ++i) {
         const Face& f = m.faces[i];
         if (m.faceptrs[i] != &f) std::abort();
         for (int k = 0; k < 3; ++k)
-            if (f.vindex[k] < 0 || f.vindex[k] >= m.nv || f.corners[k] != &m.vertices[f.vindex[k]]) std::abort();
+            if (f.vindex[k] < 0 || f.vindex[k] >= m.nv || f.corners[k] != &m.vertices[f.vindex[k]])
+                std::abort();
     }
     build_loaded_mesh(m);
     m.build({MESH_TEXCOORDS});

@@ -23,8 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     double values[10];
-    static const char* patterns[] = {"f %i %i %i", "f %i/%i/%i %i/%i/%i %i/%i/%i", "f %i//%i %i//%i %i//%i",
-                                     "v %f %f %f", "f %d %d %d %d %d %d %d %d %d %d", "%f%i%d"};
+    static const char* patterns[] = {
+        "f %i %i %i", "f %i/%i/%i %i/%i/%i %i/%i/%i",    "f %i//%i %i//%i %i//%i",
+        "v %f %f %f", "f %d %d %d %d %d %d %d %d %d %d", "%f%i%d"};
     for (const char* p : patterns)
         if (scan(text, p, values, 10) > 10) std::abort();
     return 0;

@@ -18,7 +18,8 @@ struct CliRun {
 CliRun run_cli(const std::string& args) {
     TempDir dir;
     std::string out = dir.file("out"), err = dir.file("err");
-    std::string command = std::string(VOSTREL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
+    std::string command =
+        std::string(VOSTREL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
     int status = std::system(command.c_str());
     CliRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", ""};
     read_file(out, r.out);
@@ -32,7 +33,8 @@ TEST(Cli, HelpAndUsageErrors) {
     EXPECT_NE(help.out.find("info FILE [--json]"), std::string::npos);
     EXPECT_NE(help.out.find("convert INPUT OUTPUT.obj [--colours]"), std::string::npos);
 
-    for (const char* args : {"", "frobnicate", "info", "info a.obj b.obj", "info a.obj --yaml", "convert a.obj"}) {
+    for (const char* args :
+         {"", "frobnicate", "info", "info a.obj b.obj", "info a.obj --yaml", "convert a.obj"}) {
         CliRun r = run_cli(args);
         EXPECT_EQ(r.status, 1) << args;
         EXPECT_NE(r.err.find("vostrel-cli: "), std::string::npos) << args;
@@ -46,17 +48,23 @@ TEST(Cli, InfoPrintsTheLoadAndTheFigures) {
     std::ofstream(path) << "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 0 1 0\nf 1 2 3 4\n";
     CliRun r = run_cli("info " + path);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Opening: " + path + "\nnv: 4, nf: 2\nfaceformat_type: 1\n"
-                     "BUILDING: MESH_CENTRE MESH_CENTROIDS MESH_EDGE_LIST MESH_VERTEX_NORMALS MESH_BB \n\n"
-                     "BUILDING: MESH_VERTEX_NORMALS \n\n"
-                     "file:         " + path + "\n"
-                     "vertices:     4\nfaces:        2\nedges:        5\nborder edges: 4\n"
-                     "bounding box: (0, 0, 0) - (2, 1, 0)\nextent:       2\ncentre:       (1, 0.5, 0)\n");
+    EXPECT_EQ(
+        r.out,
+        "Opening: " + path +
+            "\nnv: 4, nf: 2\nfaceformat_type: 1\n"
+            "BUILDING: MESH_CENTRE MESH_CENTROIDS MESH_EDGE_LIST MESH_VERTEX_NORMALS MESH_BB \n\n"
+            "BUILDING: MESH_VERTEX_NORMALS \n\n"
+            "file:         " +
+            path +
+            "\n"
+            "vertices:     4\nfaces:        2\nedges:        5\nborder edges: 4\n"
+            "bounding box: (0, 0, 0) - (2, 1, 0)\nextent:       2\ncentre:       (1, 0.5, 0)\n");
 
     CliRun json = run_cli("info --json " + path);
     ASSERT_EQ(json.status, 0);
-    EXPECT_EQ(json.out, "{\"nv\": 4, \"nf\": 2, \"nedges\": 5, \"border_edges\": 4, \"bbox_min\": [0, 0, 0], "
-                        "\"bbox_max\": [2, 1, 0], \"extent\": 2, \"centre\": [1, 0.5, 0]}\n");
+    EXPECT_EQ(json.out,
+              "{\"nv\": 4, \"nf\": 2, \"nedges\": 5, \"border_edges\": 4, \"bbox_min\": [0, 0, 0], "
+              "\"bbox_max\": [2, 1, 0], \"extent\": 2, \"centre\": [1, 0.5, 0]}\n");
     EXPECT_NE(json.err.find("BUILDING: "), std::string::npos); // the console moves out of the way
 }
 

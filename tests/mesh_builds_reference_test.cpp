@@ -359,6 +359,19 @@ constexpr int random_mesh_count = 200;
 // ---------------------------------------------------------------------------
 // Edge list
 
+// Runs `check` on random_mesh_count random meshes (no missing corners) of one seed,
+// stopping at the first fatal failure.
+template <typename Check>
+void for_each_random_mesh(unsigned seed, Check check) {
+    RandomMeshes gen(seed);
+    for (int n = 0; n < random_mesh_count && !testing::Test::HasFatalFailure(); ++n) {
+        SCOPED_TRACE("random mesh " + std::to_string(n));
+        Mesh m;
+        gen.fill(m, false);
+        check(m);
+    }
+}
+
 TEST(EdgeListReference, RandomMeshes) {
     RandomMeshes gen(1);
     int extra_faces = 0, degenerate_edges = 0;
@@ -448,30 +461,22 @@ TEST(EdgeListReference, ThirdFaceOnAnEdgeIsNotRecorded) {
 // Normals
 
 TEST(NormalsReference, RandomMeshes) {
-    RandomMeshes gen(4);
-    for (int n = 0; n < random_mesh_count; ++n) {
-        SCOPED_TRACE("random mesh " + std::to_string(n));
-        Mesh m;
-        gen.fill(m, false);
+    for_each_random_mesh(4, [](Mesh& m) {
         ReferenceNormals want = reference_normals(m);
         m.build_normals();
         ASSERT_TRUE(same_normals(m, want));
-    }
+    });
 }
 
 // The face normals are rewritten in place, so a second build starts from the first
 // one's results; the vertex normals start again from zero.
 TEST(NormalsReference, RepeatedBuilds) {
-    RandomMeshes gen(5);
-    for (int n = 0; n < random_mesh_count; ++n) {
-        SCOPED_TRACE("random mesh " + std::to_string(n));
-        Mesh m;
-        gen.fill(m, false);
+    for_each_random_mesh(5, [](Mesh& m) {
         m.build_normals();
         ReferenceNormals want = reference_normals(m);
         m.build_normals();
         ASSERT_TRUE(same_normals(m, want));
-    }
+    });
 }
 
 TEST(NormalsReference, NoFacesLeavesNormalsAlone) {
@@ -489,23 +494,15 @@ TEST(NormalsReference, NoFacesLeavesNormalsAlone) {
 // Centroids, centre and bounding box
 
 TEST(CentroidsReference, RandomMeshes) {
-    RandomMeshes gen(6);
-    for (int n = 0; n < random_mesh_count; ++n) {
-        SCOPED_TRACE("random mesh " + std::to_string(n));
-        Mesh m;
-        gen.fill(m, false);
+    for_each_random_mesh(6, [](Mesh& m) {
         std::vector<Vector> want = reference_centroids(m);
         m.build_centroids();
         ASSERT_TRUE(same_centroids(m, want));
-    }
+    });
 }
 
 TEST(BoundsReference, RandomMeshes) {
-    RandomMeshes gen(7);
-    for (int n = 0; n < random_mesh_count; ++n) {
-        SCOPED_TRACE("random mesh " + std::to_string(n));
-        Mesh m;
-        gen.fill(m, false);
+    for_each_random_mesh(7, [](Mesh& m) {
         // Markers in the components the builds must not touch.
         m.centre.w = 7.0f;
         for (int k = 0; k < 8; ++k) m.bbox[k].w = float(k) + 0.5f;
@@ -515,7 +512,7 @@ TEST(BoundsReference, RandomMeshes) {
         m.build_bbox();
         ASSERT_TRUE(same_centre(m, centre));
         ASSERT_TRUE(same_bbox(m, box));
-    }
+    });
 }
 
 // A box that shrinks between builds: the extremes and the extent come from the
@@ -537,11 +534,7 @@ TEST(BoundsReference, RebuildAfterVerticesMove) {
 
 // All builds through Mesh::build and its flags, in the order a freshly read mesh gets them.
 TEST(BuildFlagsReference, RandomMeshes) {
-    RandomMeshes gen(9);
-    for (int n = 0; n < random_mesh_count; ++n) {
-        SCOPED_TRACE("random mesh " + std::to_string(n));
-        Mesh m;
-        gen.fill(m, false);
+    for_each_random_mesh(9, [](Mesh& m) {
         Vector centre = reference_centre(m);
         std::vector<Vector> centroids = reference_centroids(m);
         ReferenceEdges edges = reference_edge_list(m);
@@ -564,27 +557,11 @@ TEST(BuildFlagsReference, RandomMeshes) {
             m.build({MESH_FACE_NORMALS});
         }
         ASSERT_TRUE(same_normals(m, normals));
-    }
+    });
 }
 
 // ---------------------------------------------------------------------------
 // Shared test meshes
-
-std::vector<std::string> shared_mesh_names() {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(shared_data("meshes"), ec))
-        if (entry.path().extension() == ".obj") names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string test_name_of(const testing::TestParamInfo<std::string>& info) {
-    std::string name = std::filesystem::path(info.param).stem().string();
-    for (char& c : name)
-        if (!std::isalnum((unsigned char)c)) c = '_';
-    return name;
-}
 
 class SharedMeshBuilds : public testing::TestWithParam<std::string> {};
 

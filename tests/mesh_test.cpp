@@ -26,7 +26,7 @@ TEST(Mesh, ConstructionAndClear) {
     EXPECT_TRUE(m.vertices.empty() && m.faces.empty() && m.edges.empty() && m.morphogens.empty());
     EXPECT_EQ(m.bbox[1], Vector(0, 0, 0));
     EXPECT_EQ(m.morphogen_names, std::vector<std::string>{"a"}); // names stay
-    EXPECT_EQ(m.extent, 1.0f);                                 // so does the extent
+    EXPECT_EQ(m.extent, 1.0f);                                   // so does the extent
 }
 
 TEST(Mesh, BuildPrintsTheFlagsItRuns) {

@@ -70,7 +70,8 @@ TEST(NetReader, MalformedLinesFailAndLeaveTheMeshAlone) {
 TEST(NetReader, OtherLinesAreIgnoredAndLongLinesReadWhole) {
     Mesh m;
     std::string long_vertex = "v 1." + std::string(200, '0') + "1 2 3\n";
-    ASSERT_TRUE(load_net_string(m, "# comment\n 5 6 7\n9 9\n\n" + long_vertex + "v 0 0 0\nv 0 1 0\r\nf 0 1 2"));
+    ASSERT_TRUE(load_net_string(m, "# comment\n 5 6 7\n9 9\n\n" + long_vertex +
+                                       "v 0 0 0\nv 0 1 0\r\nf 0 1 2"));
     EXPECT_EQ(m.nv, 3);
     EXPECT_EQ(m.nf, 1);
     EXPECT_FLOAT_EQ(m.vertices[0].x, 1);

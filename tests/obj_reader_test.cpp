@@ -34,7 +34,7 @@ TEST(ObjReader, FiveNotationsTakeTheFirstNumberOfEachCorner) {
         int notation;
         Tri expected;
     } cases[] = {
-        {"f 1 2 3", 1, {0, 1, 2}},         {"f 1/4/7 2/5/8 3/6/9", 2, {0, 1, 2}},
+        {"f 1 2 3", 1, {0, 1, 2}},          {"f 1/4/7 2/5/8 3/6/9", 2, {0, 1, 2}},
         {"f 2//1 3//1 4//1", 3, {1, 2, 3}}, {"f 1/4/ 2/5/ 3/6/", 4, {0, 1, 2}},
         {"f 2// 3// 4//", 5, {1, 2, 3}},    {"f 1/1 2/2 3/3", -1, {0, 1, 2}},
     };
@@ -43,33 +43,38 @@ TEST(ObjReader, FiveNotationsTakeTheFirstNumberOfEachCorner) {
         ConsoleCapture console;
         ASSERT_TRUE(m.load_obj_text(four_vertices + c.face + "\n", "t.obj")) << c.face;
         EXPECT_EQ(triangles(m), std::vector<Tri>{c.expected}) << c.face;
-        EXPECT_EQ(console.text(), "nv: 4, nf: 1\nfaceformat_type: " + std::to_string(c.notation) + "\n");
+        EXPECT_EQ(console.text(),
+                  "nv: 4, nf: 1\nfaceformat_type: " + std::to_string(c.notation) + "\n");
     }
 }
 
 TEST(ObjReader, PolygonsBecomeFansAndShortFacesAreSkipped) {
     Mesh m;
     ConsoleCapture console;
-    ASSERT_TRUE(m.load_obj_text(four_vertices + "v 2 2 0\nf 1 2 3 4 5\nf 1 2\nf 4 3 2 1\n", "t.obj"));
-    EXPECT_EQ(triangles(m), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {3, 2, 1}, {3, 1, 0}}));
+    ASSERT_TRUE(
+        m.load_obj_text(four_vertices + "v 2 2 0\nf 1 2 3 4 5\nf 1 2\nf 4 3 2 1\n", "t.obj"));
+    EXPECT_EQ(triangles(m),
+              (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {3, 2, 1}, {3, 1, 0}}));
     EXPECT_NE(console.text().find("nv: 5, nf: 5\n"), std::string::npos);
 }
 
 TEST(ObjReader, RegistersCarryOverWhereATokenIsNoNumber) {
     Mesh m;
-    ASSERT_TRUE(load_obj_string(m, "v 7 8 9\nv .5 1 2\nv 1.5e-3 2 3\nv 4 .5 .5\nv 4 5\nvn 0 0 1\nvt 0 1\n"));
+    ASSERT_TRUE(load_obj_string(
+        m, "v 7 8 9\nv .5 1 2\nv 1.5e-3 2 3\nv 4 .5 .5\nv 4 5\nvn 0 0 1\nvt 0 1\n"));
     ASSERT_EQ(m.nv, 4); // "v 4 5" has no third number and is no vertex
     expect_xyz(m.vertices[0], 7, 8, 9);
-    expect_xyz(m.vertices[1], 7, 5, 1);   // ".", 5, 1
+    expect_xyz(m.vertices[1], 7, 5, 1);     // ".", 5, 1
     expect_xyz(m.vertices[2], 1.5f, 5, -3); // 1.5, "e", -3
-    expect_xyz(m.vertices[3], 4, 5, 5);   // 4, ".", 5
+    expect_xyz(m.vertices[3], 4, 5, 5);     // 4, ".", 5
     EXPECT_EQ(m.vertices[3].w, 1);
 }
 
 TEST(ObjReader, KeywordsCountOnlyAtTheStartOfALine) {
     Mesh m;
-    ASSERT_TRUE(load_obj_string(m, "mtllib f-16.mtl\ng v\nusemtl f\n  v 1 2 3\n\tv 4 5 6\nv 7 8 9\no f\n"
-                                   "# v 1 1 1\nf 1 2 3 # f 3 2 1\nV 1 1 1\n"));
+    ASSERT_TRUE(
+        load_obj_string(m, "mtllib f-16.mtl\ng v\nusemtl f\n  v 1 2 3\n\tv 4 5 6\nv 7 8 9\no f\n"
+                           "# v 1 1 1\nf 1 2 3 # f 3 2 1\nV 1 1 1\n"));
     EXPECT_EQ(m.nv, 3);
     expect_xyz(m.vertices[0], 1, 2, 3);
     expect_xyz(m.vertices[2], 7, 8, 9);
@@ -161,7 +166,8 @@ TEST(ObjReader, VertexColoursFromVcLinesOrFromLongVertexLines) {
 
 TEST(ObjReader, MorphogenNamesAndRows) {
     Mesh m;
-    ASSERT_TRUE(load_obj_string(m, "mtllib x.mtl\nmn a  b c\r\nv 0 0 0\nm 1 2 3\nv 1 1 1\nm 4 x -6 7\nv 2 2 2\n"));
+    ASSERT_TRUE(load_obj_string(
+        m, "mtllib x.mtl\nmn a  b c\r\nv 0 0 0\nm 1 2 3\nv 1 1 1\nm 4 x -6 7\nv 2 2 2\n"));
     EXPECT_EQ(m.morphogen_names, (std::vector<std::string>{"a", "b", "c"}));
     ASSERT_EQ(m.morphogens.size(), 3u);
     EXPECT_EQ(m.morphogens[0], (std::vector<float>{1, 2, 3}));
@@ -193,7 +199,10 @@ TEST(ObjReader, LineEndsOfEveryKind) {
 
 TEST(ObjReader, TextThatIsNoTextIsRefused) {
     Mesh m;
-    std::string utf16("\xFF\xFE" "v\0 \0" "1\0", 8);
+    std::string utf16("\xFF\xFE"
+                      "v\0 \0"
+                      "1\0",
+                      8);
     IoResult r = load_obj_string(m, utf16);
     EXPECT_FALSE(r);
     EXPECT_NE(r.error.find("UTF-16"), std::string::npos);
@@ -227,10 +236,14 @@ TEST(ObjReader, RealFilesWithPolygonsMixedNotationsAndOddLines) {
         const char* file;
         int nv, nf;
     } cases[] = {
-        {"meshes/f16.obj", 2344, 4592},          {"meshes/spot_control_mesh.obj", 188, 372},
-        {"meshes/mixed_face_notation.obj", 8, 12}, {"meshes/cornell_box.obj", 76, 36},
-        {"meshes/cruiser.obj", 1364, 2875},      {"meshes/ngon_polygons.obj", 20, 14},
-        {"meshes/torus_quads_creases.obj", 32, 64}, {"meshes/lines_only.obj", 8, 0},
+        {"meshes/f16.obj", 2344, 4592},
+        {"meshes/spot_control_mesh.obj", 188, 372},
+        {"meshes/mixed_face_notation.obj", 8, 12},
+        {"meshes/cornell_box.obj", 76, 36},
+        {"meshes/cruiser.obj", 1364, 2875},
+        {"meshes/ngon_polygons.obj", 20, 14},
+        {"meshes/torus_quads_creases.obj", 32, 64},
+        {"meshes/lines_only.obj", 8, 0},
     };
     for (const Case& c : cases) {
         Mesh m;

@@ -85,22 +85,6 @@ std::string file_text(const std::string& path) {
 // ---------------------------------------------------------------------------
 // Every shared test mesh
 
-std::vector<std::string> shared_mesh_names() {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(shared_data("meshes"), ec))
-        if (entry.path().extension() == ".obj") names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string test_name_of(const testing::TestParamInfo<std::string>& info) {
-    std::string name = std::filesystem::path(info.param).stem().string();
-    for (char& c : name)
-        if (!std::isalnum((unsigned char)c)) c = '_';
-    return name;
-}
-
 class SharedMeshRoundTrip : public testing::TestWithParam<std::string> {
   protected:
     // Loads the shared mesh into `first`, skipping the test when there is nothing to

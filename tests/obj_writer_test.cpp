@@ -48,9 +48,14 @@ TEST(ObjWriter, ColourLinesFollowTheirVertices) {
 
 TEST(ObjWriter, SixSignificantDigitsNeverInExponentForm) {
     const std::pair<float, const char*> cases[] = {
-        {123456.7f, "123457"},     {1234567.0f, "1234570"},   {-1.5e20f, "-150000000000000000000"},
-        {0.000123456f, "0.000123456"}, {1.5e-7f, "0.00000015"}, {-2.5e-5f, "-0.000025"},
-        {3.14159265f, "3.14159"},  {-0.0f, "-0"},
+        {123456.7f, "123457"},
+        {1234567.0f, "1234570"},
+        {-1.5e20f, "-150000000000000000000"},
+        {0.000123456f, "0.000123456"},
+        {1.5e-7f, "0.00000015"},
+        {-2.5e-5f, "-0.000025"},
+        {3.14159265f, "3.14159"},
+        {-0.0f, "-0"},
     };
     TempDir dir;
     std::string path = dir.file("out.obj");
@@ -58,7 +63,8 @@ TEST(ObjWriter, SixSignificantDigitsNeverInExponentForm) {
         Mesh m = triangle(value);
         ConsoleCapture quiet;
         ASSERT_TRUE(m.save_obj(path));
-        EXPECT_EQ(contents(path).substr(0, contents(path).find('\n')), std::string("v ") + text + " 0 0");
+        EXPECT_EQ(contents(path).substr(0, contents(path).find('\n')),
+                  std::string("v ") + text + " 0 0");
         Mesh back;
         ASSERT_TRUE(back.load_obj(path));
         EXPECT_NEAR(back.vertices[0].x, value, std::abs(value) * 5e-6f) << text;

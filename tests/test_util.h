@@ -4,14 +4,40 @@
 #include "core/console.h"
 #include "core/mesh.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 // Paths of the public test meshes and heightmaps (skipped when absent) and of the
 // project's bundled data.
-inline std::string shared_data(const std::string& name) { return std::string(VOSTREL_SHARED_DATA) + "/" + name; }
-inline std::string bundled_data(const std::string& name) { return std::string(VOSTREL_DATA) + "/" + name; }
+inline std::string shared_data(const std::string& name) {
+    return std::string(VOSTREL_SHARED_DATA) + "/" + name;
+}
+inline std::string bundled_data(const std::string& name) {
+    return std::string(VOSTREL_DATA) + "/" + name;
+}
+
+// The file names of the public test meshes (none when the folder is absent), and a
+// test name made of one.
+inline std::vector<std::string> shared_mesh_names() {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(shared_data("meshes"), ec))
+        if (entry.path().extension() == ".obj") names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+inline std::string test_name_of(const testing::TestParamInfo<std::string>& info) {
+    std::string name = std::filesystem::path(info.param).stem().string();
+    for (char& c : name)
+        if (!std::isalnum((unsigned char)c)) c = '_';
+    return name;
+}
 
 // Collects what the core prints on its console while alive.
 class ConsoleCapture {

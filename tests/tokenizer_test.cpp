@@ -16,10 +16,14 @@ std::vector<std::string> tokens(std::string_view text) {
     std::vector<std::string> out;
     for (int t; (t = tk.next_token()) != Tokenizer::TOKEN_EOF;) {
         std::ostringstream s;
-        if (t == Tokenizer::TOKEN_NUMBER) s << "n:" << tk.nval;
-        else if (t == Tokenizer::TOKEN_WORD) s << "w:" << tk.sval;
-        else if (t == Tokenizer::TOKEN_STRING) s << "s:" << tk.sval;
-        else s << char(t);
+        if (t == Tokenizer::TOKEN_NUMBER)
+            s << "n:" << tk.nval;
+        else if (t == Tokenizer::TOKEN_WORD)
+            s << "w:" << tk.sval;
+        else if (t == Tokenizer::TOKEN_STRING)
+            s << "s:" << tk.sval;
+        else
+            s << char(t);
         out.push_back(s.str());
     }
     return out;
@@ -40,11 +44,13 @@ TEST(Tokenizer, MinusStandsAloneUnlessADigitFollows) {
 }
 
 TEST(Tokenizer, WordsEndAtDigitsAndTakeHighBytes) {
-    EXPECT_EQ(tokens("ab12 _x \xC3\xA9t\xC3\xA9"), (V{"w:ab", "n:12", "w:_x", "w:\xC3\xA9t\xC3\xA9"}));
+    EXPECT_EQ(tokens("ab12 _x \xC3\xA9t\xC3\xA9"),
+              (V{"w:ab", "n:12", "w:_x", "w:\xC3\xA9t\xC3\xA9"}));
 }
 
 TEST(Tokenizer, FaceCornersSplitAtSlashes) {
-    EXPECT_EQ(tokens("f 1/4/7 2//8"), (V{"w:f", "n:1", "/", "n:4", "/", "n:7", "n:2", "/", "/", "n:8"}));
+    EXPECT_EQ(tokens("f 1/4/7 2//8"),
+              (V{"w:f", "n:1", "/", "n:4", "/", "n:7", "n:2", "/", "/", "n:8"}));
 }
 
 TEST(Tokenizer, QuotesRunToTheSameQuoteOrTheLineEnd) {

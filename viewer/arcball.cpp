@@ -35,7 +35,8 @@ Matrix3 matrix3_multiply(const Matrix3& a, const Matrix3& b) {
     Matrix3 out;
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c)
-            out[c * 3 + r] = a[0 * 3 + r] * b[c * 3 + 0] + a[1 * 3 + r] * b[c * 3 + 1] + a[2 * 3 + r] * b[c * 3 + 2];
+            out[c * 3 + r] = a[0 * 3 + r] * b[c * 3 + 0] + a[1 * 3 + r] * b[c * 3 + 1] +
+                             a[2 * 3 + r] * b[c * 3 + 2];
     return out;
 }
 
@@ -93,12 +94,19 @@ void ArcBall::drag(const Vector& p) {
         switch (constraint) {
         case 0:
         case 1:
-        case 2: q = Vector(perp.x, perp.y, perp.z, 0); break;
+        case 2:
+            q = Vector(perp.x, perp.y, perp.z, 0);
+            break;
         case 3:
-        case 4: q = Vector(perp.z, perp.y, perp.x, 0); break;
+        case 4:
+            q = Vector(perp.z, perp.y, perp.x, 0);
+            break;
         case 5:
-        case 6: q = Vector(perp.x, perp.z, perp.y, 0); break;
-        default: break;
+        case 6:
+            q = Vector(perp.x, perp.z, perp.y, 0);
+            break;
+        default:
+            break;
         }
         q.w = start_vector.dot(end_vector);
     }

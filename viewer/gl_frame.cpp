@@ -16,7 +16,9 @@ struct CentredOnMesh {
     ~CentredOnMesh() { glPopMatrix(); }
 };
 
-void vertex(const Vector& v) { glVertex3f(v.x, v.y, v.z); }
+void vertex(const Vector& v) {
+    glVertex3f(v.x, v.y, v.z);
+}
 
 // Mode 1: hidden edges dotted and faint, visible edges solid.
 void draw_wireframe_dotted_hidden_lines(const Mesh& mesh, MeshDrawer& drawer) {
@@ -46,7 +48,9 @@ void draw_mesh(int render_mode, const Mesh& mesh, MeshDrawer& drawer) {
         drawer.draw_faces(mesh, GL_LINE_LOOP);
         glEnable(GL_LIGHTING);
         break;
-    case RENDER_WIREFRAME_DOTTED_HL: draw_wireframe_dotted_hidden_lines(mesh, drawer); break;
+    case RENDER_WIREFRAME_DOTTED_HL:
+        draw_wireframe_dotted_hidden_lines(mesh, drawer);
+        break;
     case RENDER_WIREFRAME_NO_HL:
         glEnable(GL_POLYGON_OFFSET_FILL);
         glDisable(GL_LIGHTING);
@@ -68,7 +72,9 @@ void draw_mesh(int render_mode, const Mesh& mesh, MeshDrawer& drawer) {
         glEnable(GL_LIGHTING);
         glDisable(GL_POLYGON_OFFSET_FILL);
         break;
-    case RENDER_POLYGONS: drawer.draw_faces(mesh, GL_TRIANGLES); break;
+    case RENDER_POLYGONS:
+        drawer.draw_faces(mesh, GL_TRIANGLES);
+        break;
     case RENDER_POINTS:
         glDisable(GL_LIGHTING);
         glColor3f(0, 0, 0);
@@ -85,7 +91,8 @@ void draw_mesh(int render_mode, const Mesh& mesh, MeshDrawer& drawer) {
         draw_bounding_box(mesh);
         glEnable(GL_LIGHTING);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -192,7 +199,8 @@ void gl_initialise_state() {
     glEnable(GL_COLOR_MATERIAL);
     glEnable(GL_NORMALIZE);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
-    gl_set_light_colours(Vector(0.5f, 0.5f, 0.5f, 1), Vector(0.125f, 0.125f, 0.125f, 1), Vector(0, 0, 0, 1));
+    gl_set_light_colours(Vector(0.5f, 0.5f, 0.5f, 1), Vector(0.125f, 0.125f, 0.125f, 1),
+                         Vector(0, 0, 0, 1));
 
     glLineWidth(2);
     glPointSize(3);
@@ -235,7 +243,8 @@ void gl_set_projection(int w, int h, int projection_mode) {
     glLoadIdentity();
 }
 
-void gl_paint_frame(const FrameSettings& s, const Mesh& mesh, MeshDrawer& drawer, const FrameLayers& layers) {
+void gl_paint_frame(const FrameSettings& s, const Mesh& mesh, MeshDrawer& drawer,
+                    const FrameLayers& layers) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glClearColor(s.background[0], s.background[1], s.background[2], 1); // for the next frame
 

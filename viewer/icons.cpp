@@ -2,7 +2,9 @@
 
 #include <QFileInfo>
 
-static void register_built_in_icons() { Q_INIT_RESOURCE(icons); }
+static void register_built_in_icons() {
+    Q_INIT_RESOURCE(icons);
+}
 
 QIcon load_icon(const QString& path) {
     static bool registered = (register_built_in_icons(), true);

@@ -5,7 +5,8 @@
 namespace {
 
 Vector unproject(double wx, double wy, double wz, const std::array<int, 4>& viewport,
-                 const std::array<double, 16>& modelview, const std::array<double, 16>& projection) {
+                 const std::array<double, 16>& modelview,
+                 const std::array<double, 16>& projection) {
     double x = 0, y = 0, z = 0;
     gluUnProject(wx, wy, wz, modelview.data(), projection.data(), viewport.data(), &x, &y, &z);
     return Vector(float(x), float(y), float(z));
@@ -13,8 +14,9 @@ Vector unproject(double wx, double wy, double wz, const std::array<int, 4>& view
 
 } // namespace
 
-void pick_face(Mesh& mesh, const std::array<int, 4>& viewport, const std::array<double, 16>& modelview,
-               const std::array<double, 16>& projection, int projection_mode, int view_height, int x, int y) {
+void pick_face(Mesh& mesh, const std::array<int, 4>& viewport,
+               const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
+               int projection_mode, int view_height, int x, int y) {
     double wy = view_height - y;
     double near_depth = projection_mode == 1 ? -1.0 : 0.0;
     // The mesh is drawn translated by minus its centre; the ray moves back by it so that

@@ -10,5 +10,6 @@
 // (x, y) (y downwards) crosses nearest to one unit along the ray; leaves it when no
 // face is crossed. The matrices and viewport are those of the frame on screen, before the
 // translation by minus the mesh centre that the drawing adds.
-void pick_face(Mesh& mesh, const std::array<int, 4>& viewport, const std::array<double, 16>& modelview,
-               const std::array<double, 16>& projection, int projection_mode, int view_height, int x, int y);
+void pick_face(Mesh& mesh, const std::array<int, 4>& viewport,
+               const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
+               int projection_mode, int view_height, int x, int y);

@@ -13,7 +13,8 @@
 #include <algorithm>
 #include <cstdio>
 
-QtGLWidget::QtGLWidget(QWidget* parent, const char* name, QWidget* /*share*/) : QOpenGLWidget(parent) {
+QtGLWidget::QtGLWidget(QWidget* parent, const char* name, QWidget* /*share*/)
+    : QOpenGLWidget(parent) {
     if (name) setObjectName(name);
     startTimer(10);
     setMouseTracking(true);
@@ -59,7 +60,9 @@ void QtGLWidget::paintGL() {
     glGetIntegerv(GL_VIEWPORT, frame_viewport.data());
 }
 
-void QtGLWidget::timerEvent(QTimerEvent*) { update(); }
+void QtGLWidget::timerEvent(QTimerEvent*) {
+    update();
+}
 
 void QtGLWidget::toggle_projection() {
     projection_mode = projection_mode == 0 ? 1 : 0;
@@ -93,8 +96,10 @@ void QtGLWidget::mousePressEvent(QMouseEvent* event) {
 
 void QtGLWidget::mouseMoveEvent(QMouseEvent* event) {
     Vector position(float(event->position().x()), float(event->position().y()), 0);
-    if (drag_mode == 0) arcball.drag(position);
-    else if (drag_mode == 2) zoom_step(position);
+    if (drag_mode == 0)
+        arcball.drag(position);
+    else if (drag_mode == 2)
+        zoom_step(position);
     last_mouse_position = position;
 }
 
@@ -109,7 +114,8 @@ void QtGLWidget::zoom_step(const Vector& position) {
 }
 
 void QtGLWidget::pick(int x, int y) {
-    pick_face(mesh, frame_viewport, frame_modelview, frame_projection, projection_mode, view_height, x, y);
+    pick_face(mesh, frame_viewport, frame_modelview, frame_projection, projection_mode, view_height,
+              x, y);
 }
 
 // The edge traversal from the picked face comes with the traversal tool.

@@ -85,8 +85,8 @@ class QtGLWidget : public QOpenGLWidget {
     void cutplane_showall_slot(int);
     void cutplane_resetall_slot();
     void cutplane_resetcurrent_slot();
-    void buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates, std::vector<QColor> colours,
-                                QColor defaultcolour);
+    void buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates,
+                                std::vector<QColor> colours, QColor defaultcolour);
     void build_vertexcoloursterrain_slot(std::vector<QColor> colours, std::vector<float> values);
     void light_colour_slot(Vector amb, Vector diff, Vector spec);
     void light_position_slot(float alti, float azim);

@@ -70,10 +70,12 @@ QtLightSettingsWidget::QtLightSettingsWidget(QWidget* parent, const char* name) 
     volshader_combobox->setObjectName("volshader_combobox");
     volshader_combobox->addItems({"default (no shaders)", "per pixel lighting"});
     (new QVBoxLayout(shaders))->addWidget(volshader_combobox);
-    connect(volshader_combobox, &QComboBox::activated, this, &QtLightSettingsWidget::shader_combobox_event);
+    connect(volshader_combobox, &QComboBox::activated, this,
+            &QtLightSettingsWidget::shader_combobox_event);
     column->addWidget(shaders);
 
-    auto colour_group = [&](const char* title, QLabel*& swatch, const QColor& colour, void (QtLightSettingsWidget::*slot)()) {
+    auto colour_group = [&](const char* title, QLabel*& swatch, const QColor& colour,
+                            void (QtLightSettingsWidget::*slot)()) {
         auto* group = new QGroupBox(title);
         auto* row = new QHBoxLayout(group);
         swatch = make_swatch(colour);
@@ -84,9 +86,12 @@ QtLightSettingsWidget::QtLightSettingsWidget(QWidget* parent, const char* name) 
         connect(change, &QPushButton::clicked, this, slot);
         column->addWidget(group);
     };
-    colour_group("Ambient Colour:", ambient_swatch, ambient_colour, &QtLightSettingsWidget::amb_colourdlg_event);
-    colour_group("Diffuse Colour:", diffuse_swatch, diffuse_colour, &QtLightSettingsWidget::dif_colourdlg_event);
-    colour_group("Specular Colour:", specular_swatch, specular_colour, &QtLightSettingsWidget::spec_colourdlg_event);
+    colour_group("Ambient Colour:", ambient_swatch, ambient_colour,
+                 &QtLightSettingsWidget::amb_colourdlg_event);
+    colour_group("Diffuse Colour:", diffuse_swatch, diffuse_colour,
+                 &QtLightSettingsWidget::dif_colourdlg_event);
+    colour_group("Specular Colour:", specular_swatch, specular_colour,
+                 &QtLightSettingsWidget::spec_colourdlg_event);
 
     auto* position = new QGroupBox("Light Position:");
     auto* sliders = new QVBoxLayout(position);
@@ -94,11 +99,13 @@ QtLightSettingsWidget::QtLightSettingsWidget(QWidget* parent, const char* name) 
     l_altitude_slider = make_angle_slider("l_altitude_slider");
     azimuth_label = new QLabel("Azimuth: 0");
     l_azimuth_slider = make_angle_slider("l_azimuth_slider");
-    for (QWidget* w : {(QWidget*)altitude_label, (QWidget*)l_altitude_slider, (QWidget*)azimuth_label,
-                       (QWidget*)l_azimuth_slider})
+    for (QWidget* w : {(QWidget*)altitude_label, (QWidget*)l_altitude_slider,
+                       (QWidget*)azimuth_label, (QWidget*)l_azimuth_slider})
         sliders->addWidget(w);
-    connect(l_altitude_slider, &QSlider::valueChanged, this, &QtLightSettingsWidget::l_altitude_event);
-    connect(l_azimuth_slider, &QSlider::valueChanged, this, &QtLightSettingsWidget::l_azimuth_event);
+    connect(l_altitude_slider, &QSlider::valueChanged, this,
+            &QtLightSettingsWidget::l_altitude_event);
+    connect(l_azimuth_slider, &QSlider::valueChanged, this,
+            &QtLightSettingsWidget::l_azimuth_event);
     column->addWidget(position);
     topmost->addWidget(preferences);
 
@@ -122,9 +129,15 @@ void QtLightSettingsWidget::choose_colour(QColor& colour, Vector& light, QLabel*
     emit light_colour_signal(ambient, diffuse, specular);
 }
 
-void QtLightSettingsWidget::amb_colourdlg_event() { choose_colour(ambient_colour, ambient, ambient_swatch); }
-void QtLightSettingsWidget::dif_colourdlg_event() { choose_colour(diffuse_colour, diffuse, diffuse_swatch); }
-void QtLightSettingsWidget::spec_colourdlg_event() { choose_colour(specular_colour, specular, specular_swatch); }
+void QtLightSettingsWidget::amb_colourdlg_event() {
+    choose_colour(ambient_colour, ambient, ambient_swatch);
+}
+void QtLightSettingsWidget::dif_colourdlg_event() {
+    choose_colour(diffuse_colour, diffuse, diffuse_swatch);
+}
+void QtLightSettingsWidget::spec_colourdlg_event() {
+    choose_colour(specular_colour, specular, specular_swatch);
+}
 
 void QtLightSettingsWidget::l_altitude_event(int value) {
     {

@@ -20,9 +20,10 @@ namespace {
 
 // Render Mode menu items in menu order, with the render mode each selects.
 const std::pair<const char*, int> render_mode_items[] = {
-    {"&Bounding Box", 7},      {"&Points Verts", 5},          {"&Face Normals", 6},
-    {"&Wireframe", 0},         {"&Wireframe + Dotted-HL", 1}, {"&Wireframe + No-HL", 2},
-    {"&Polygons + Wireframe", 3}, {"&Polygons", 4},
+    {"&Bounding Box", 7},          {"&Points Verts", 5},
+    {"&Face Normals", 6},          {"&Wireframe", 0},
+    {"&Wireframe + Dotted-HL", 1}, {"&Wireframe + No-HL", 2},
+    {"&Polygons + Wireframe", 3},  {"&Polygons", 4},
 };
 
 QMenu* tear_off_menu(const QString& title, QWidget* parent) {
@@ -33,7 +34,8 @@ QMenu* tear_off_menu(const QString& title, QWidget* parent) {
 
 // A warning that does not block the event loop.
 void show_warning(QWidget* parent, const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Warning, "Vostrel V1.0", text, QMessageBox::Ok, parent);
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, "Vostrel V1.0", text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
@@ -56,8 +58,8 @@ QtMainWindow::QtMainWindow() {
     file_menu->addAction(load_icon("filesave.xpm"), "Save ALL...", QKeySequence("Ctrl+A"), this,
                          &QtMainWindow::saveallEvent);
     file_menu->addSeparator();
-    file_menu->addAction(load_icon("filesave.xpm"), "Save Rendering...", QKeySequence("Ctrl+R"), this,
-                         &QtMainWindow::saveRenderImageEvent);
+    file_menu->addAction(load_icon("filesave.xpm"), "Save Rendering...", QKeySequence("Ctrl+R"),
+                         this, &QtMainWindow::saveRenderImageEvent);
     file_menu->addSeparator();
     file_menu->addAction("Exit", QKeySequence("Ctrl+Q"), qApp, &QApplication::quit);
 
@@ -68,11 +70,13 @@ QtMainWindow::QtMainWindow() {
 
     view_menu = tear_off_menu("&View", this);
     view_menu->addAction("Background Colour", this, &QtMainWindow::backgroundcolourEvent);
-    view_menu->addAction("Toggle Projection (ortho/persp)", this, &QtMainWindow::projectionmodeEvent);
+    view_menu->addAction("Toggle Projection (ortho/persp)", this,
+                         &QtMainWindow::projectionmodeEvent);
     view_menu->addAction("Lighting and Shading Editor", this, &QtMainWindow::lighteditorEvent);
 
     tools_menu = tear_off_menu("&Tools", this);
-    tools_menu->addAction("Mesh &Tools", QKeySequence("Ctrl+E"), this, &QtMainWindow::mesheditorEvent);
+    tools_menu->addAction("Mesh &Tools", QKeySequence("Ctrl+E"), this,
+                          &QtMainWindow::mesheditorEvent);
     tools_menu->addSeparator();
 
     menuBar()->addMenu(file_menu);
@@ -101,7 +105,9 @@ QtMainWindow::QtMainWindow() {
             &QtGLWidget::light_position_slot);
 }
 
-QtGLWidget* QtMainWindow::view() const { return editor->glbox1; }
+QtGLWidget* QtMainWindow::view() const {
+    return editor->glbox1;
+}
 
 void QtMainWindow::open_file(const QString& name) {
     IoResult r = view()->load_file(name);
@@ -124,7 +130,9 @@ void QtMainWindow::dragndrop_slot(QString filename) {
     open_file(filename);
 }
 
-void QtMainWindow::aboutEvent() { QMessageBox::about(this, "Ondrix", "View and Play with mesh objects"); }
+void QtMainWindow::aboutEvent() {
+    QMessageBox::about(this, "Ondrix", "View and Play with mesh objects");
+}
 
 void QtMainWindow::saveRenderImageEvent() {
     QString name = QFileDialog::getSaveFileName(this, "", "rendering", "*.png");
@@ -147,7 +155,8 @@ void QtMainWindow::backgroundcolourEvent() {
 }
 
 void QtMainWindow::openfileEvent() {
-    QString name = QFileDialog::getOpenFileName(this, "", dialog_start_folder("Data"), "*.net *.obj *.gts");
+    QString name =
+        QFileDialog::getOpenFileName(this, "", dialog_start_folder("Data"), "*.net *.obj *.gts");
     if (name.isEmpty()) return;
     current_file = name;
     open_file(name);
@@ -164,7 +173,9 @@ void QtMainWindow::savefileEvent() {
     }
 }
 
-void QtMainWindow::saveallEvent() { view()->save_all(); }
+void QtMainWindow::saveallEvent() {
+    view()->save_all();
+}
 
 void QtMainWindow::rendermodeEvent(int id) {
     if (id >= 0 && id <= 7) view()->render_mode = id;
@@ -175,4 +186,6 @@ void QtMainWindow::rendermodeEvent(int id) {
 // The mesh tools dialog joins with the terrain and tool panels.
 void QtMainWindow::mesheditorEvent() {}
 
-void QtMainWindow::lighteditorEvent() { lighteditor->show(); }
+void QtMainWindow::lighteditorEvent() {
+    lighteditor->show();
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/vostrel.h"
+#include "tests/gui/immediate_drawer.h"
 #include "viewer/frame_image.h"
 #include "viewer/gl_context.h"
 #include "viewer/gl_frame.h"
@@ -19,13 +20,18 @@
 #include <fstream>
 #include <unistd.h>
 
-inline void use_test_gl_format() { use_compatibility_gl_format(); }
+inline void use_test_gl_format() {
+    use_compatibility_gl_format();
+}
 
-inline QString shared_mesh(const QString& name) { return QString(VOSTREL_SHARED_DATA) + "/meshes/" + name; }
+inline QString shared_mesh(const QString& name) {
+    return QString(VOSTREL_SHARED_DATA) + "/meshes/" + name;
+}
 
 // A red square of side 0.9 around the origin, drawn 180 pixels wide at the start distance.
-inline const char* square_with_colours = "v -0.45 -0.45 0\nvc 1 0 0\nv 0.45 -0.45 0\nvc 1 0 0\n"
-                                         "v 0.45 0.45 0\nvc 1 0 0\nv -0.45 0.45 0\nvc 1 0 0\nf 1 2 3 4\n";
+inline const char* square_with_colours =
+    "v -0.45 -0.45 0\nvc 1 0 0\nv 0.45 -0.45 0\nvc 1 0 0\n"
+    "v 0.45 0.45 0\nvc 1 0 0\nv -0.45 0.45 0\nvc 1 0 0\nf 1 2 3 4\n";
 
 class TempFolder {
   public:
@@ -76,18 +82,22 @@ class StdoutCapture {
 inline QStringList menu_items(QMenu* menu) {
     QStringList items;
     for (QAction* a : menu->actions()) {
-        if (a->isSeparator()) items << "-";
-        else if (a->shortcut().isEmpty()) items << a->text();
-        else items << a->text() + "|" + a->shortcut().toString();
+        if (a->isSeparator())
+            items << "-";
+        else if (a->shortcut().isEmpty())
+            items << a->text();
+        else
+            items << a->text() + "|" + a->shortcut().toString();
     }
     return items;
 }
 
 // Delivers a mouse event at once, as the window system would.
 inline void send_mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
-    Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)), type == QEvent::MouseMove ? Qt::NoButton : button,
-                      held, Qt::NoModifier);
+    Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &event);
 }
 
@@ -104,27 +114,6 @@ inline int run_cli(const QStringList& args) {
     if (cli.exitCode() != 0) qWarning("%s", cli.readAllStandardError().constData());
     return cli.exitCode();
 }
-
-// The reference drawing: one begin/end block per face, the corner's colour only for
-// triangles, then its normal and position.
-class ImmediateDrawer : public MeshDrawer {
-  public:
-    void draw_faces(const Mesh& mesh, GLenum primitive) override {
-        glPushMatrix();
-        glTranslatef(-mesh.centre.x, -mesh.centre.y, -mesh.centre.z);
-        for (int i = 0; i < mesh.nf; ++i) {
-            glBegin(primitive);
-            for (int k = 0; k < 3; ++k) {
-                int v = mesh.faces[i].vindex[k];
-                if (primitive == GL_TRIANGLES) glColor3f(mesh.colours[v].x, mesh.colours[v].y, mesh.colours[v].z);
-                glNormal3f(mesh.normals[v].x, mesh.normals[v].y, mesh.normals[v].z);
-                glVertex3f(mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z);
-            }
-            glEnd();
-        }
-        glPopMatrix();
-    }
-};
 
 // A view of its own, shown at a fixed size.
 class ViewFixture {
@@ -176,8 +165,8 @@ class ViewFixture {
     QPoint pixel_of(const Vector& p) const {
         const Vector& c = view->mesh.centre;
         double wx, wy, wz;
-        gluProject(p.x - c.x, p.y - c.y, p.z - c.z, view->frame_modelview.data(), view->frame_projection.data(),
-                   view->frame_viewport.data(), &wx, &wy, &wz);
+        gluProject(p.x - c.x, p.y - c.y, p.z - c.z, view->frame_modelview.data(),
+                   view->frame_projection.data(), view->frame_viewport.data(), &wx, &wy, &wz);
         return QPoint(int(wx), int(view->view_height - wy));
     }
 

@@ -44,20 +44,24 @@ class MainWindowTest : public QObject {
         for (QAction* a : window.menuBar()->actions())
             if (a->menu()) titles << a->menu()->title();
         QCOMPARE(titles, (QStringList{"&File", "&View", "&Render Mode", "&Tools"}));
-        for (QMenu* m : {window.file_menu, window.view_menu, window.rendermode_menu, window.tools_menu})
+        for (QMenu* m :
+             {window.file_menu, window.view_menu, window.rendermode_menu, window.tools_menu})
             QVERIFY(m->isTearOffEnabled());
 
         QCOMPARE(menu_items(window.file_menu),
-                 (QStringList{"-", "Open...|Ctrl+O", "-", "Save As...|Ctrl+S", "Save ALL...|Ctrl+A", "-",
-                              "Save Rendering...|Ctrl+R", "-", "Exit|Ctrl+Q"}));
+                 (QStringList{"-", "Open...|Ctrl+O", "-", "Save As...|Ctrl+S", "Save ALL...|Ctrl+A",
+                              "-", "Save Rendering...|Ctrl+R", "-", "Exit|Ctrl+Q"}));
         QCOMPARE(menu_items(window.view_menu),
-                 (QStringList{"Background Colour", "Toggle Projection (ortho/persp)", "Lighting and Shading Editor"}));
+                 (QStringList{"Background Colour", "Toggle Projection (ortho/persp)",
+                              "Lighting and Shading Editor"}));
         QCOMPARE(menu_items(window.tools_menu), (QStringList{"Mesh &Tools|Ctrl+E", "-"}));
         QStringList modes;
-        for (QAction* a : window.rendermode_menu->actions()) modes << a->text() + "=" + a->data().toString();
-        QCOMPARE(modes, (QStringList{"&Bounding Box=7", "&Points Verts=5", "&Face Normals=6", "&Wireframe=0",
-                                     "&Wireframe + Dotted-HL=1", "&Wireframe + No-HL=2",
-                                     "&Polygons + Wireframe=3", "&Polygons=4"}));
+        for (QAction* a : window.rendermode_menu->actions())
+            modes << a->text() + "=" + a->data().toString();
+        QCOMPARE(modes,
+                 (QStringList{"&Bounding Box=7", "&Points Verts=5", "&Face Normals=6",
+                              "&Wireframe=0", "&Wireframe + Dotted-HL=1", "&Wireframe + No-HL=2",
+                              "&Polygons + Wireframe=3", "&Polygons=4"}));
         QVERIFY(!window.file_menu->actions()[1]->icon().isNull()); // built-in icon stands in
     }
 
@@ -94,7 +98,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.view()->mesh.nf, 12);
         QCOMPARE(window.view()->loaded_mesh.nf, 12);
         QTRY_VERIFY(window.findChild<QMessageBox*>() != nullptr);
-        QVERIFY(window.findChild<QMessageBox*>()->text().contains("ERROR: Opening File: /nonexistent/mesh.obj"));
+        QVERIFY(window.findChild<QMessageBox*>()->text().contains(
+            "ERROR: Opening File: /nonexistent/mesh.obj"));
         QCOMPARE(window.current_file, QString("/nonexistent/mesh.obj"));
 
         window.dragndrop_slot(QString(VOSTREL_DATA) + "/../README.md"); // neither obj nor net
@@ -124,7 +129,8 @@ class MainWindowTest : public QObject {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString(VOSTREL_DATA) + "/cube.obj"),
                       QUrl::fromLocalFile(QString(VOSTREL_DATA) + "/spot.obj")});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
         QApplication::sendEvent(view, &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -136,7 +142,8 @@ class MainWindowTest : public QObject {
 
         QMimeData image;
         image.setImageData(QImage(4, 4, QImage::Format_RGB32));
-        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &image, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &image, Qt::LeftButton,
+                                Qt::NoModifier);
         refused.ignore();
         QApplication::sendEvent(view, &refused);
         QVERIFY(!refused.isAccepted());
@@ -164,7 +171,8 @@ class LightEditorTest : public QObject {
         QCOMPARE(dialog.tabs->tabText(0), QString("Lighting"));
         QCOMPARE(dialog.lightsettings->objectName(), QString("lightettings_tab"));
         QStringList buttons;
-        for (QAbstractButton* b : dialog.findChild<QDialogButtonBox*>()->buttons()) buttons << b->text();
+        for (QAbstractButton* b : dialog.findChild<QDialogButtonBox*>()->buttons())
+            buttons << b->text();
         QCOMPARE(buttons, QStringList{"Close"});
         QVERIFY(!dialog.windowIcon().isNull());
     }
@@ -215,7 +223,8 @@ class LightEditorTest : public QObject {
 
     void lightDirectionFormula() {
         auto near = [](const Vector& v, float x, float y, float z) {
-            return std::abs(v.x - x) < 1e-6f && std::abs(v.y - y) < 1e-6f && std::abs(v.z - z) < 1e-6f && v.w == 0;
+            return std::abs(v.x - x) < 1e-6f && std::abs(v.y - y) < 1e-6f &&
+                   std::abs(v.z - z) < 1e-6f && v.w == 0;
         };
         QVERIFY(near(light_direction(0, 0), 0, 0, 1));
         QVERIFY(near(light_direction(0, 123), 0, 0, 1));
@@ -289,7 +298,8 @@ class CameraTest : public QObject {
         QCOMPARE(view->camera_distance, before + 2);
         send_mouse(view, QEvent::MouseButtonRelease, QPoint(100, 80), Qt::RightButton);
         QCOMPARE(view->drag_mode, -1);
-        send_mouse(view, QEvent::MouseMove, QPoint(50, 50), Qt::NoButton); // only the position is kept
+        send_mouse(view, QEvent::MouseMove, QPoint(50, 50),
+                   Qt::NoButton); // only the position is kept
         QCOMPARE(view->camera_distance, before + 2);
         QCOMPARE(view->last_mouse_position.x, 50.0f);
 
@@ -360,8 +370,10 @@ class PickingTest : public QObject {
         QCOMPARE(hit.z, 0.0f);
         QVERIFY(m.faces[0].intersect(Vector(0.5f, 0, 1), Vector(0.5f, 0, -1), hit)); // on an edge
         QVERIFY(!m.faces[0].intersect(Vector(0.9f, 0.9f, 1), Vector(0.9f, 0.9f, -1), hit));
-        QVERIFY(!m.faces[0].intersect(Vector(-1, 0.2f, 0), Vector(2, 0.2f, 0), hit)); // in the plane
-        QVERIFY(!m.faces[0].intersect(Vector(0.2f, 0.2f, 1), Vector(0.2f, 0.2f, 0.5f), hit)); // short
+        QVERIFY(
+            !m.faces[0].intersect(Vector(-1, 0.2f, 0), Vector(2, 0.2f, 0), hit)); // in the plane
+        QVERIFY(
+            !m.faces[0].intersect(Vector(0.2f, 0.2f, 1), Vector(0.2f, 0.2f, 0.5f), hit)); // short
     }
 };
 
@@ -394,7 +406,8 @@ class RenderTest : public QObject {
         f.view->render_mode = 7;
         QImage image = f.frame();
         QColor edge = image.pixelColor(100, 10);
-        QVERIFY2(edge.green() > 200 && edge.red() < 60 && edge.blue() < 60, qPrintable(edge.name()));
+        QVERIFY2(edge.green() > 200 && edge.red() < 60 && edge.blue() < 60,
+                 qPrintable(edge.name()));
         QCOMPARE(image.pixelColor(100, 100), QColor(Qt::white));
     }
 
@@ -433,7 +446,8 @@ class RenderTest : public QObject {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("perspective");
         QTest::addColumn<QString>("background");
-        for (int mode = 0; mode <= 7; ++mode) QTest::newRow(qPrintable(QString("mode %1").arg(mode))) << mode << false << "";
+        for (int mode = 0; mode <= 7; ++mode)
+            QTest::newRow(qPrintable(QString("mode %1").arg(mode))) << mode << false << "";
         QTest::newRow("perspective") << 4 << true << "";
         QTest::newRow("background") << 3 << false << "336699";
     }
@@ -444,7 +458,8 @@ class RenderTest : public QObject {
         TempFolder dir;
         QString mesh = QString(VOSTREL_DATA) + "/spot.obj";
         QString out = dir.file("cli.png");
-        QStringList args{"render", mesh, "-o", out, "--mode", QString::number(mode), "--size", "320x240"};
+        QStringList args{"render", mesh,     "-o", out, "--mode", QString::number(mode),
+                         "--size", "320x240"};
         if (perspective) args << "--perspective";
         if (!background.isEmpty()) args << "--background" << background;
         QCOMPARE(run_cli(args), 0);
@@ -457,7 +472,9 @@ class RenderTest : public QObject {
         QImage window = f.frame().convertToFormat(QImage::Format_RGB32);
         QImage cli = QImage(out).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(cli.size(), window.size());
-        if (cli != window) window.save(QString("/tmp/window-%1.png").arg(QTest::currentDataTag()).replace(" ", "_"));
+        if (cli != window)
+            window.save(
+                QString("/tmp/window-%1.png").arg(QTest::currentDataTag()).replace(" ", "_"));
         QVERIFY(cli == window);
     }
 };
@@ -472,7 +489,8 @@ class ProgramTest : public QObject {
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitCode(), 1);
         QVERIFY(program.readAllStandardOutput().startsWith("/nonexistent/mesh.obj\n"));
-        QVERIFY(program.readAllStandardError().contains("ERROR: Opening File: /nonexistent/mesh.obj"));
+        QVERIFY(
+            program.readAllStandardError().contains("ERROR: Opening File: /nonexistent/mesh.obj"));
     }
 
     void noOpenGlNoWindow() {
@@ -484,7 +502,8 @@ class ProgramTest : public QObject {
         program.start(VOSTREL_VIEWER, {});
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitCode(), 255); // -1
-        QVERIFY(program.readAllStandardError().contains("This system has no OpenGL support. Exiting."));
+        QVERIFY(
+            program.readAllStandardError().contains("This system has no OpenGL support. Exiting."));
     }
 };
 

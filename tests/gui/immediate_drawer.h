@@ -1,0 +1,27 @@
+// The plain way of drawing a mesh, kept to check the view's vertex arrays against.
+#pragma once
+
+#include "core/mesh.h"
+#include "viewer/gl_frame.h"
+
+// The reference drawing: one begin/end block per face, the corner's colour only for
+// triangles, then its normal and position.
+class ImmediateDrawer : public MeshDrawer {
+  public:
+    void draw_faces(const Mesh& mesh, GLenum primitive) override {
+        glPushMatrix();
+        glTranslatef(-mesh.centre.x, -mesh.centre.y, -mesh.centre.z);
+        for (int i = 0; i < mesh.nf; ++i) {
+            glBegin(primitive);
+            for (int k = 0; k < 3; ++k) {
+                int v = mesh.faces[i].vindex[k];
+                if (primitive == GL_TRIANGLES)
+                    glColor3f(mesh.colours[v].x, mesh.colours[v].y, mesh.colours[v].z);
+                glNormal3f(mesh.normals[v].x, mesh.normals[v].y, mesh.normals[v].z);
+                glVertex3f(mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z);
+            }
+            glEnd();
+        }
+        glPopMatrix();
+    }
+};
