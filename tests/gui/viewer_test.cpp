@@ -432,7 +432,7 @@ class RenderTest : public QObject {
     // The vertex arrays draw exactly what one begin/end block per face draws.
     void vertexArraysMatchImmediateMode() {
         ViewFixture f(240, 180);
-        f.load_file(shared_mesh("cow.obj"));
+        f.load_file(QString(VOSTREL_DATA) + "/spot.obj");
         for (int mode = 0; mode <= 7; ++mode) {
             f.view->render_mode = mode;
             QImage arrays = f.frame();
