@@ -20,6 +20,12 @@ Commands:
       Draw the frame the viewer draws, without a display, and save it as PNG.
       Mode 0-7 as in the Render Mode menu (default 4, polygons), size 800x600 by
       default, orthographic unless --perspective, background white unless given.
+  terrain HEIGHTMAP.png -o OUT.obj [--resolution N] [--scale S] [--height H]
+          [--colour-map FILE.map] [--colours]
+      Build the terrain the Terrain page builds: the PNG scaled to 256 x 256, a grid
+      of N x N points (default 64) of side S (256) and height scale H (64), coloured
+      by the map (default black at 0, white at 1), saved as OBJ; --colours writes the
+      vertex colours as "vc" lines.
 
 Options:
   -h, --help    Show this text.
@@ -52,6 +58,7 @@ int main(int argc, char** argv) {
     if (command == "convert") return convert_command(args);
 #ifdef VOSTREL_RENDER
     if (command == "render") return render_command(args);
+    if (command == "terrain") return terrain_command(args);
 #endif
     return usage_error("unknown command '" + command + "'");
 }

@@ -1,15 +1,14 @@
 // Writer of the OBJ dialect: "v" lines, optional "vc" lines, and faces in the
 // notation "f a/a/ b/b/ c/c/".
+#include "core/atomic_file.h"
 #include "core/console.h"
 #include "core/mesh.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -63,49 +62,6 @@ void append_corner(std::string& out, int n) {
     out.append(buf, end);
     out += '/';
 }
-
-// Writes through a temporary file beside the target, renamed over it only once
-// everything is written, so a failed save leaves an existing file as it was.
-class AtomicFile {
-  public:
-    explicit AtomicFile(const std::string& path) : path(path), temp(path + ".XXXXXX") {
-        int fd = mkstemp(temp.data());
-        if (fd < 0) return;
-        mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-        file = fdopen(fd, "wb");
-        if (!file) {
-            close(fd);
-            unlink(temp.c_str());
-        }
-    }
-    ~AtomicFile() {
-        if (file) {
-            std::fclose(file);
-            unlink(temp.c_str());
-        }
-    }
-    bool is_open() const { return file != nullptr; }
-    bool write(const std::string& data) {
-        return std::fwrite(data.data(), 1, data.size(), file) == data.size();
-    }
-    bool commit() {
-        bool ok = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-        ok = std::fclose(file) == 0 && ok;
-        file = nullptr;
-        if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
-        int saved = errno;
-        unlink(temp.c_str());
-        errno = saved;
-        return false;
-    }
-
-  private:
-    std::string path;
-    std::string temp;
-    std::FILE* file = nullptr;
-};
 
 } // namespace
 

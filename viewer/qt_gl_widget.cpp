@@ -1,6 +1,7 @@
 #include "viewer/qt_gl_widget.h"
 
 #include "core/mesh_file.h"
+#include "terrain/colour_map.h"
 #include "viewer/frame_image.h"
 #include "viewer/picking.h"
 
@@ -221,5 +222,9 @@ void QtGLWidget::cutplane_showall_slot(int) {}
 void QtGLWidget::cutplane_resetall_slot() {}
 void QtGLWidget::cutplane_resetcurrent_slot() {}
 void QtGLWidget::buildvertexcolour_slot(int, std::vector<int>, std::vector<QColor>, QColor) {}
-void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor>, std::vector<float>) {}
+void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours, std::vector<float> values) {
+    std::vector<Rgb> rgb;
+    for (const QColor& c : colours) rgb.push_back({c.red(), c.green(), c.blue()});
+    colour_by_height(mesh, colour_vectors(rgb), values);
+}
 void QtGLWidget::simplify_slot(float) {}

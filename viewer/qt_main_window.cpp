@@ -1,10 +1,16 @@
 #include "viewer/qt_main_window.h"
 
+#include "terrain/qt_mesh_terrain_widget.h"
+#include "tools/qt_mesh_editor_dialogue.h"
+#include "tools/qt_mesh_simplifier_widget.h"
+#include "tools/qt_mesh_subdivide_widget.h"
+#include "tools/qt_mesh_traversal_widget.h"
 #include "viewer/icons.h"
 #include "viewer/qt_gl_object_window.h"
 #include "viewer/qt_gl_widget.h"
 #include "viewer/qt_light_editor_dialogue.h"
 #include "viewer/qt_light_settings_widget.h"
+#include "viewer/qt_warning.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -30,14 +36,6 @@ QMenu* tear_off_menu(const QString& title, QWidget* parent) {
     auto* menu = new QMenu(title, parent);
     menu->setTearOffEnabled(true);
     return menu;
-}
-
-// A warning that does not block the event loop.
-void show_warning(QWidget* parent, const QString& text) {
-    auto* box =
-        new QMessageBox(QMessageBox::Warning, "Vostrel V1.0", text, QMessageBox::Ok, parent);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
 }
 
 } // namespace
@@ -95,10 +93,22 @@ QtMainWindow::QtMainWindow() {
 
     resize(800, 800);
 
+    QtGLWidget* glview = view();
+    mesheditor = new QtMeshEditorDialogue(this, "mesheditor");
+    mesheditor->terrain_page->mesh = &glview->mesh;
     lighteditor = new QtLightEditorDialogue(this, "lighteditor");
 
-    QtGLWidget* glview = view();
+    connect(mesheditor, &QtMeshEditorDialogue::reset_signal, glview, &QtGLWidget::reload_slot);
+    QtMeshTraversalWidget* traverse = mesheditor->traverse_page.get();
+    connect(traverse, &QtMeshTraversalWidget::edgetraversal_signal, glview, &QtGLWidget::edgetraversal_slot);
+    connect(traverse, &QtMeshTraversalWidget::markcurrent_signal, glview, &QtGLWidget::markcurrent_slot);
+    connect(mesheditor->subdivide_page.get(), &QtMeshSubdivideWidget::subdivide_signal, glview,
+            &QtGLWidget::subdivide_slot);
+    connect(mesheditor->simplify_page.get(), &QtMeshSimplifierWidget::simplifySignal, glview,
+            &QtGLWidget::simplify_slot);
     connect(glview, &QtGLWidget::dragndrop_signal, this, &QtMainWindow::dragndrop_slot);
+    connect(mesheditor->terrain_page, &QtMeshTerrainWidget::build_vertexcolours_signal, glview,
+            &QtGLWidget::build_vertexcoloursterrain_slot);
     connect(lighteditor->lightsettings, &QtLightSettingsWidget::light_colour_signal, glview,
             &QtGLWidget::light_colour_slot);
     connect(lighteditor->lightsettings, &QtLightSettingsWidget::light_position_signal, glview,
@@ -113,7 +123,7 @@ void QtMainWindow::open_file(const QString& name) {
     IoResult r = view()->load_file(name);
     if (!r) {
         status_bar->showMessage("Could not open " + name, 5000);
-        show_warning(this, QString::fromStdString(r.error));
+        show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
     }
 }
 
@@ -139,7 +149,7 @@ void QtMainWindow::saveRenderImageEvent() {
     if (name.isEmpty()) return;
     if (!view()->grab_frame().save(name, "PNG")) {
         status_bar->showMessage("Could not save " + name, 5000);
-        show_warning(this, "ERROR: could not save the rendering as " + name);
+        show_warning(this, "Vostrel V1.0", "ERROR: could not save the rendering as " + name);
     }
 }
 
@@ -169,7 +179,7 @@ void QtMainWindow::savefileEvent() {
     IoResult r = view()->save_file(name);
     if (!r) {
         status_bar->showMessage("Could not save " + view()->file_name, 5000);
-        show_warning(this, QString::fromStdString(r.error));
+        show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
     }
 }
 
@@ -183,8 +193,10 @@ void QtMainWindow::rendermodeEvent(int id) {
     update();
 }
 
-// The mesh tools dialog joins with the terrain and tool panels.
-void QtMainWindow::mesheditorEvent() {}
+void QtMainWindow::mesheditorEvent() {
+    mesheditor->show();
+    mesheditor->raise();
+}
 
 void QtMainWindow::lighteditorEvent() {
     lighteditor->show();

@@ -10,6 +10,7 @@ class QStatusBar;
 class QtGLObjectWindow;
 class QtGLWidget;
 class QtLightEditorDialogue;
+class QtMeshEditorDialogue;
 
 class QtMainWindow : public QMainWindow {
     Q_OBJECT
@@ -18,6 +19,7 @@ class QtMainWindow : public QMainWindow {
     QtMainWindow();
 
     QtGLObjectWindow* editor;
+    QtMeshEditorDialogue* mesheditor;
     QtLightEditorDialogue* lighteditor;
     QMenu* file_menu;
     QMenu* rendermode_menu;

@@ -1,0 +1,91 @@
+#include "terrain/colour_map.h"
+
+#include "core/atomic_file.h"
+#include "core/console.h"
+#include "core/text_file.h"
+#include "core/tokenizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+std::string format_colour_map(const ColourMap& map) {
+    std::ostringstream out; // a stream's default float format: six significant digits
+    for (size_t i = 0; i < map.values.size(); ++i) {
+        const Rgb& c = map.colours[i];
+        out << map.values[i] << '\t' << c.r << '\t' << c.g << '\t' << c.b << '\n';
+    }
+    return out.str();
+}
+
+IoResult save_colour_map(const std::string& path, const ColourMap& map) {
+    return write_file_atomically(path, format_colour_map(map));
+}
+
+ColourMap parse_colour_map(std::string_view text) {
+    ColourMap map;
+    Tokenizer tk(text);
+    Rgb working;
+    auto clamp_channel = [](double v) { return int(std::clamp(std::trunc(v), 0.0, 255.0)); };
+    for (;;) {
+        int t = tk.next_token();
+        if (t == Tokenizer::TOKEN_EOF) break;
+        if (t != Tokenizer::TOKEN_NUMBER) continue;
+        float value = float(tk.nval);
+        for (int* channel : {&working.r, &working.g, &working.b})
+            if (tk.next_token() == Tokenizer::TOKEN_NUMBER) *channel = clamp_channel(tk.nval);
+        map.values.push_back(value);
+        map.colours.push_back(working);
+        console_printf("%f, %d, %d, %d \n", double(value), working.r, working.g, working.b);
+    }
+    return map;
+}
+
+IoResult load_colour_map(const std::string& path, ColourMap& map) {
+    map = {};
+    FileText file;
+    if (!file.open(path)) return IoResult::failure("ERROR: could not read the colour map " + path);
+    std::string_view text = file.text();
+    if (IoResult r = check_text(text, path); !r) return r;
+    map = parse_colour_map(text);
+    return IoResult::success();
+}
+
+std::vector<Vector> colour_vectors(const std::vector<Rgb>& colours) {
+    std::vector<Vector> out;
+    out.reserve(colours.size());
+    for (const Rgb& c : colours) out.emplace_back(float(c.r) / 255, float(c.g) / 255, float(c.b) / 255, 1.0f);
+    return out;
+}
+
+// For each vertex, entry k is the last one whose value lies below the vertex's
+// relative height t. The values need not be sorted, so the search runs over their
+// suffix minima: the last index whose suffix minimum lies below t is that k, and the
+// suffix minima do not decrease.
+void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours, const std::vector<float>& values) {
+    console_printf("terrain vertex colours...\n");
+    size_t n = std::min(colours.size(), values.size());
+    if (mesh.nv == 0 || n == 0) return; // no entries: the colours stay as they are
+    if (n == 1) {
+        std::fill(mesh.colours.begin(), mesh.colours.end(), colours[0]);
+        return;
+    }
+    mesh.build_bbox();
+    float ymin = mesh.bbox[4].y, ymax = mesh.bbox[1].y;
+    float range = ymax - ymin;
+
+    std::vector<float> suffix_min(values.begin(), values.begin() + long(n));
+    for (size_t i = n - 1; i-- > 0;) suffix_min[i] = std::min(suffix_min[i], suffix_min[i + 1]);
+
+    for (int v = 0; v < mesh.nv; ++v) {
+        float t = range != 0 ? (mesh.vertices[v].y - ymin) / range : 0.0f; // one height: t = 0
+        size_t below = size_t(std::partition_point(suffix_min.begin(), suffix_min.end(),
+                                                   [t](float m) { return m < t; }) -
+                              suffix_min.begin());
+        size_t k = below == 0 ? 0 : below - 1;
+        k = std::min(k, n - 2);
+        float gap = values[k + 1] - values[k];
+        float s = gap != 0 ? (t - values[k]) / gap : 0.0f; // equal neighbours: the first colour
+        mesh.colours[v] = colours[k] * (1 - s) + colours[k + 1] * s;
+    }
+}

@@ -1,0 +1,29 @@
+// Terrain from a heightmap: a regular N x N grid of vertices whose heights come from
+// the heightmap's grey levels, as a triangle mesh.
+#pragma once
+
+#include "core/mesh.h"
+
+#include <cstdint>
+#include <vector>
+
+// An 8-bit RGB image, rows top to bottom.
+struct RgbImage {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb; // width * height * 3
+
+    const uint8_t* pixel(int x, int y) const { return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
+};
+
+struct TerrainSettings {
+    int grid_resolution = 64; // N, grid points along each side
+    int grid_scale = 256;     // side length of the grid in mesh units
+    int height_scale = 64;    // height a pixel of full brightness would reach
+};
+
+// Grey level of a heightmap pixel: (11 R + 16 G + 5 B) / 32.
+inline int grey_level(const uint8_t* rgb) { return (11 * rgb[0] + 16 * rgb[1] + 5 * rgb[2]) / 32; }
+
+// Replaces `mesh` by the terrain of `heightmap` (an empty image counts as black) and
+// runs its builds; prints the progress lines and the vertex and face counts.
+void generate_terrain(Mesh& mesh, const RgbImage& heightmap, const TerrainSettings& settings);

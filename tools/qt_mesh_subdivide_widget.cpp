@@ -1,0 +1,31 @@
+#include "tools/qt_mesh_subdivide_widget.h"
+
+#include "tools/tool_panel.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QSlider>
+
+QtMeshSubdivideWidget::QtMeshSubdivideWidget(QWidget* parent, const char* name) : QWidget(parent) {
+    if (name) setObjectName(name);
+    QBoxLayout* controls = tool_panel_layout(this);
+    subdivlevel_label = new QLabel("Subdivision Level:\t0");
+    subdivlevel_slider = tool_slider("subdivlevel_slider", 0, 10, 1, 1, 0);
+    weight_label = new QLabel("Weight:\t0.0");
+    weight_slider = tool_slider("weight_slider", 0, 100, 5, 10, 50);
+    for (QWidget* w : std::initializer_list<QWidget*>{subdivlevel_label, subdivlevel_slider, weight_label, weight_slider})
+        controls->addWidget(w);
+    connect(subdivlevel_slider, &QSlider::valueChanged, this, &QtMeshSubdivideWidget::subdivlevel_event);
+    connect(weight_slider, &QSlider::valueChanged, this, &QtMeshSubdivideWidget::weight_event);
+}
+
+void QtMeshSubdivideWidget::subdivlevel_event(int sliderval) {
+    subdiv = sliderval;
+    subdivlevel_label->setText("Subdivision Level:\t" + QString::number(sliderval));
+}
+
+// Slider 0 gives -0.125, 50 gives 0 and 100 gives 0.125.
+void QtMeshSubdivideWidget::weight_event(int sliderval) {
+    weight = float((0.5 - sliderval / 100.0) * -0.25);
+    weight_label->setText("Weight:\t" + panel_number(weight));
+}

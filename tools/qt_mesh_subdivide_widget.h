@@ -1,0 +1,31 @@
+// QtMeshSubdivideWidget: the level and weight of the butterfly subdivision.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QSlider;
+
+class QtMeshSubdivideWidget : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit QtMeshSubdivideWidget(QWidget* parent = nullptr, const char* name = nullptr);
+
+    int subdiv = 0;
+    float weight = 0.0f; // -0.125 .. 0.125
+    QLabel *subdivlevel_label, *weight_label;
+    QSlider *subdivlevel_slider, *weight_slider;
+
+    // Level 0 sends nothing.
+    void apply() {
+        if (subdiv != 0) emit subdivide_signal(subdiv, weight);
+    }
+
+  signals:
+    void subdivide_signal(int subdiv, float weight);
+
+  public slots:
+    void subdivlevel_event(int sliderval);
+    void weight_event(int sliderval);
+};
