@@ -18,8 +18,8 @@ struct Options {
 
 bool parse_int(const std::string& text, int minimum, int maximum, int& value) {
     int n = 0;
-    return std::sscanf(text.c_str(), "%d%n", &value, &n) == 1 && n == int(text.size()) && value >= minimum &&
-           value <= maximum;
+    return std::sscanf(text.c_str(), "%d%n", &value, &n) == 1 && n == int(text.size()) &&
+           value >= minimum && value <= maximum;
 }
 
 bool parse(const Arguments& args, Options& o, std::string& problem) {
@@ -34,7 +34,8 @@ bool parse(const Arguments& args, Options& o, std::string& problem) {
         const std::string& a = args[i];
         bool takes_value = a == "-o" || a == "--output" || a == "--colour-map";
         for (const Setting& s : settings) takes_value |= a == s.option;
-        if (takes_value && i + 1 >= args.size()) return problem = "terrain: " + a + " needs a value", false;
+        if (takes_value && i + 1 >= args.size())
+            return problem = "terrain: " + a + " needs a value", false;
         if (a == "-o" || a == "--output") {
             o.output = args[++i];
         } else if (a == "--colour-map") {
@@ -44,7 +45,8 @@ bool parse(const Arguments& args, Options& o, std::string& problem) {
         } else if (takes_value) {
             for (const Setting& s : settings)
                 if (a == s.option && !parse_int(args[++i], 1, s.maximum, *s.field))
-                    return problem = "terrain: " + a + " takes a whole number from 1 to " + std::to_string(s.maximum),
+                    return problem = "terrain: " + a + " takes a whole number from 1 to " +
+                                     std::to_string(s.maximum),
                            false;
         } else if (a.starts_with("-") && a.size() > 1) {
             return problem = "terrain: unknown option '" + a + "'", false;
@@ -68,7 +70,8 @@ int terrain_command(const Arguments& args) {
 
     QImage heightmap = load_heightmap_image(QString::fromStdString(o.heightmap));
     if (heightmap.isNull()) {
-        std::fprintf(stderr, "ERROR: could not read the heightmap %s as PNG\n", o.heightmap.c_str());
+        std::fprintf(stderr, "ERROR: could not read the heightmap %s as PNG\n",
+                     o.heightmap.c_str());
         return 1;
     }
     ColourMap map = ColourMap::initial();

@@ -25,7 +25,9 @@ AtomicFile::~AtomicFile() {
     }
 }
 
-bool AtomicFile::write(const std::string& data) { return std::fwrite(data.data(), 1, data.size(), file) == data.size(); }
+bool AtomicFile::write(const std::string& data) {
+    return std::fwrite(data.data(), 1, data.size(), file) == data.size();
+}
 
 bool AtomicFile::commit() {
     bool ok = std::fflush(file) == 0 && fsync(fileno(file)) == 0;

@@ -4,9 +4,9 @@
 #include "core/console.h"
 #include "core/mesh.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cerrno>
 #include <cstring>
 #include <string>
 

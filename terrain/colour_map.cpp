@@ -54,7 +54,8 @@ IoResult load_colour_map(const std::string& path, ColourMap& map) {
 std::vector<Vector> colour_vectors(const std::vector<Rgb>& colours) {
     std::vector<Vector> out;
     out.reserve(colours.size());
-    for (const Rgb& c : colours) out.emplace_back(float(c.r) / 255, float(c.g) / 255, float(c.b) / 255, 1.0f);
+    for (const Rgb& c : colours)
+        out.emplace_back(float(c.r) / 255, float(c.g) / 255, float(c.b) / 255, 1.0f);
     return out;
 }
 
@@ -62,7 +63,8 @@ std::vector<Vector> colour_vectors(const std::vector<Rgb>& colours) {
 // relative height t. The values need not be sorted, so the search runs over their
 // suffix minima: the last index whose suffix minimum lies below t is that k, and the
 // suffix minima do not decrease.
-void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours, const std::vector<float>& values) {
+void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours,
+                      const std::vector<float>& values) {
     console_printf("terrain vertex colours...\n");
     size_t n = std::min(colours.size(), values.size());
     if (mesh.nv == 0 || n == 0) return; // no entries: the colours stay as they are

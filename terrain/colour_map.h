@@ -40,4 +40,5 @@ std::vector<Vector> colour_vectors(const std::vector<Rgb>& colours);
 // Gives every vertex the colour the map takes at its relative height, interpolated
 // between neighbouring entries and extrapolated past the last pair. Colours are
 // 0..1 with alpha in w. Prints "terrain vertex colours...".
-void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours, const std::vector<float>& values);
+void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours,
+                      const std::vector<float>& values);

@@ -74,7 +74,8 @@ QtMeshTerrainWidget::QtMeshTerrainWidget(QWidget* parent, const char* name)
     preview_label = new QLabel;
     preview_label->setScaledContents(true);
     preview_label->setPixmap(heightmap);
-    heightmap_row->addWidget(button("Load Heightmap", this, &QtMeshTerrainWidget::heightmapload_event));
+    heightmap_row->addWidget(
+        button("Load Heightmap", this, &QtMeshTerrainWidget::heightmapload_event));
     heightmap_row->addWidget(preview_label);
     outer_column->addLayout(heightmap_row);
 
@@ -93,7 +94,8 @@ QtMeshTerrainWidget::QtMeshTerrainWidget(QWidget* parent, const char* name)
     colour_tree->setColumnWidth(1, 64);
     colour_tree->header()->hide();
     colour_tree->setRootIsDecorated(false);
-    connect(colour_tree, &QTreeWidget::itemDoubleClicked, this, &QtMeshTerrainWidget::itemDoubleClickedSlot);
+    connect(colour_tree, &QTreeWidget::itemDoubleClicked, this,
+            &QtMeshTerrainWidget::itemDoubleClickedSlot);
     map_row->addWidget(file);
     map_row->addWidget(action);
     map_row->addWidget(colour_tree);
@@ -152,7 +154,8 @@ void QtMeshTerrainWidget::gridsize_event(int sliderval) {
 // Heightmap and terrain.
 
 void QtMeshTerrainWidget::heightmapload_event() {
-    QString name = QFileDialog::getOpenFileName(this, "", start_folder("Heightmaps", "heightmaps"), "*.png");
+    QString name =
+        QFileDialog::getOpenFileName(this, "", start_folder("Heightmaps", "heightmaps"), "*.png");
     if (!name.isEmpty()) load_heightmap_file(name);
     update();
 }
@@ -185,7 +188,9 @@ void QtMeshTerrainWidget::apply_terrain() {
 
 // The colour map.
 
-void QtMeshTerrainWidget::send_map() { emit build_vertexcolours_signal(colours, values); }
+void QtMeshTerrainWidget::send_map() {
+    emit build_vertexcolours_signal(colours, values);
+}
 
 void QtMeshTerrainWidget::add_row(const QColor& colour, const QString& value) {
     auto* item = new QTreeWidgetItem(colour_tree);
@@ -224,7 +229,8 @@ void QtMeshTerrainWidget::itemDoubleClickedSlot(QTreeWidgetItem* item, int) {
     current_colour = colours[edit_index];
     float value = values[edit_index];
     // The two ends of the map keep their values.
-    open_entry_dialog("Edit Colour", QString::number(value, 'g', 6), value != 0.0f && value != 1.0f);
+    open_entry_dialog("Edit Colour", QString::number(value, 'g', 6),
+                      value != 0.0f && value != 1.0f);
 }
 
 void QtMeshTerrainWidget::addcol_event() {
@@ -243,7 +249,8 @@ void QtMeshTerrainWidget::pickcol_event() {
 
 void QtMeshTerrainWidget::ok_event() {
     colour_dialog->accept();
-    QTreeWidgetItem* item = edit_index == -1 ? new QTreeWidgetItem(colour_tree) : colour_tree->topLevelItem(edit_index);
+    QTreeWidgetItem* item =
+        edit_index == -1 ? new QTreeWidgetItem(colour_tree) : colour_tree->topLevelItem(edit_index);
     colour_tree->setItemWidget(item, 0, swatch(current_colour));
     item->setText(1, dialog_value->text());
     colour_tree->sortItems(1, Qt::AscendingOrder); // by text, not by number
@@ -261,7 +268,9 @@ void QtMeshTerrainWidget::ok_event() {
     send_map();
 }
 
-void QtMeshTerrainWidget::cancel_event() { colour_dialog->reject(); }
+void QtMeshTerrainWidget::cancel_event() {
+    colour_dialog->reject();
+}
 
 void QtMeshTerrainWidget::delcol_event() {
     QTreeWidgetItem* current = colour_tree->currentItem();
@@ -271,9 +280,10 @@ void QtMeshTerrainWidget::delcol_event() {
         console_printf("not allowed\n");
         return;
     }
-    auto answer = QMessageBox::warning(this, tr("Confirm Delete..."),
-                                       tr("Are you sure you would like to delete the selected colour map entry?\n"),
-                                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    auto answer = QMessageBox::warning(
+        this, tr("Confirm Delete..."),
+        tr("Are you sure you would like to delete the selected colour map entry?\n"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes) return;
     delete colour_tree->takeTopLevelItem(row);
     colours.erase(colours.begin() + row);
@@ -289,7 +299,8 @@ ColourMap QtMeshTerrainWidget::colour_map() const {
 }
 
 void QtMeshTerrainWidget::save_event() {
-    QString name = QFileDialog::getSaveFileName(this, "", start_folder("ColourMaps", "colourmaps"), "*.map");
+    QString name =
+        QFileDialog::getSaveFileName(this, "", start_folder("ColourMaps", "colourmaps"), "*.map");
     if (!name.isEmpty()) save_colour_map_file(name);
 }
 
@@ -305,7 +316,8 @@ bool QtMeshTerrainWidget::save_colour_map_file(QString name) {
 
 // The rows are rebuilt from the lists and the map sent also when no file was chosen.
 void QtMeshTerrainWidget::load_event() {
-    QString name = QFileDialog::getOpenFileName(this, "", start_folder("ColourMaps", "colourmaps"), "*.map");
+    QString name =
+        QFileDialog::getOpenFileName(this, "", start_folder("ColourMaps", "colourmaps"), "*.map");
     if (!name.isEmpty()) read_colour_map_file(name);
     rebuild_tree_from_lists();
     send_map();
@@ -330,5 +342,6 @@ void QtMeshTerrainWidget::read_colour_map_file(const QString& name) {
 
 void QtMeshTerrainWidget::rebuild_tree_from_lists() {
     colour_tree->clear();
-    for (size_t i = 0; i < values.size(); ++i) add_row(colours[i], QString::number(values[i], 'g', 6));
+    for (size_t i = 0; i < values.size(); ++i)
+        add_row(colours[i], QString::number(values[i], 'g', 6));
 }

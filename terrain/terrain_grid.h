@@ -12,7 +12,9 @@ struct RgbImage {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb; // width * height * 3
 
-    const uint8_t* pixel(int x, int y) const { return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
+    const uint8_t* pixel(int x, int y) const {
+        return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+    }
 };
 
 struct TerrainSettings {
@@ -22,7 +24,9 @@ struct TerrainSettings {
 };
 
 // Grey level of a heightmap pixel: (11 R + 16 G + 5 B) / 32.
-inline int grey_level(const uint8_t* rgb) { return (11 * rgb[0] + 16 * rgb[1] + 5 * rgb[2]) / 32; }
+inline int grey_level(const uint8_t* rgb) {
+    return (11 * rgb[0] + 16 * rgb[1] + 5 * rgb[2]) / 32;
+}
 
 // Replaces `mesh` by the terrain of `heightmap` (an empty image counts as black) and
 // runs its builds; prints the progress lines and the vertex and face counts.

@@ -17,7 +17,8 @@ RgbImage uniform_image(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
     return image;
 }
 
-Mesh terrain(int n, int scale = 256, int height = 64, const RgbImage& image = uniform_image(256, 256, 0, 0, 0)) {
+Mesh terrain(int n, int scale = 256, int height = 64,
+             const RgbImage& image = uniform_image(256, 256, 0, 0, 0)) {
     Mesh m;
     ConsoleCapture quiet;
     generate_terrain(m, image, {n, scale, height});
@@ -60,9 +61,11 @@ Mesh reference_terrain(const RgbImage& image, int n, int scale, int height) {
     };
     for (int i = 0; i + 1 < n; ++i)
         for (int j = 0; j + 1 < n; ++j)
-            for (auto corners : {std::array<std::pair<int, int>, 3>{{{i, j}, {i + 1, j}, {i + 1, j + 1}}},
-                                 std::array<std::pair<int, int>, 3>{{{i, j}, {i + 1, j + 1}, {i, j + 1}}}}) {
-                for (int k = 0; k < 3; ++k) m.faces[face].vindex[k] = index(corners[k].first, corners[k].second);
+            for (auto corners :
+                 {std::array<std::pair<int, int>, 3>{{{i, j}, {i + 1, j}, {i + 1, j + 1}}},
+                  std::array<std::pair<int, int>, 3>{{{i, j}, {i + 1, j + 1}, {i, j + 1}}}}) {
+                for (int k = 0; k < 3; ++k)
+                    m.faces[face].vindex[k] = index(corners[k].first, corners[k].second);
                 ++face;
             }
     return m;
@@ -81,8 +84,14 @@ TEST(Terrain, SmallGridsNumberTheirVerticesByFirstUse) {
     EXPECT_EQ(two.vertices[3], Vector(128, 0, 0));
 
     Mesh three = terrain(3);
-    EXPECT_EQ(faces_of(three), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {3, 2, 4}, {3, 4, 5}, {1, 6, 7}, {1, 7, 2},
-                                                 {2, 7, 8}, {2, 8, 4}}));
+    EXPECT_EQ(faces_of(three), (std::vector<Tri>{{0, 1, 2},
+                                                 {0, 2, 3},
+                                                 {3, 2, 4},
+                                                 {3, 4, 5},
+                                                 {1, 6, 7},
+                                                 {1, 7, 2},
+                                                 {2, 7, 8},
+                                                 {2, 8, 4}}));
     const float d = 1.0f / 3;
     EXPECT_EQ(three.vertices[8], Vector(256 * (d + d), 0, 256 * (d + d)));
     EXPECT_EQ(three.vertices[6].z, 256 * (d + d));
@@ -112,8 +121,9 @@ TEST(Terrain, TheInitialPanelMakesAFlatGrid) {
     m.build_bbox();
     EXPECT_EQ(m.extent, 252);
     EXPECT_EQ(m.bbox[1].y, 0);
-    EXPECT_EQ(console.text(), "BUILDING: MESH_CENTRE MESH_FACE_NORMALS MESH_VERTEX_NORMALS MESH_TEXCOORDS \n\n"
-                              "4096, 7938 \n");
+    EXPECT_EQ(console.text(),
+              "BUILDING: MESH_CENTRE MESH_FACE_NORMALS MESH_VERTEX_NORMALS MESH_TEXCOORDS \n\n"
+              "4096, 7938 \n");
     EXPECT_EQ(m.centre, Vector(126, 0, 126));
 }
 
@@ -121,8 +131,10 @@ TEST(Terrain, MatchesTheOrderedSetNumbering) {
     std::mt19937 random(11);
     for (int round = 0; round < 30; ++round) {
         RgbImage image{int(random() % 40) + 1, int(random() % 40) + 1, {}};
-        for (int i = 0; i < image.width * image.height * 3; ++i) image.rgb.push_back(uint8_t(random()));
-        int n = int(random() % 70) + 1, scale = int(random() % 512) + 1, height = int(random() % 1024) + 1;
+        for (int i = 0; i < image.width * image.height * 3; ++i)
+            image.rgb.push_back(uint8_t(random()));
+        int n = int(random() % 70) + 1, scale = int(random() % 512) + 1,
+            height = int(random() % 1024) + 1;
         Mesh m = terrain(n, scale, height, image);
         Mesh want = reference_terrain(image, n, scale, height);
         ASSERT_EQ(m.nv, want.nv);
@@ -144,7 +156,9 @@ Mesh column(std::initializer_list<float> heights) {
     return m;
 }
 
-std::vector<Vector> rgb(std::initializer_list<Rgb> colours) { return colour_vectors(colours); }
+std::vector<Vector> rgb(std::initializer_list<Rgb> colours) {
+    return colour_vectors(colours);
+}
 
 void expect_colour(const Vector& c, float r, float g, float b) {
     EXPECT_FLOAT_EQ(c.x, r);
@@ -231,12 +245,14 @@ TEST(ColourByHeight, MatchesTheLinearSearchOnUnsortedMaps) {
 
 TEST(ColourMapFile, WritesTabSeparatedLines) {
     EXPECT_EQ(format_colour_map(ColourMap::initial()), "0\t0\t0\t0\n1\t255\t255\t255\n");
-    EXPECT_EQ(format_colour_map({{1.0f / 3, 0.5f}, {{1, 2, 3}, {4, 5, 6}}}), "0.333333\t1\t2\t3\n0.5\t4\t5\t6\n");
+    EXPECT_EQ(format_colour_map({{1.0f / 3, 0.5f}, {{1, 2, 3}, {4, 5, 6}}}),
+              "0.333333\t1\t2\t3\n0.5\t4\t5\t6\n");
 }
 
 TEST(ColourMapFile, RoundTrip) {
     TempDir dir;
-    ColourMap map{{0, 0.25f, 1.0f / 3, 1}, {{0, 0, 0}, {10, 20, 30}, {200, 100, 50}, {255, 255, 255}}};
+    ColourMap map{{0, 0.25f, 1.0f / 3, 1},
+                  {{0, 0, 0}, {10, 20, 30}, {200, 100, 50}, {255, 255, 255}}};
     ASSERT_TRUE(save_colour_map(dir.file("a.map"), map));
     ColourMap back;
     ConsoleCapture console;

@@ -37,13 +37,19 @@ QtMeshEditorDialogue::QtMeshEditorDialogue(QWidget* parent, const char* name) : 
 
 QtMeshEditorDialogue::~QtMeshEditorDialogue() = default;
 
-void QtMeshEditorDialogue::reset_event() { emit reset_signal(); }
+void QtMeshEditorDialogue::reset_event() {
+    emit reset_signal();
+}
 
 void QtMeshEditorDialogue::apply_event() {
     QWidget* page = tabs->currentWidget();
-    if (page == simplify_page.get()) simplify_page->apply();
-    else if (page == subdivide_page.get()) subdivide_page->apply();
-    else if (page == terrain_page) terrain_page->apply_terrain();
-    else if (page == traverse_page.get()) traverse_page->apply();
+    if (page == simplify_page.get())
+        simplify_page->apply();
+    else if (page == subdivide_page.get())
+        subdivide_page->apply();
+    else if (page == terrain_page)
+        terrain_page->apply_terrain();
+    else if (page == traverse_page.get())
+        traverse_page->apply();
     update();
 }

@@ -6,7 +6,8 @@
 #include <QLabel>
 #include <QSlider>
 
-QtMeshSimplifierWidget::QtMeshSimplifierWidget(QWidget* parent, const char* name) : QWidget(parent) {
+QtMeshSimplifierWidget::QtMeshSimplifierWidget(QWidget* parent, const char* name)
+    : QWidget(parent) {
     if (name) setObjectName(name);
     QBoxLayout* controls = tool_panel_layout(this);
     lod_label = new QLabel("Level of Detail:\t75%");

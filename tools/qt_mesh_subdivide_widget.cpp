@@ -13,9 +13,11 @@ QtMeshSubdivideWidget::QtMeshSubdivideWidget(QWidget* parent, const char* name) 
     subdivlevel_slider = tool_slider("subdivlevel_slider", 0, 10, 1, 1, 0);
     weight_label = new QLabel("Weight:\t0.0");
     weight_slider = tool_slider("weight_slider", 0, 100, 5, 10, 50);
-    for (QWidget* w : std::initializer_list<QWidget*>{subdivlevel_label, subdivlevel_slider, weight_label, weight_slider})
+    for (QWidget* w : std::initializer_list<QWidget*>{subdivlevel_label, subdivlevel_slider,
+                                                      weight_label, weight_slider})
         controls->addWidget(w);
-    connect(subdivlevel_slider, &QSlider::valueChanged, this, &QtMeshSubdivideWidget::subdivlevel_event);
+    connect(subdivlevel_slider, &QSlider::valueChanged, this,
+            &QtMeshSubdivideWidget::subdivlevel_event);
     connect(weight_slider, &QSlider::valueChanged, this, &QtMeshSubdivideWidget::weight_event);
 }
 

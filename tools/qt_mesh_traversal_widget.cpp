@@ -15,7 +15,8 @@ QtMeshTraversalWidget::QtMeshTraversalWidget(QWidget* parent, const char* name) 
     angle_label = new QLabel("Angle Size:\t1");
     stepsize_slider = tool_slider("stepsize_slider", 1, 360, 1, 36, 1);
     auto* mark = new QPushButton("Mark Current");
-    for (QWidget* w : std::initializer_list<QWidget*>{depth_label, depth_slider, angle_label, stepsize_slider, mark})
+    for (QWidget* w : std::initializer_list<QWidget*>{depth_label, depth_slider, angle_label,
+                                                      stepsize_slider, mark})
         controls->addWidget(w);
     connect(depth_slider, &QSlider::valueChanged, this, &QtMeshTraversalWidget::depthEvent);
     connect(stepsize_slider, &QSlider::valueChanged, this, &QtMeshTraversalWidget::stepsizeEvent);
@@ -34,4 +35,6 @@ void QtMeshTraversalWidget::stepsizeEvent(int sliderval) {
     apply();
 }
 
-void QtMeshTraversalWidget::markcurrent_event() { emit markcurrent_signal(); }
+void QtMeshTraversalWidget::markcurrent_event() {
+    emit markcurrent_signal();
+}

@@ -17,7 +17,8 @@ QBoxLayout* tool_panel_layout(QWidget* panel) {
     return new QVBoxLayout(frame);
 }
 
-QSlider* tool_slider(const char* name, int minimum, int maximum, int page_step, int tick_interval, int value) {
+QSlider* tool_slider(const char* name, int minimum, int maximum, int page_step, int tick_interval,
+                     int value) {
     auto* slider = new QSlider(Qt::Horizontal);
     slider->setObjectName(name);
     slider->setRange(minimum, maximum);

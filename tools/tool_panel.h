@@ -13,7 +13,10 @@ QBoxLayout* tool_panel_layout(QWidget* panel);
 
 // A horizontal slider with tick marks below, tracking on, set to `value` (before any
 // connection, so that building the panel emits nothing).
-QSlider* tool_slider(const char* name, int minimum, int maximum, int page_step, int tick_interval, int value);
+QSlider* tool_slider(const char* name, int minimum, int maximum, int page_step, int tick_interval,
+                     int value);
 
 // A float as the panels show it: up to six significant digits.
-inline QString panel_number(double v) { return QString::number(v, 'g', 6); }
+inline QString panel_number(double v) {
+    return QString::number(v, 'g', 6);
+}

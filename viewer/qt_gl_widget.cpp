@@ -222,7 +222,8 @@ void QtGLWidget::cutplane_showall_slot(int) {}
 void QtGLWidget::cutplane_resetall_slot() {}
 void QtGLWidget::cutplane_resetcurrent_slot() {}
 void QtGLWidget::buildvertexcolour_slot(int, std::vector<int>, std::vector<QColor>, QColor) {}
-void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours, std::vector<float> values) {
+void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
+                                                 std::vector<float> values) {
     std::vector<Rgb> rgb;
     for (const QColor& c : colours) rgb.push_back({c.red(), c.green(), c.blue()});
     colour_by_height(mesh, colour_vectors(rgb), values);

@@ -100,8 +100,10 @@ QtMainWindow::QtMainWindow() {
 
     connect(mesheditor, &QtMeshEditorDialogue::reset_signal, glview, &QtGLWidget::reload_slot);
     QtMeshTraversalWidget* traverse = mesheditor->traverse_page.get();
-    connect(traverse, &QtMeshTraversalWidget::edgetraversal_signal, glview, &QtGLWidget::edgetraversal_slot);
-    connect(traverse, &QtMeshTraversalWidget::markcurrent_signal, glview, &QtGLWidget::markcurrent_slot);
+    connect(traverse, &QtMeshTraversalWidget::edgetraversal_signal, glview,
+            &QtGLWidget::edgetraversal_slot);
+    connect(traverse, &QtMeshTraversalWidget::markcurrent_signal, glview,
+            &QtGLWidget::markcurrent_slot);
     connect(mesheditor->subdivide_page.get(), &QtMeshSubdivideWidget::subdivide_signal, glview,
             &QtGLWidget::subdivide_slot);
     connect(mesheditor->simplify_page.get(), &QtMeshSimplifierWidget::simplifySignal, glview,

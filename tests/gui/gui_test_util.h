@@ -18,15 +18,25 @@
 #include <QTest>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <unistd.h>
 
 inline void use_test_gl_format() {
     use_compatibility_gl_format();
 }
 
-inline QString shared_mesh(const QString& name) {
-    return QString(VOSTREL_SHARED_DATA) + "/meshes/" + name;
+// Every test class of the program, run one after the other by main().
+inline std::vector<std::function<std::unique_ptr<QObject>()>>& gui_tests() {
+    static std::vector<std::function<std::unique_ptr<QObject>()>> tests;
+    return tests;
 }
+template <typename Test>
+struct RegisterGuiTest {
+    RegisterGuiTest() {
+        gui_tests().push_back([] { return std::make_unique<Test>(); });
+    }
+};
 
 // A red square of side 0.9 around the origin, drawn 180 pixels wide at the start distance.
 inline const char* square_with_colours =

@@ -507,21 +507,11 @@ class ProgramTest : public QObject {
     }
 };
 
-int main(int argc, char** argv) {
-    use_test_gl_format();
-    QApplication app(argc, argv);
-    int status = 0;
-    {
-        MainWindowTest a;
-        LightEditorTest b;
-        CameraTest c;
-        PickingTest d;
-        RenderTest e;
-        ProgramTest f;
-        for (QObject* test : std::initializer_list<QObject*>{&a, &b, &c, &d, &e, &f})
-            status |= QTest::qExec(test, argc, argv);
-    }
-    return status;
-}
+RegisterGuiTest<MainWindowTest> main_window_test;
+RegisterGuiTest<LightEditorTest> light_editor_test;
+RegisterGuiTest<CameraTest> camera_test;
+RegisterGuiTest<PickingTest> picking_test;
+RegisterGuiTest<RenderTest> render_test;
+RegisterGuiTest<ProgramTest> program_test;
 
 #include "viewer_test.moc"
