@@ -8,8 +8,10 @@
 #include "tools/qt_mesh_subdivide_widget.h"
 #include "tools/qt_mesh_traversal_widget.h"
 #include "viewer/application.h"
+#include "viewer/qt_light_settings_widget.h"
 #include "viewer/qt_main_window.h"
 
+#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,16 +32,20 @@ QStringList tree_texts(const QtMeshTerrainWidget& page) {
     return texts;
 }
 
-// Answers the next modal dialog of type T once it is open.
+// Answers the next modal dialog of type T once it is open, looking for it every few
+// milliseconds for as long as it takes to appear.
 template <typename T>
 void when_open(std::function<void(T*)> answer) {
-    QTimer::singleShot(0, [answer] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<T*>(w); dialog && dialog->isVisible())
-                return answer(dialog);
-        QWidget* active = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<T*>(active)) answer(dialog);
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        answer(dialog);
     });
+    timer->start();
 }
 
 QString write_png(const TempFolder& dir, const QString& name, QColor colour) {
@@ -234,6 +240,38 @@ class TerrainPanelTest : public QObject {
         QCOMPARE(page.values, (std::vector<float>{0, 1}));
         QCOMPARE(tree_texts(page), (QStringList{"0", "1"}));
         QVERIFY(out.text().contains("not allowed\n"));
+    }
+
+    // A cancelled colour dialog keeps the colour, here and in the window's own dialogs.
+    void cancelledColourDialogsKeepTheColour() {
+        QtMeshTerrainWidget page;
+        page.edit_index = 1;
+        page.current_colour = Qt::red;
+        when_open<QColorDialog>([](QColorDialog* d) { d->reject(); });
+        page.pickcol_event();
+        QCOMPARE(page.current_colour, QColor(Qt::red));
+
+        QtMainWindow window;
+        show_main_window(window);
+        window.view()->background_colour = QColor(1, 2, 3);
+        when_open<QColorDialog>([](QColorDialog* d) { d->reject(); });
+        window.backgroundcolourEvent();
+        QCOMPARE(window.view()->background_colour, QColor(1, 2, 3));
+
+        QtLightSettingsWidget light;
+        QSignalSpy sent(&light, &QtLightSettingsWidget::light_colour_signal);
+        when_open<QColorDialog>([](QColorDialog* d) { d->reject(); });
+        light.amb_colourdlg_event();
+        QCOMPARE(light.ambient_colour, QColor(127, 127, 127));
+        QCOMPARE(sent.count(), 0);
+        when_open<QColorDialog>([](QColorDialog* d) {
+            d->setCurrentColor(QColor(255, 0, 0));
+            d->accept();
+        });
+        light.dif_colourdlg_event();
+        QCOMPARE(light.diffuse.x, 1.0f);
+        QCOMPARE(light.diffuse.y, 0.0f);
+        QCOMPARE(sent.count(), 1);
     }
 
     void savingAppendsTheExtension() {
