@@ -2,6 +2,7 @@
 
 #include "core/console.h"
 #include "terrain/heightmap_image.h"
+#include "tools/tool_panel.h"
 #include "viewer/qt_warning.h"
 
 #include <QColorDialog>
@@ -33,16 +34,9 @@ QLabel* swatch(const QColor& colour) {
     return label;
 }
 
+// The grid settings' sliders start at 256 until the panel sets its values.
 QSlider* setting_slider(const char* name, int maximum) {
-    auto* slider = new QSlider(Qt::Horizontal);
-    slider->setObjectName(name);
-    slider->setRange(1, maximum);
-    slider->setPageStep(1);
-    slider->setTickPosition(QSlider::TicksBelow);
-    slider->setTickInterval(25);
-    slider->setTracking(true);
-    slider->setValue(256);
-    return slider;
+    return tool_slider(name, 1, maximum, 1, 25, 256);
 }
 
 // Stores a grid setting and shows it on its slider and label.

@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QSlider>
 #include <QVBoxLayout>
 
 QBoxLayout* tool_panel_layout(QWidget* panel) {
@@ -15,17 +14,4 @@ QBoxLayout* tool_panel_layout(QWidget* panel) {
     group->setExclusive(false);
     outer->addWidget(frame, 10);
     return new QVBoxLayout(frame);
-}
-
-QSlider* tool_slider(const char* name, int minimum, int maximum, int page_step, int tick_interval,
-                     int value) {
-    auto* slider = new QSlider(Qt::Horizontal);
-    slider->setObjectName(name);
-    slider->setRange(minimum, maximum);
-    slider->setPageStep(page_step);
-    slider->setTickPosition(QSlider::TicksBelow);
-    slider->setTickInterval(tick_interval);
-    slider->setTracking(true);
-    slider->setValue(value);
-    return slider;
 }

@@ -181,10 +181,10 @@ void QtGLWidget::reload_slot() {
     glInitNames();
 }
 
-void QtGLWidget::light_colour_slot(Vector amb, Vector diff, Vector spec) {
+void QtGLWidget::light_colour_slot(Vector amb, Vector diff, Vector specular) {
     if (!context()) return;
     makeCurrent();
-    gl_set_light_colours(amb, diff, spec);
+    gl_set_light_colours(amb, diff, specular);
 }
 
 void QtGLWidget::light_position_slot(float alti, float azim) {
