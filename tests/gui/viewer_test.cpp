@@ -430,9 +430,25 @@ class RenderTest : public QObject {
     }
 
     // The vertex arrays draw exactly what one begin/end block per face draws.
+    void vertexArraysMatchImmediateMode_data() {
+        QTest::addColumn<QString>("mesh");
+        QTest::addColumn<int>("projection");
+        QTest::addColumn<float>("distance");
+        QTest::newRow("spot") << QString(VOSTREL_DATA) + "/spot.obj" << 1 << -200.0f;
+        QTest::newRow("spot, perspective") << QString(VOSTREL_DATA) + "/spot.obj" << 0 << -3.0f;
+        for (const char* name : {"teapot.obj", "fandisk.obj"}) {
+            QString path = QString(VOSTREL_SHARED_DATA) + "/meshes/" + name;
+            if (QFile::exists(path)) QTest::newRow(name) << path << 1 << -10.0f;
+        }
+    }
     void vertexArraysMatchImmediateMode() {
+        QFETCH(QString, mesh);
+        QFETCH(int, projection);
+        QFETCH(float, distance);
         ViewFixture f(240, 180);
-        f.load_file(QString(VOSTREL_DATA) + "/spot.obj");
+        f.load_file(mesh);
+        if (projection == 0) f.view->toggle_projection();
+        f.view->camera_distance = distance;
         for (int mode = 0; mode <= 7; ++mode) {
             f.view->render_mode = mode;
             QImage arrays = f.frame();
