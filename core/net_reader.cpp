@@ -104,7 +104,7 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
 
 IoResult Mesh::load_net(const std::string& path) {
     FileText file;
-    if (!file.open(path)) return IoResult::failure("ERROR Opening File: " + path);
+    if (!file.open(path)) return IoResult::cannot_open("ERROR Opening File: " + path);
     console_printf("Opening: %s\n", path.c_str());
     return load_net_text(file.text(), path);
 }

@@ -91,6 +91,7 @@ TEST(NetReader, MissingFileIsReportedNotFatal) {
     IoResult r = m.load_net("/nonexistent/mesh.net");
     EXPECT_FALSE(r);
     EXPECT_EQ(r.error, "ERROR Opening File: /nonexistent/mesh.net");
+    EXPECT_TRUE(r.unopened);
 }
 
 TEST(NetReader, PrintsOpening) {

@@ -217,7 +217,9 @@ TEST(ObjReader, MissingFileIsReportedNotFatal) {
     IoResult r = m.load_obj("/nonexistent/mesh.obj");
     EXPECT_FALSE(r);
     EXPECT_EQ(r.error, "ERROR: Opening File: /nonexistent/mesh.obj");
+    EXPECT_TRUE(r.unopened);
     EXPECT_EQ(console.text(), "");
+    EXPECT_FALSE(load_obj_string(m, "f -1 -2 -3\n").unopened); // opened, then refused
 }
 
 TEST(ObjReader, PrintsOpeningAndCounts) {

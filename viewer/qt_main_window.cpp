@@ -123,16 +123,22 @@ QtGLWidget* QtMainWindow::view() const {
 
 void QtMainWindow::open_file(const QString& name) {
     IoResult r = view()->load_file(name);
-    if (!r) {
-        status_bar->showMessage("Could not open " + name, 5000);
-        show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
-    }
+    if (!r) report_failed_open(name, r);
 }
 
+void QtMainWindow::report_failed_open(const QString& name, const IoResult& r) {
+    status_bar->showMessage("Could not open " + name, 5000);
+    show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
+}
+
+// Only a file that cannot be opened ends the program; one that opens but cannot be
+// read is reported like any other failed open.
 bool QtMainWindow::open_from_command_line(const QString& name) {
     std::printf("%s\n", name.toLocal8Bit().constData());
     if (name.isEmpty()) return true;
-    return bool(view()->load_file(name));
+    IoResult r = view()->load_file(name);
+    if (!r && !r.unopened) report_failed_open(name, r);
+    return r || !r.unopened;
 }
 
 void QtMainWindow::dragndrop_slot(QString filename) {

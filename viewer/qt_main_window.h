@@ -2,6 +2,8 @@
 // lighting dialogs, and the connections between the panels and the view.
 #pragma once
 
+#include "core/io_result.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -29,7 +31,7 @@ class QtMainWindow : public QMainWindow {
     QString current_file;
 
     QtGLWidget* view() const;
-    // Opens the file named on the command line; false when it could not be read.
+    // Opens the file named on the command line; false when it cannot be opened at all.
     bool open_from_command_line(const QString& name);
 
   public slots:
@@ -47,6 +49,7 @@ class QtMainWindow : public QMainWindow {
 
   private:
     void open_file(const QString& name);
+    void report_failed_open(const QString& name, const IoResult& r);
 };
 
 // Where the open and save dialogs start: "Data" or "data" under the working folder

@@ -509,6 +509,21 @@ class ProgramTest : public QObject {
             program.readAllStandardError().contains("ERROR: Opening File: /nonexistent/mesh.obj"));
     }
 
+    // A file that opens but is refused is reported in the window, which stays.
+    void refusedFileOnTheCommandLineIsReported() {
+        TempFolder dir;
+        QFile bad(dir.file("bad.net"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("v 0 0 0\nf 0 0 7\n");
+        bad.close();
+        QtMainWindow window;
+        show_main_window(window);
+        StdoutCapture quiet;
+        QVERIFY(window.open_from_command_line(dir.file("bad.net")));
+        QTRY_VERIFY(window.findChild<QMessageBox*>() != nullptr);
+        QVERIFY(!window.open_from_command_line("/nonexistent/mesh.obj"));
+    }
+
     void noOpenGlNoWindow() {
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
