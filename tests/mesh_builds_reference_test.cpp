@@ -501,17 +501,22 @@ TEST(CentroidsReference, RandomMeshes) {
     });
 }
 
+// Builds the centre and the box and compares them with the reference versions.
+void expect_bounds_as_reference(Mesh& m) {
+    Vector centre = reference_centre(m);
+    ReferenceBox box = reference_bbox(m);
+    m.build_centre();
+    m.build_bbox();
+    ASSERT_TRUE(same_centre(m, centre));
+    ASSERT_TRUE(same_bbox(m, box));
+}
+
 TEST(BoundsReference, RandomMeshes) {
     for_each_random_mesh(7, [](Mesh& m) {
         // Markers in the components the builds must not touch.
         m.centre.w = 7.0f;
         for (int k = 0; k < 8; ++k) m.bbox[k].w = float(k) + 0.5f;
-        Vector centre = reference_centre(m);
-        ReferenceBox box = reference_bbox(m);
-        m.build_centre();
-        m.build_bbox();
-        ASSERT_TRUE(same_centre(m, centre));
-        ASSERT_TRUE(same_bbox(m, box));
+        ASSERT_NO_FATAL_FAILURE(expect_bounds_as_reference(m));
     });
 }
 
@@ -523,12 +528,7 @@ TEST(BoundsReference, RebuildAfterVerticesMove) {
     for (int n = 0; n < 50; ++n) {
         SCOPED_TRACE("random mesh " + std::to_string(n));
         gen.fill(m, false);
-        Vector centre = reference_centre(m);
-        ReferenceBox box = reference_bbox(m);
-        m.build_centre();
-        m.build_bbox();
-        ASSERT_TRUE(same_centre(m, centre));
-        ASSERT_TRUE(same_bbox(m, box));
+        ASSERT_NO_FATAL_FAILURE(expect_bounds_as_reference(m));
     }
 }
 

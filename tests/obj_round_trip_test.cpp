@@ -85,6 +85,19 @@ std::string file_text(const std::string& path) {
 // ---------------------------------------------------------------------------
 // Every shared test mesh
 
+// Saves `m` as `path`, reads it back, and expects the same faces and the vertices to
+// six significant digits.
+void expect_round_trip(const Mesh& m, const std::string& path) {
+    IoResult saved = quiet_save(m, path);
+    ASSERT_TRUE(saved) << saved.error;
+    Mesh back;
+    IoResult loaded = quiet_load(back, path);
+    ASSERT_TRUE(loaded) << loaded.error;
+    ASSERT_EQ(back.nv, m.nv);
+    EXPECT_TRUE(same_faces(m, back));
+    EXPECT_TRUE(six_digits_equal("vertex", m.vertices, back.vertices));
+}
+
 class SharedMeshRoundTrip : public testing::TestWithParam<std::string> {
   protected:
     // Loads the shared mesh into `first`, skipping the test when there is nothing to
@@ -103,16 +116,7 @@ class SharedMeshRoundTrip : public testing::TestWithParam<std::string> {
 TEST_P(SharedMeshRoundTrip, PositionsAndFacesSurvive) {
     load_first();
     if (IsSkipped()) return;
-    std::string path = dir.file("saved.obj");
-    IoResult saved = quiet_save(first, path);
-    ASSERT_TRUE(saved) << saved.error;
-
-    Mesh second;
-    IoResult loaded = quiet_load(second, path);
-    ASSERT_TRUE(loaded) << loaded.error;
-    ASSERT_EQ(second.nv, first.nv);
-    EXPECT_TRUE(same_faces(first, second));
-    EXPECT_TRUE(six_digits_equal("vertex", first.vertices, second.vertices));
+    expect_round_trip(first, dir.file("saved.obj"));
 }
 
 // A six-digit decimal read into a float prints back as the same six digits, so the
@@ -225,15 +229,7 @@ TEST(ObjRoundTrip, PositionsAcrossTheFloatRange) {
     m.link_faces();
 
     TempDir dir;
-    std::string path = dir.file("range.obj");
-    IoResult saved = quiet_save(m, path);
-    ASSERT_TRUE(saved) << saved.error;
-    Mesh back;
-    IoResult loaded = quiet_load(back, path);
-    ASSERT_TRUE(loaded) << loaded.error;
-    ASSERT_EQ(back.nv, m.nv);
-    EXPECT_TRUE(same_faces(m, back));
-    EXPECT_TRUE(six_digits_equal("vertex", m.vertices, back.vertices));
+    expect_round_trip(m, dir.file("range.obj"));
 }
 
 } // namespace
