@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test through ctest:
-# the release build (unit, command-line and widget tests), the core tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets.
+# Installs what is missing, checks the formatting, builds everything and runs every test
+# through ctest: the release build (unit, command-line and widget tests), the core and
+# command-line tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and
+# the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh $(grep -v '^#' scripts/packages.txt)
+
+echo "== format check"
+scripts/check-format.sh
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build/release
@@ -17,6 +21,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktra
 status=0
 for dir in build/release build/asan build/fuzz; do
   echo "== ctest in $dir"
-  ctest --test-dir "$dir" --output-on-failure --timeout 600 || status=1
+  ctest --test-dir "$dir" --output-on-failure --timeout 600 -j2 || status=1
 done
 exit $status

@@ -4,8 +4,8 @@
 // server in DISPLAY (xvfb-run) with the view's context and framebuffer formats.
 #include "core/vostrel.h"
 #include "tests/gui/immediate_drawer.h"
-#include "viewer/gl_context.h"
 #include "viewer/gl_frame.h"
+#include "viewer/qt_gl_context.h"
 
 #include <QGuiApplication>
 #include <QOffscreenSurface>
@@ -66,7 +66,7 @@ struct GlSetup {
         fbo->bind();
         gl_initialise_state();
         gl_set_light_position(light_direction(0, 180));
-        gl_set_projection(800, 600, 1);
+        gl_set_projection(800, 600, Projection::Orthographic);
     }
 };
 
@@ -74,7 +74,7 @@ GlSetup* setup;
 
 void frame(benchmark::State& state, MeshDrawer& drawer) {
     FrameSettings s;
-    s.render_mode = int(state.range(0));
+    s.render_mode = RenderMode(state.range(0));
     s.camera_distance = -250;
     s.arcball_transform = ArcBall().transform;
     for (auto _ : state) {

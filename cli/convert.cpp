@@ -1,31 +1,29 @@
-#include "cli/commands.h"
+// vostrel-cli convert: a mesh loaded as the viewer loads it, saved as OBJ.
+#include "cli/command.h"
 #include "core/vostrel.h"
 
-#include <cstdio>
+#include <memory>
 
-int convert_command(const Arguments& args) {
+namespace {
+
+struct Options {
     std::string input, output;
     bool colours = false;
-    for (const std::string& a : args) {
-        if (a == "--colours")
-            colours = true;
-        else if (a.starts_with("-") && a.size() > 1)
-            return usage_error("convert: unknown option '" + a + "'");
-        else if (input.empty())
-            input = a;
-        else if (output.empty())
-            output = a;
-        else
-            return usage_error("convert: too many arguments");
-    }
-    if (output.empty()) return usage_error("convert: expected INPUT and OUTPUT.obj");
+};
 
+int run(const Options& o) {
     Mesh mesh;
-    IoResult r = load_mesh_file(mesh, input);
-    if (r) r = mesh.save_obj(output, colours);
-    if (!r) {
-        std::fprintf(stderr, "%s\n", r.error.c_str());
-        return 1;
-    }
-    return 0;
+    if (!load_mesh_reporting(mesh, o.input)) return exit_failure;
+    return report(mesh.save_obj(o.output, o.colours));
+}
+
+} // namespace
+
+CommandRun convert_command(CLI::App& command) {
+    auto o = std::make_shared<Options>();
+    command.add_option("INPUT", o->input, "The mesh (.obj or .net)")->required();
+    command.add_option("OUTPUT", o->output, "The OBJ file to write")->required();
+    command.add_flag("--colours", o->colours,
+                     "Write a line \"vc r g b\" after every vertex so that colours survive");
+    return [o] { return run(*o); };
 }

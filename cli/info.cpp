@@ -1,8 +1,12 @@
-#include "cli/commands.h"
+// vostrel-cli info: what a mesh holds once loaded as the viewer loads it.
+#include "cli/command.h"
 #include "core/vostrel.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -11,67 +15,45 @@ struct Options {
     bool json = false;
 };
 
-bool parse(const Arguments& args, Options& o, std::string& problem) {
-    for (const std::string& a : args) {
-        if (a == "--json")
-            o.json = true;
-        else if (a.starts_with("-") && a.size() > 1)
-            return problem = "info: unknown option '" + a + "'", false;
-        else if (o.file.empty())
-            o.file = a;
-        else
-            return problem = "info: more than one FILE", false;
-    }
-    if (o.file.empty()) return problem = "info: missing FILE", false;
-    return true;
-}
-
 int border_edges(const Mesh& mesh) {
     int n = 0;
     for (const auto& e : mesh.edgefaces) n += e[1] == -1;
     return n;
 }
 
-// JSON has no infinities or NaN.
-std::string json_number(float f) {
-    if (!std::isfinite(f)) return "null";
+// A float as its shortest decimal form (0.3, not 0.30000001192092896); JSON has no
+// infinities or NaN, so those are null.
+nlohmann::json json_number(float f) {
+    if (!std::isfinite(f)) return nullptr;
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9g", f);
-    return buf;
+    auto end = std::to_chars(buf, buf + sizeof buf, f).ptr;
+    double d = 0;
+    std::from_chars(buf, end, d);
+    return d;
 }
 
-std::string json_triple(float x, float y, float z) {
-    std::string s = "[";
-    s.append(json_number(x))
-        .append(", ")
-        .append(json_number(y))
-        .append(", ")
-        .append(json_number(z));
-    return s.append("]");
+nlohmann::json json_triple(const Vector& v) {
+    return {json_number(v.x), json_number(v.y), json_number(v.z)};
 }
 
-} // namespace
-
-int info_command(const Arguments& args) {
-    Options o;
-    std::string problem;
-    if (!parse(args, o, problem)) return usage_error(problem);
+int run(const Options& o) {
     // Standard output carries the JSON object alone.
     if (o.json) set_console_stream(stderr);
-
     Mesh mesh;
-    if (IoResult r = load_mesh_file(mesh, o.file); !r) {
-        std::fprintf(stderr, "%s\n", r.error.c_str());
-        return 1;
-    }
+    if (!load_mesh_reporting(mesh, o.file)) return exit_failure;
     const Vector &lo = mesh.bbox[4], &hi = mesh.bbox[1], &c = mesh.centre;
     int border = border_edges(mesh);
     if (o.json) {
-        std::printf("{\"nv\": %d, \"nf\": %d, \"nedges\": %d, \"border_edges\": %d, "
-                    "\"bbox_min\": %s, \"bbox_max\": %s, \"extent\": %s, \"centre\": %s}\n",
-                    mesh.nv, mesh.nf, mesh.nedges, border, json_triple(lo.x, lo.y, lo.z).c_str(),
-                    json_triple(hi.x, hi.y, hi.z).c_str(), json_number(mesh.extent).c_str(),
-                    json_triple(c.x, c.y, c.z).c_str());
+        nlohmann::ordered_json j;
+        j["nv"] = mesh.nv;
+        j["nf"] = mesh.nf;
+        j["nedges"] = mesh.nedges;
+        j["border_edges"] = border;
+        j["bbox_min"] = json_triple(lo);
+        j["bbox_max"] = json_triple(hi);
+        j["extent"] = json_number(mesh.extent);
+        j["centre"] = json_triple(c);
+        std::printf("%s\n", j.dump().c_str());
     } else {
         std::printf("file:         %s\n", o.file.c_str());
         std::printf("vertices:     %d\n", mesh.nv);
@@ -83,5 +65,17 @@ int info_command(const Arguments& args) {
         std::printf("extent:       %g\n", mesh.extent);
         std::printf("centre:       (%g, %g, %g)\n", c.x, c.y, c.z);
     }
-    return 0;
+    return exit_success;
+}
+
+} // namespace
+
+CommandRun info_command(CLI::App& command) {
+    auto o = std::make_shared<Options>();
+    command.add_option("FILE", o->file, "The mesh (.obj or .net)")->required();
+    command.add_flag("--json", o->json,
+                     "Print one JSON object; the loading messages then go to standard error");
+    command.footer("Loads the mesh as the viewer does and prints its vertex, face and edge "
+                   "counts, border edges, bounding box, extent and centre.");
+    return [o] { return run(*o); };
 }

@@ -1,64 +1,76 @@
 // vostrel-cli: the Vostrel core without a window, for scripts and servers.
-#include "cli/commands.h"
+#include "cli/command.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 
 namespace {
 
-const char* usage = R"(Usage: vostrel-cli COMMAND [ARGUMENTS]
-
-Commands:
-  info FILE [--json]
-      Load a mesh (.obj or .net) as the viewer does and print its vertex, face and
-      edge counts, border edges, bounding box, extent and centre. With --json, print
-      one JSON object instead; the loading messages then go to standard error.
-  convert INPUT OUTPUT.obj [--colours]
-      Load INPUT as the viewer does and save it as OBJ. With --colours, a line
-      "vc r g b" follows every vertex so that vertex colours survive the round trip.
-  render MESH -o IMAGE.png [--mode N] [--size WxH] [--perspective] [--background RRGGBB]
-      Draw the frame the viewer draws, without a display, and save it as PNG.
-      Mode 0-7 as in the Render Mode menu (default 4, polygons), size 800x600 by
-      default, orthographic unless --perspective, background white unless given.
-  terrain HEIGHTMAP.png -o OUT.obj [--resolution N] [--scale S] [--height H]
-          [--colour-map FILE.map] [--colours]
-      Build the terrain the Terrain page builds: the PNG scaled to 256 x 256, a grid
-      of N x N points (default 64) of side S (256) and height scale H (64), coloured
-      by the map (default black at 0, white at 1), saved as OBJ; --colours writes the
-      vertex colours as "vc" lines.
-
-Options:
-  -h, --help    Show this text.
-
-Errors go to standard error; the exit status is 0 on success and 1 on failure.
-)";
+// Output that could not be written (a full disk, a closed pipe) is a failure.
+int finish(int status) {
+    std::cout.flush();
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout) {
+        std::fprintf(stderr, "vostrel-cli: could not write to standard output: %s\n",
+                     std::strerror(errno));
+        return exit_failure;
+    }
+    return status;
+}
 
 } // namespace
 
-int usage_error(const std::string& message) {
-    std::fprintf(stderr, "vostrel-cli: %s\nTry 'vostrel-cli --help'.\n", message.c_str());
-    return 1;
-}
-
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (argc < 2) return usage_error("missing command");
-    std::string command = argv[1];
-    if (command == "-h" || command == "--help" || command == "help") {
-        std::fputs(usage, stdout);
-        return 0;
+    CLI::App app{"vostrel-cli: the Vostrel core without a window, for scripts and servers."};
+    app.name("vostrel-cli");
+    app.require_subcommand(1);
+    app.footer("Run 'vostrel-cli help COMMAND' or 'vostrel-cli COMMAND --help' for a "
+               "command's options.\nExit status: 0 success, 1 failure, 2 usage error. Errors "
+               "go to standard error.");
+
+    CommandRun run;
+    for (const Command& c : commands()) {
+        CLI::App* sub = app.add_subcommand(c.name, c.summary);
+        CommandRun r = c.setup(*sub);
+        sub->callback([&run, r] { run = r; });
     }
-    Arguments args(argv + 2, argv + argc);
-    for (const std::string& a : args)
-        if (a == "-h" || a == "--help") {
-            std::fputs(usage, stdout);
-            return 0;
+    std::string topic;
+    CLI::App* help = app.add_subcommand("help", "Show the help of a command");
+    help->add_option("COMMAND", topic, "The command");
+
+    const std::string main_help = app.help();
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0) { // --help
+            std::cout << app.help();
+            return finish(exit_success);
         }
-    if (command == "info") return info_command(args);
-    if (command == "convert") return convert_command(args);
-#ifdef VOSTREL_RENDER
-    if (command == "render") return render_command(args);
-    if (command == "terrain") return terrain_command(args);
-#endif
-    return usage_error("unknown command '" + command + "'");
+        std::string command =
+            app.get_subcommands().empty() ? std::string() : app.get_subcommands()[0]->get_name();
+        std::fprintf(stderr, "vostrel-cli: %s%s%s\nTry 'vostrel-cli %s--help'.\n", command.c_str(),
+                     command.empty() ? "" : ": ", e.what(),
+                     command.empty() ? "" : (command + " ").c_str());
+        return exit_usage;
+    }
+    if (help->parsed()) {
+        if (topic.empty()) {
+            std::cout << main_help;
+        } else {
+            CLI::App* sub = nullptr;
+            try {
+                sub = app.get_subcommand(topic);
+            } catch (const CLI::OptionNotFound&) {
+            }
+            if (!sub || sub == help) {
+                std::fprintf(stderr, "vostrel-cli: help: no command '%s'\n", topic.c_str());
+                return exit_usage;
+            }
+            std::cout << sub->help("vostrel-cli");
+        }
+        return finish(exit_success);
+    }
+    return finish(run ? run() : exit_usage);
 }

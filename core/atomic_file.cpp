@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-AtomicFile::AtomicFile(const std::string& path) : path(path), temp(path + ".XXXXXX") {
+AtomicFile::AtomicFile(const std::string& target) : path(target), temp(target + ".XXXXXX") {
     int fd = mkstemp(temp.data());
     if (fd < 0) return;
     mode_t mask = umask(0);

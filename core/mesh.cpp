@@ -38,6 +38,7 @@ void Mesh::alloc_faces(int n) {
     assign_big(faceptrs, n, (Face*)nullptr);
     assign_big(centroids, n, Vector());
     nf = n;
+    ++faces_version;
 }
 
 void Mesh::clear() {
@@ -54,7 +55,9 @@ void Mesh::clear() {
     // The neighbour lists index the edge arrays just freed.
     vertexneighbours.clear();
     faceneighbours.clear();
+    face_adjacency.clear();
     nv = nf = nedges = 0;
+    ++faces_version;
     bbox.fill(Vector(0));
 }
 

@@ -95,8 +95,20 @@ class Mesh {
     std::vector<std::array<int, 2>> edgefaces; // faces (f1, f2); f2 = -1 on a border
     NeighbourLists vertexneighbours;           // per vertex: neighbour = edges[r.edge][r.end]
     NeighbourLists faceneighbours;             // per face: neighbour = edgefaces[r.edge][r.end]
+    // The edge table's per-face lists, in discovery order: walking the faces in order
+    // and, within face f, its pairs (0, 1), (0, 2), (1, 2), the first time an edge known
+    // with one face g is met again from f, f joins g's list and g joins f's (a third face
+    // on an edge is not recorded). Entries read like faceneighbours'. The traversal and
+    // the median filter walk these, not faceneighbours, which are in edge order.
+    NeighbourLists face_adjacency;
 
     std::array<Vector, 8> bbox;
+
+    // Bumped whenever the faces are replaced (alloc_faces, clear); the edge build
+    // records the value it built for, so that tools can tell a stale edge table.
+    unsigned faces_version = 0;
+    unsigned edge_list_faces = ~0u;
+    bool edge_list_current() const { return edge_list_faces == faces_version; }
 
     void alloc_vertices(int n);
     void alloc_faces(int n);

@@ -1,5 +1,6 @@
 // Edge list: every distinct vertex pair of the faces with the first two faces that
-// use it, and per-vertex and per-face neighbour lists that refer into it.
+// use it, and per-vertex and per-face neighbour lists that refer into it; and the edge
+// table's per-face lists in discovery order.
 //
 // Edges are ordered by their smaller vertex, ties by first appearance in face
 // order. A stable counting sort of all face edges by smaller vertex gives exactly
@@ -16,6 +17,7 @@ namespace {
 struct Insertion {
     int hi;
     int face;
+    int position; // 3 * face + the pair's place in the face: when the edge was met
 };
 
 // Flat lists, filled in edge order so that each list keeps that order too.
@@ -38,6 +40,28 @@ void fill_lists(NeighbourLists& lists, int n, const std::vector<std::array<int, 
     }
 }
 
+// Per face, the faces found across its edges in the order the face walk found them:
+// the edge's first face gets the second and the second the first, when the second is
+// met (positions in face order).
+void fill_discovery_lists(NeighbourLists& lists, int n,
+                          const std::vector<std::array<int, 2>>& pairs,
+                          const std::vector<int>& found_at) {
+    lists.offsets.assign(n + 1, 0);
+    for (int e : found_at)
+        if (e >= 0) {
+            ++lists.offsets[pairs[e][0] + 1];
+            ++lists.offsets[pairs[e][1] + 1];
+        }
+    for (int i = 0; i < n; ++i) lists.offsets[i + 1] += lists.offsets[i];
+    lists.refs.resize(lists.offsets[n]);
+    std::vector<int> next(lists.offsets.begin(), lists.offsets.end() - 1);
+    for (int e : found_at)
+        if (e >= 0) {
+            lists.refs[next[pairs[e][0]]++] = {e, 1};
+            lists.refs[next[pairs[e][1]]++] = {e, 0};
+        }
+}
+
 } // namespace
 
 void Mesh::build_edge_list() {
@@ -47,7 +71,9 @@ void Mesh::build_edge_list() {
         edgefaces.clear();
         vertexneighbours.clear();
         faceneighbours.clear();
+        face_adjacency.clear();
         nedges = 0;
+        edge_list_faces = faces_version;
         return;
     }
 
@@ -58,19 +84,23 @@ void Mesh::build_edge_list() {
         for (int i = 0; i < nf; ++i) {
             const int* vi = faces[i].vindex;
             const int pairs[3][2] = {{vi[0], vi[1]}, {vi[0], vi[2]}, {vi[1], vi[2]}};
-            for (const auto& p : pairs)
+            for (int k = 0; k < 3; ++k) {
+                const auto& p = pairs[k];
                 if (valid(p[0]) && valid(p[1]))
-                    visit(std::min(p[0], p[1]), std::max(p[0], p[1]), i);
+                    visit(std::min(p[0], p[1]), std::max(p[0], p[1]), i, 3 * i + k);
+            }
         }
     };
-    each_edge([&](int lo, int, int) { ++start[lo + 1]; });
+    each_edge([&](int lo, int, int, int) { ++start[lo + 1]; });
     for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
     std::vector<Insertion> bucketed;
     reserve_big(bucketed, start[nv]);
     bucketed.resize(start[nv]);
     {
         std::vector<int> next(start.begin(), start.end() - 1);
-        each_edge([&](int lo, int hi, int f) { bucketed[next[lo]++] = {hi, f}; });
+        each_edge([&](int lo, int hi, int f, int position) {
+            bucketed[next[lo]++] = {hi, f, position};
+        });
     }
 
     // At most one edge per face edge; the room not used is never touched.
@@ -79,9 +109,11 @@ void Mesh::build_edge_list() {
     reserve_big(edges, bucketed.size());
     reserve_big(edgefaces, bucketed.size());
     std::vector<int> stamp(nv, -1), slot(nv, 0);
+    // The edge whose second face was found at each face-edge position, or -1.
+    std::vector<int> found_at(size_t(nf) * 3, -1);
     for (int lo = 0; lo < nv; ++lo) {
         for (int j = start[lo]; j < start[lo + 1]; ++j) {
-            auto [hi, f] = bucketed[j];
+            auto [hi, f, position] = bucketed[j];
             if (stamp[hi] != lo) {
                 stamp[hi] = lo;
                 slot[hi] = int(edges.size());
@@ -89,6 +121,7 @@ void Mesh::build_edge_list() {
                 edgefaces.push_back({f, -1});
             } else if (edgefaces[slot[hi]][1] == -1) {
                 edgefaces[slot[hi]][1] = f; // a third face on the same edge is not recorded
+                found_at[position] = slot[hi];
             }
         }
     }
@@ -96,5 +129,7 @@ void Mesh::build_edge_list() {
     fill_lists(vertexneighbours, nv, edges, [](const std::array<int, 2>&) { return true; });
     fill_lists(faceneighbours, nf, edgefaces,
                [](const std::array<int, 2>& e) { return e[1] != -1; });
+    fill_discovery_lists(face_adjacency, nf, edgefaces, found_at);
     nedges = int(edges.size());
+    edge_list_faces = faces_version;
 }

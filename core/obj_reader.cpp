@@ -136,7 +136,7 @@ void skip_gaps(std::string_view line, size_t& p) {
 
 class ObjParser {
   public:
-    explicit ObjParser(const std::string& name) : name(name) {}
+    explicit ObjParser(const std::string& file_name) : name(file_name) {}
 
     IoResult parse(std::string_view text);
     IoResult fill(Mesh& mesh);

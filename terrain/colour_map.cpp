@@ -54,8 +54,7 @@ IoResult load_colour_map(const std::string& path, ColourMap& map) {
 std::vector<Vector> colour_vectors(const std::vector<Rgb>& colours) {
     std::vector<Vector> out;
     out.reserve(colours.size());
-    for (const Rgb& c : colours)
-        out.emplace_back(float(c.r) / 255, float(c.g) / 255, float(c.b) / 255, 1.0f);
+    for (const Rgb& c : colours) out.push_back(colour_vector(c));
     return out;
 }
 

@@ -2,17 +2,13 @@
 // ".map" text files, and the colouring of a mesh by height.
 #pragma once
 
+#include "core/colour.h"
 #include "core/io_result.h"
 #include "core/mesh.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
-
-struct Rgb {
-    int r = 0, g = 0, b = 0; // 0..255
-    bool operator==(const Rgb&) const = default;
-};
 
 struct ColourMap {
     std::vector<float> values;

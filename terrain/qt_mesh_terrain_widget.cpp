@@ -1,9 +1,11 @@
 #include "terrain/qt_mesh_terrain_widget.h"
 
 #include "core/console.h"
-#include "terrain/heightmap_image.h"
-#include "tools/tool_panel.h"
-#include "viewer/qt_warning.h"
+#include "qtshared/colours.h"
+#include "qtshared/image_files.h"
+#include "qtshared/start_folder.h"
+#include "qtshared/warning.h"
+#include "terrain/terrain_grid.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -22,15 +24,9 @@
 
 namespace {
 
-QPixmap filled(int size, const QColor& colour) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(colour);
-    return pixmap;
-}
-
 QLabel* swatch(const QColor& colour) {
     auto* label = new QLabel;
-    label->setPixmap(filled(16, colour));
+    label->setPixmap(swatch_pixmap(colour, 16));
     return label;
 }
 
@@ -55,8 +51,7 @@ QPushButton* button(const char* text, QWidget* receiver, void (QtMeshTerrainWidg
 } // namespace
 
 QtMeshTerrainWidget::QtMeshTerrainWidget(QWidget* parent, const char* name)
-    : QWidget(parent), heightmap(filled(256, Qt::black)) {
-    if (name) setObjectName(name);
+    : ToolPanel(parent, name), heightmap(swatch_pixmap(Qt::black, 256)) {
     auto* terrain_blayout = new QVBoxLayout(this);
     terrain_blayout->setObjectName("terrain_blayout");
     terrain_blayout->setContentsMargins(10, 10, 10, 10);
@@ -122,12 +117,6 @@ QtMeshTerrainWidget::QtMeshTerrainWidget(QWidget* parent, const char* name)
     values = {0.0f, 1.0f};
 }
 
-QString QtMeshTerrainWidget::start_folder(const QString& folder, const QString& bundled) {
-    if (QDir::current().exists(folder)) return QDir::current().filePath(folder);
-    QString copy = QString(VOSTREL_DATA_DIR) + "/" + bundled;
-    return QDir(copy).exists() ? copy : QDir::currentPath();
-}
-
 // Grid settings.
 
 void QtMeshTerrainWidget::height_event(int sliderval) {
@@ -148,8 +137,8 @@ void QtMeshTerrainWidget::gridsize_event(int sliderval) {
 // Heightmap and terrain.
 
 void QtMeshTerrainWidget::heightmapload_event() {
-    QString name =
-        QFileDialog::getOpenFileName(this, "", start_folder("Heightmaps", "heightmaps"), "*.png");
+    QString name = QFileDialog::getOpenFileName(
+        this, "", data_start_folder("Heightmaps", "heightmaps"), "*.png");
     if (!name.isEmpty()) load_heightmap_file(name);
     update();
 }
@@ -238,7 +227,7 @@ void QtMeshTerrainWidget::pickcol_event() {
     if (edit_index == -1) current_colour = Qt::black;
     QColor chosen = QColorDialog::getColor(current_colour, this);
     if (chosen.isValid()) current_colour = chosen;
-    if (dialog_swatch) dialog_swatch->setPixmap(filled(16, current_colour));
+    if (dialog_swatch) dialog_swatch->setPixmap(swatch_pixmap(current_colour, 16));
 }
 
 void QtMeshTerrainWidget::ok_event() {
@@ -288,13 +277,13 @@ void QtMeshTerrainWidget::delcol_event() {
 ColourMap QtMeshTerrainWidget::colour_map() const {
     ColourMap map;
     map.values = values;
-    for (const QColor& c : colours) map.colours.push_back({c.red(), c.green(), c.blue()});
+    for (const QColor& c : colours) map.colours.push_back(rgb(c));
     return map;
 }
 
 void QtMeshTerrainWidget::save_event() {
-    QString name =
-        QFileDialog::getSaveFileName(this, "", start_folder("ColourMaps", "colourmaps"), "*.map");
+    QString name = QFileDialog::getSaveFileName(
+        this, "", data_start_folder("ColourMaps", "colourmaps"), "*.map");
     if (!name.isEmpty()) save_colour_map_file(name);
 }
 
@@ -310,8 +299,8 @@ bool QtMeshTerrainWidget::save_colour_map_file(QString name) {
 
 // The rows are rebuilt from the lists and the map sent also when no file was chosen.
 void QtMeshTerrainWidget::load_event() {
-    QString name =
-        QFileDialog::getOpenFileName(this, "", start_folder("ColourMaps", "colourmaps"), "*.map");
+    QString name = QFileDialog::getOpenFileName(
+        this, "", data_start_folder("ColourMaps", "colourmaps"), "*.map");
     if (!name.isEmpty()) read_colour_map_file(name);
     rebuild_tree_from_lists();
     send_map();
@@ -331,7 +320,7 @@ void QtMeshTerrainWidget::read_colour_map_file(const QString& name) {
     }
     colours.clear();
     values = map.values;
-    for (const Rgb& c : map.colours) colours.emplace_back(c.r, c.g, c.b);
+    for (const Rgb& c : map.colours) colours.push_back(qcolor(c));
 }
 
 void QtMeshTerrainWidget::rebuild_tree_from_lists() {

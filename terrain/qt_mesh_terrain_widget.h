@@ -4,12 +4,12 @@
 #pragma once
 
 #include "core/mesh.h"
+#include "qtshared/tool_panel.h"
 #include "terrain/colour_map.h"
 
 #include <QColor>
 #include <QPixmap>
 #include <QString>
-#include <QWidget>
 #include <vector>
 
 class QDialog;
@@ -19,7 +19,7 @@ class QSlider;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class QtMeshTerrainWidget : public QWidget {
+class QtMeshTerrainWidget : public ToolPanel {
     Q_OBJECT
 
   public:
@@ -47,15 +47,13 @@ class QtMeshTerrainWidget : public QWidget {
     void generate_terrain();
     // generate_terrain(), then the colour map to the view.
     void apply_terrain();
+    void apply() override { apply_terrain(); }
 
     // What the file dialogs' choices lead to; false (after saying so) on failure.
     bool load_heightmap_file(const QString& name);
     bool save_colour_map_file(QString name);
     // Reads a .map file (an unreadable one leaves the map empty), shows and sends it.
     void load_colour_map_file(const QString& name);
-    // Where a dialog for `folder` starts: the folder under the working folder, else the
-    // copy bundled with the program.
-    static QString start_folder(const QString& folder, const QString& bundled);
 
   signals:
     void build_vertexcolours_signal(std::vector<QColor> colours, std::vector<float> values);

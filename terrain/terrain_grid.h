@@ -2,20 +2,10 @@
 // the heightmap's grey levels, as a triangle mesh.
 #pragma once
 
+#include "core/colour.h"
 #include "core/mesh.h"
 
 #include <cstdint>
-#include <vector>
-
-// An 8-bit RGB image, rows top to bottom.
-struct RgbImage {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb; // width * height * 3
-
-    const uint8_t* pixel(int x, int y) const {
-        return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
-    }
-};
 
 struct TerrainSettings {
     int grid_resolution = 64; // N, grid points along each side

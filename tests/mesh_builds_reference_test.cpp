@@ -27,7 +27,8 @@ struct ReferenceEdges {
     std::vector<std::array<int, 2>> edgefaces;
     std::vector<std::vector<EdgeRef>> vertexlists;
     std::vector<std::vector<EdgeRef>> facelists;
-    int pairs_with_extra_faces = 0; // insertions dropped because the edge had two faces
+    std::vector<std::vector<int>> discovered; // the edge table's face lists
+    int pairs_with_extra_faces = 0;           // insertions dropped because the edge had two faces
 };
 
 // One bucket of edge records per smaller vertex, searched linearly in insertion order.
@@ -37,14 +38,17 @@ ReferenceEdges reference_edge_list(const Mesh& m) {
     };
     std::vector<std::vector<Record>> buckets(m.nv);
     ReferenceEdges r;
+    r.discovered.resize(m.nf);
     auto insert = [&](int a, int b, int f) {
         if (a == -1 || b == -1) return;
         int lo = std::min(a, b), hi = std::max(a, b);
         for (Record& rec : buckets[lo]) {
             if (rec.hi != hi) continue;
-            if (rec.f2 == -1)
+            if (rec.f2 == -1) {
                 rec.f2 = f;
-            else
+                r.discovered[rec.f1].push_back(f);
+                r.discovered[f].push_back(rec.f1);
+            } else
                 ++r.pairs_with_extra_faces;
             return;
         }
@@ -235,7 +239,18 @@ testing::AssertionResult same_edge_list(const Mesh& m, const ReferenceEdges& wan
     }
     if (auto r = same_lists("vertex neighbour list", m.vertexneighbours, want.vertexlists); !r)
         return r;
-    return same_lists("face neighbour list", m.faceneighbours, want.facelists);
+    if (auto r = same_lists("face neighbour list", m.faceneighbours, want.facelists); !r) return r;
+    if (!m.edge_list_current()) return testing::AssertionFailure() << "edge list not current";
+    if (m.face_adjacency.size() != int(want.discovered.size()))
+        return testing::AssertionFailure() << "discovery lists: " << m.face_adjacency.size()
+                                           << ", expected " << want.discovered.size();
+    for (int f = 0; f < m.nf; ++f) {
+        std::vector<int> got;
+        for (EdgeRef r : m.face_adjacency[f]) got.push_back(m.edgefaces[r.edge][r.end]);
+        if (got != want.discovered[f])
+            return testing::AssertionFailure() << "discovery list of face " << f << " differs";
+    }
+    return testing::AssertionSuccess();
 }
 
 testing::AssertionResult same_normals(const Mesh& m, const ReferenceNormals& want) {

@@ -1,9 +1,13 @@
 #include "tools/qt_mesh_editor_dialogue.h"
 
+#include "clipping/qt_clipping_widget.h"
+#include "segmentation/qt_mean_shift_widget.h"
+#include "segmentation/qt_mesh_classifier_widget.h"
 #include "terrain/qt_mesh_terrain_widget.h"
 #include "tools/qt_mesh_simplifier_widget.h"
 #include "tools/qt_mesh_subdivide_widget.h"
 #include "tools/qt_mesh_traversal_widget.h"
+#include "tools/qt_morphogen_widget.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -13,13 +17,18 @@
 QtMeshEditorDialogue::QtMeshEditorDialogue(QWidget* parent, const char* name) : QDialog(parent) {
     if (name) setObjectName(name);
     setModal(false);
+    setWindowTitle("Mesh Tools");
+    clipping_page = std::make_unique<QtCLippingWidget>(nullptr, "clippingtab");
+    morpho_page = std::make_unique<QtMorphogenWidget>(nullptr, "morphotab");
     simplify_page = std::make_unique<QtMeshSimplifierWidget>(nullptr, "simplifytab");
+    classify_page = std::make_unique<QtMeshClassifierWidget>(nullptr, "classifytab");
     subdivide_page = std::make_unique<QtMeshSubdivideWidget>(nullptr, "subdividetab");
-    terrain_page = new QtMeshTerrainWidget(nullptr, "terraintab");
+    terrain_page = std::make_unique<QtMeshTerrainWidget>(nullptr, "terraintab");
     traverse_page = std::make_unique<QtMeshTraversalWidget>(nullptr, "traversetab");
+    meanshift_page = std::make_unique<QtMeanShiftWidget>(nullptr, "meanshftab");
 
     tabs = new QTabWidget;
-    tabs->addTab(terrain_page, "Terrain");
+    tabs->addTab(terrain_page.get(), "Terrain");
 
     // No OK button: "Apply" acts, "Reload" restores, "Close" hides.
     auto* buttons = new QDialogButtonBox;
@@ -35,21 +44,35 @@ QtMeshEditorDialogue::QtMeshEditorDialogue(QWidget* parent, const char* name) : 
     layout->addWidget(buttons);
 }
 
+// The panels are deleted by their owners here, before the dialog deletes its children.
 QtMeshEditorDialogue::~QtMeshEditorDialogue() = default;
+
+void QtMeshEditorDialogue::show_all_pages(bool all) {
+    QWidget* current = tabs->currentWidget();
+    while (tabs->count() > 0) tabs->removeTab(0);
+    tabs->addTab(terrain_page.get(), "Terrain");
+    if (all) {
+        tabs->addTab(classify_page.get(), "Classify");
+        tabs->addTab(meanshift_page.get(), "Mean Shift");
+        tabs->addTab(traverse_page.get(), "Traversal");
+        tabs->addTab(simplify_page.get(), "Simplify");
+        tabs->addTab(subdivide_page.get(), "Subdivide");
+        tabs->addTab(morpho_page.get(), "Morphogens");
+        tabs->addTab(clipping_page.get(), "Clipping");
+    }
+    int index = tabs->indexOf(current);
+    tabs->setCurrentIndex(index >= 0 ? index : 0);
+}
+
+bool QtMeshEditorDialogue::all_pages_shown() const {
+    return tabs->count() > 1;
+}
 
 void QtMeshEditorDialogue::reset_event() {
     emit reset_signal();
 }
 
 void QtMeshEditorDialogue::apply_event() {
-    QWidget* page = tabs->currentWidget();
-    if (page == simplify_page.get())
-        simplify_page->apply();
-    else if (page == subdivide_page.get())
-        subdivide_page->apply();
-    else if (page == terrain_page)
-        terrain_page->apply_terrain();
-    else if (page == traverse_page.get())
-        traverse_page->apply();
+    if (auto* page = qobject_cast<ToolPanel*>(tabs->currentWidget())) page->apply();
     update();
 }

@@ -1,14 +1,13 @@
 #include "tools/qt_mesh_simplifier_widget.h"
 
-#include "tools/tool_panel.h"
+#include "qtshared/tool_panel.h"
 
 #include <QBoxLayout>
 #include <QLabel>
 #include <QSlider>
 
 QtMeshSimplifierWidget::QtMeshSimplifierWidget(QWidget* parent, const char* name)
-    : QWidget(parent) {
-    if (name) setObjectName(name);
+    : ToolPanel(parent, name) {
     QBoxLayout* controls = tool_panel_layout(this);
     lod_label = new QLabel("Level of Detail:\t75%");
     threshmin_slider = tool_slider("threshmin_slider", 0, 100, 1, 5, 75);

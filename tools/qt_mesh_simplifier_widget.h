@@ -1,12 +1,12 @@
 // QtMeshSimplifierWidget: the level of detail of the simplification tool.
 #pragma once
 
-#include <QWidget>
+#include "qtshared/tool_panel.h"
 
 class QLabel;
 class QSlider;
 
-class QtMeshSimplifierWidget : public QWidget {
+class QtMeshSimplifierWidget : public ToolPanel {
     Q_OBJECT
 
   public:
@@ -16,7 +16,7 @@ class QtMeshSimplifierWidget : public QWidget {
     QLabel* lod_label;
     QSlider* threshmin_slider;
 
-    void apply() { emit simplifySignal(lod); }
+    void apply() override { emit simplifySignal(lod); }
 
   signals:
     void simplifySignal(float);

@@ -1,13 +1,13 @@
 #include "tools/qt_mesh_subdivide_widget.h"
 
-#include "tools/tool_panel.h"
+#include "qtshared/tool_panel.h"
 
 #include <QBoxLayout>
 #include <QLabel>
 #include <QSlider>
 
-QtMeshSubdivideWidget::QtMeshSubdivideWidget(QWidget* parent, const char* name) : QWidget(parent) {
-    if (name) setObjectName(name);
+QtMeshSubdivideWidget::QtMeshSubdivideWidget(QWidget* parent, const char* name)
+    : ToolPanel(parent, name) {
     QBoxLayout* controls = tool_panel_layout(this);
     subdivlevel_label = new QLabel("Subdivision Level:\t0");
     subdivlevel_slider = tool_slider("subdivlevel_slider", 0, 10, 1, 1, 0);

@@ -1,12 +1,12 @@
 // QtMeshSubdivideWidget: the level and weight of the butterfly subdivision.
 #pragma once
 
-#include <QWidget>
+#include "qtshared/tool_panel.h"
 
 class QLabel;
 class QSlider;
 
-class QtMeshSubdivideWidget : public QWidget {
+class QtMeshSubdivideWidget : public ToolPanel {
     Q_OBJECT
 
   public:
@@ -18,7 +18,7 @@ class QtMeshSubdivideWidget : public QWidget {
     QSlider *subdivlevel_slider, *weight_slider;
 
     // Level 0 sends nothing.
-    void apply() {
+    void apply() override {
         if (subdiv != 0) emit subdivide_signal(subdiv, weight);
     }
 

@@ -1,14 +1,14 @@
 #include "tools/qt_mesh_traversal_widget.h"
 
-#include "tools/tool_panel.h"
+#include "qtshared/tool_panel.h"
 
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 
-QtMeshTraversalWidget::QtMeshTraversalWidget(QWidget* parent, const char* name) : QWidget(parent) {
-    if (name) setObjectName(name);
+QtMeshTraversalWidget::QtMeshTraversalWidget(QWidget* parent, const char* name)
+    : ToolPanel(parent, name) {
     QBoxLayout* controls = tool_panel_layout(this);
     depth_label = new QLabel("Edge Depth:\t0");
     depth_slider = tool_slider("depth_slider", 0, 5000, 1, 500, 0);

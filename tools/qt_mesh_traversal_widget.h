@@ -2,12 +2,12 @@
 // of their sliders, and the command that marks the traversed faces as a segment.
 #pragma once
 
-#include <QWidget>
+#include "qtshared/tool_panel.h"
 
 class QLabel;
 class QSlider;
 
-class QtMeshTraversalWidget : public QWidget {
+class QtMeshTraversalWidget : public ToolPanel {
     Q_OBJECT
 
   public:
@@ -18,7 +18,7 @@ class QtMeshTraversalWidget : public QWidget {
     QLabel *depth_label, *angle_label;
     QSlider *depth_slider, *stepsize_slider;
 
-    void apply() { emit edgetraversal_signal(int(depth), int(angle)); }
+    void apply() override { emit edgetraversal_signal(int(depth), int(angle)); }
 
   signals:
     void edgetraversal_signal(int, int);

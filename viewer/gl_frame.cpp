@@ -40,18 +40,32 @@ void draw_wireframe_dotted_hidden_lines(const Mesh& mesh, MeshDrawer& drawer) {
     glDisable(GL_POLYGON_OFFSET_FILL);
 }
 
-void draw_mesh(int render_mode, const Mesh& mesh, MeshDrawer& drawer) {
+// Mode 8: flat faces in their own colours, then the marked faces again in the highlight
+// colour, blended over them at the same depth.
+void draw_faces_mode(const Mesh& mesh, MeshDrawer& drawer) {
+    glShadeModel(GL_FLAT);
+    drawer.draw_flat_faces(mesh, false);
+    glEnable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    glColor4fv(marked_face_colour);
+    drawer.draw_flat_faces(mesh, true);
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+    glShadeModel(GL_SMOOTH);
+}
+
+void draw_mesh(RenderMode render_mode, const Mesh& mesh, MeshDrawer& drawer) {
     switch (render_mode) {
-    case RENDER_WIREFRAME:
+    case RenderMode::Wireframe:
         glDisable(GL_LIGHTING);
         glColor3f(0, 0, 0);
         drawer.draw_faces(mesh, GL_LINE_LOOP);
         glEnable(GL_LIGHTING);
         break;
-    case RENDER_WIREFRAME_DOTTED_HL:
+    case RenderMode::WireframeDottedHiddenLines:
         draw_wireframe_dotted_hidden_lines(mesh, drawer);
         break;
-    case RENDER_WIREFRAME_NO_HL:
+    case RenderMode::WireframeNoHiddenLines:
         glEnable(GL_POLYGON_OFFSET_FILL);
         glDisable(GL_LIGHTING);
         glEnable(GL_BLEND);
@@ -63,7 +77,7 @@ void draw_mesh(int render_mode, const Mesh& mesh, MeshDrawer& drawer) {
         glDisable(GL_BLEND);
         glDisable(GL_POLYGON_OFFSET_FILL);
         break;
-    case RENDER_POLYGONS_WIREFRAME:
+    case RenderMode::PolygonsWireframe:
         glEnable(GL_POLYGON_OFFSET_FILL);
         drawer.draw_faces(mesh, GL_TRIANGLES);
         glColor3f(0, 0, 0);
@@ -72,26 +86,27 @@ void draw_mesh(int render_mode, const Mesh& mesh, MeshDrawer& drawer) {
         glEnable(GL_LIGHTING);
         glDisable(GL_POLYGON_OFFSET_FILL);
         break;
-    case RENDER_POLYGONS:
+    case RenderMode::Polygons:
         drawer.draw_faces(mesh, GL_TRIANGLES);
         break;
-    case RENDER_POINTS:
+    case RenderMode::Points:
         glDisable(GL_LIGHTING);
         glColor3f(0, 0, 0);
         drawer.draw_faces(mesh, GL_POINTS);
         glEnable(GL_LIGHTING);
         break;
-    case RENDER_FACE_NORMALS:
+    case RenderMode::FaceNormals:
         glDisable(GL_LIGHTING);
         draw_face_normals(mesh);
         draw_wireframe_dotted_hidden_lines(mesh, drawer);
         break;
-    case RENDER_BOUNDING_BOX:
+    case RenderMode::BoundingBox:
         glDisable(GL_LIGHTING);
         draw_bounding_box(mesh);
         glEnable(GL_LIGHTING);
         break;
-    default:
+    case RenderMode::Faces:
+        draw_faces_mode(mesh, drawer);
         break;
     }
 }
@@ -140,6 +155,39 @@ void MeshDrawer::draw_faces(const Mesh& mesh, GLenum primitive) {
     }
     const Vector& last_normal = mesh.normals[mesh.faces[mesh.nf - 1].vindex[2]];
     glNormal3f(last_normal.x, last_normal.y, last_normal.z);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void MeshDrawer::draw_flat_faces(const Mesh& mesh, bool marked_only) {
+    if (mesh.nf == 0) return;
+    CentredOnMesh centred(mesh);
+    // Three corners of their own per face, each carrying the face's normal and colour:
+    // flat shading takes them from the last corner.
+    flat_positions.clear();
+    flat_normals.clear();
+    flat_colours.clear();
+    for (int i = 0; i < mesh.nf; ++i) {
+        const Face& f = mesh.faces[i];
+        if (marked_only && !f.marked) continue;
+        for (int k = 0; k < 3; ++k) {
+            flat_positions.push_back(mesh.vertices[f.vindex[k]]);
+            flat_normals.push_back(f.normal);
+            flat_colours.push_back(f.colour);
+        }
+    }
+    if (flat_positions.empty()) return;
+    const GLsizei stride = sizeof(Vector);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, &flat_positions[0].x);
+    glNormalPointer(GL_FLOAT, stride, &flat_normals[0].x);
+    if (!marked_only) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(3, GL_FLOAT, stride, &flat_colours[0].x);
+    }
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(flat_positions.size()));
+    if (!marked_only) glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
 }
@@ -229,13 +277,13 @@ void gl_set_light_position(const Vector& p) {
     glLightfv(GL_LIGHT0, GL_POSITION, position);
 }
 
-void gl_set_projection(int w, int h, int projection_mode) {
+void gl_set_projection(int w, int h, Projection projection_mode) {
     if (w == 0) w = 1;
     if (h == 0) h = 1;
     glViewport(0, 0, w, h);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    if (projection_mode == 1)
+    if (projection_mode == Projection::Orthographic)
         glOrtho(-w * 0.5, w * 0.5, -h * 0.5, h * 0.5, -512, 512);
     else
         gluPerspective(45, double(w) / double(h), 0.1, 10000);
@@ -249,7 +297,7 @@ void gl_paint_frame(const FrameSettings& s, const Mesh& mesh, MeshDrawer& drawer
     glClearColor(s.background[0], s.background[1], s.background[2], 1); // for the next frame
 
     glLoadIdentity();
-    if (s.projection_mode == 1) {
+    if (s.projection_mode == Projection::Orthographic) {
         float scale = -s.camera_distance;
         glScalef(scale, scale, scale);
     } else {

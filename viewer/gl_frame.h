@@ -3,28 +3,18 @@
 // window and the headless renderer of vostrel-cli draw the same pixels with the same code.
 #pragma once
 
+#include "core/arcball.h"
 #include "core/mesh.h"
-#include "viewer/arcball.h"
+#include "viewer/view_modes.h"
 
 #include <GL/gl.h>
 #include <functional>
 #include <vector>
 
-enum RenderMode {
-    RENDER_WIREFRAME = 0,
-    RENDER_WIREFRAME_DOTTED_HL = 1,
-    RENDER_WIREFRAME_NO_HL = 2,
-    RENDER_POLYGONS_WIREFRAME = 3,
-    RENDER_POLYGONS = 4,
-    RENDER_POINTS = 5,
-    RENDER_FACE_NORMALS = 6,
-    RENDER_BOUNDING_BOX = 7,
-};
-
 // What a frame needs besides the mesh.
 struct FrameSettings {
-    int render_mode = RENDER_POLYGONS;
-    int projection_mode = 1; // 0 perspective, 1 orthographic
+    RenderMode render_mode = RenderMode::Polygons;
+    Projection projection_mode = Projection::Orthographic;
     float camera_distance = -200;
     float background[3] = {1, 1, 1}; // clear colour of the next frame, 0..1
     Matrix4 arcball_transform;
@@ -39,11 +29,15 @@ class MeshDrawer {
     // Every face as one primitive of the given kind (GL_POINTS, GL_LINE_LOOP,
     // GL_TRIANGLES or GL_POLYGON); only triangles take the vertex colours.
     virtual void draw_faces(const Mesh& mesh, GLenum primitive);
+    // Every face flat-shaded in its own colour with its own normal; then, with
+    // `marked_only`, only the marked faces (in whatever colour is current).
+    virtual void draw_flat_faces(const Mesh& mesh, bool marked_only);
 
   private:
     std::vector<GLuint> indices;
     std::vector<GLsizei> counts;
     std::vector<const void*> starts;
+    std::vector<Vector> flat_positions, flat_normals, flat_colours;
 };
 
 void draw_selected_face(const Mesh& mesh);
@@ -61,7 +55,7 @@ void gl_set_light_position(const Vector& position);
 
 // Viewport and projection for a view of w x h pixels (0 counts as 1); leaves the
 // model-view matrix at identity.
-void gl_set_projection(int w, int h, int projection_mode);
+void gl_set_projection(int w, int h, Projection projection_mode);
 
 // What the tools add to a frame, each drawn at its place when set: the clipping planes
 // (which also load and enable the six clip planes), the classifier's patch
@@ -71,6 +65,9 @@ struct FrameLayers {
     std::function<void()> representatives;
     std::function<void()> mean_shift_window;
 };
+
+// The colour of the marked faces over their own colours in the faces mode.
+constexpr float marked_face_colour[4] = {1.0f, 0.5f, 0.0f, 0.6f};
 
 // One frame: clear, camera, the tools' layers, the mesh in its render mode, the
 // selected face.

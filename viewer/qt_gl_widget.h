@@ -1,18 +1,28 @@
 // QtGLWidget: the OpenGL view. It owns the current mesh, the mesh as last loaded, the
 // camera, the light and the working state of the mesh tools, which reach it only
 // through its slots. A 10 ms timer repaints it continuously.
+//
+// The slots are thin: each converts Qt types and calls the Qt-free code of its tool.
+// Its sources are split by topic: qt_gl_widget.cpp (GL callbacks, camera, mouse),
+// qt_gl_widget_files.cpp, qt_gl_widget_light.cpp, and one file per tool.
 #pragma once
 
+#include "clipping/plane_widget_in_cube.h"
+#include "core/arcball.h"
 #include "core/io_result.h"
 #include "core/mesh.h"
-#include "viewer/arcball.h"
+#include "segmentation/mean_shift.h"
+#include "segmentation/mesh_classifier.h"
+#include "tools/edge_traversal.h"
 #include "viewer/gl_frame.h"
+#include "viewer/view_modes.h"
 
 #include <QColor>
 #include <QImage>
 #include <QOpenGLWidget>
 #include <QString>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,11 +34,12 @@ class QtGLWidget : public QOpenGLWidget {
     ~QtGLWidget() override;
 
     QColor background_colour{255, 255, 255, 255};
-    int projection_mode = 1;
-    int drag_mode = -1;
-    int mouse_target = 0;
+    Projection projection_mode = Projection::Orthographic;
+    DragMode drag_mode = DragMode::None;
+    MouseTarget mouse_target = MouseTarget::Camera;
+    PlaneWidgetInCube clipping_planes;
     QString file_name;
-    int render_mode = 4;
+    RenderMode render_mode = RenderMode::Polygons;
     int view_width = 0, view_height = 0;
     float camera_distance = -200;
     Vector last_mouse_position{0, 0, 0};
@@ -36,12 +47,16 @@ class QtGLWidget : public QOpenGLWidget {
     ArcBall arcball;
     Mesh mesh;
     Mesh loaded_mesh;
+    EdgeTraversal traversal;
+    Mesh_Classifier classifier;
+    MeanShift mean_shift;
 
     // Reads a mesh file by its extension and builds it. On failure the error is
     // printed and returned, and the current mesh and its kept copy stay as they were.
     IoResult load_file(const QString& name);
     // Saves the mesh as OBJ, appending ".obj" to a name that does not contain it.
     IoResult save_file(const QString& name);
+    // Writes the segments ("Save ALL...") into the working folder.
     void save_all();
     // The last frame as a 32-bit image of the view's size.
     QImage grab_frame();
@@ -49,6 +64,8 @@ class QtGLWidget : public QOpenGLWidget {
     void pick(int x, int y);
     // Flips the projection and sets it up again.
     void toggle_projection();
+    // Draws the mesh in `mode` from the next frame on and says so (render_mode_changed).
+    void set_render_mode(RenderMode mode);
 
     // The model-view and projection matrices and the viewport the last frame left.
     std::array<double, 16> frame_modelview{}, frame_projection{};
@@ -58,6 +75,7 @@ class QtGLWidget : public QOpenGLWidget {
     void numbpatches_signal(int);
     void dragndrop_signal(QString filename);
     void buildtree_signal(std::vector<std::string>& names);
+    void render_mode_changed(int mode);
 
   public slots:
     void reload_slot();
@@ -88,7 +106,7 @@ class QtGLWidget : public QOpenGLWidget {
     void buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates,
                                 std::vector<QColor> colours, QColor defaultcolour);
     void build_vertexcoloursterrain_slot(std::vector<QColor> colours, std::vector<float> values);
-    void light_colour_slot(Vector amb, Vector diff, Vector specular);
+    void light_colour_slot(Vector amb, Vector diff, Vector spec);
     void light_position_slot(float alti, float azim);
     void simplify_slot(float lod);
 
@@ -107,5 +125,16 @@ class QtGLWidget : public QOpenGLWidget {
     MeshDrawer drawer;
     float clipping_cube_size = 256;
     void zoom_step(const Vector& position);
+    // After a pick: the edge traversal from the selected face.
     void traverse_from_selection();
+    // What the tools add to a frame (each defined with its tool's slots).
+    std::function<void()> clipping_layer();
+    std::function<void()> representatives_layer();
+    std::function<void()> mean_shift_layer();
+    // The clipping planes' mouse handling (button codes 1 left, 2 middle, 3 right).
+    void clipping_press(int button, const Vector& position);
+    void clipping_move(const Vector& position);
+    void clipping_release();
+    // A tool has replaced the faces: no face stays selected.
+    void faces_replaced();
 };

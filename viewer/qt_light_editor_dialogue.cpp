@@ -1,6 +1,6 @@
 #include "viewer/qt_light_editor_dialogue.h"
 
-#include "viewer/icons.h"
+#include "qtshared/icons.h"
 #include "viewer/qt_light_settings_widget.h"
 
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "viewer/qt_light_settings_widget.h"
 
-#include "viewer/icons.h"
+#include "qtshared/file_buttons.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -50,17 +50,10 @@ QtLightSettingsWidget::QtLightSettingsWidget(QWidget* parent, const char* name) 
     topmost->setSpacing(5);
     topmost->setAlignment(Qt::AlignTop);
 
-    auto* file = new QGroupBox("File:");
-    auto* file_row = new QHBoxLayout(file);
-    auto* open = new QPushButton(load_icon("icons/fileopen.xpm"), "Open");
-    open->setObjectName("open");
-    auto* save = new QPushButton(load_icon("icons/filesave.xpm"), "Save");
-    save->setObjectName("save");
-    file_row->addWidget(open);
-    file_row->addWidget(save);
-    connect(open, &QPushButton::clicked, this, &QtLightSettingsWidget::load_event);
-    connect(save, &QPushButton::clicked, this, &QtLightSettingsWidget::save_event);
-    topmost->addWidget(file);
+    FileButtons file = file_buttons("Open", Qt::Horizontal);
+    connect(file.load, &QPushButton::clicked, this, &QtLightSettingsWidget::load_event);
+    connect(file.save, &QPushButton::clicked, this, &QtLightSettingsWidget::save_event);
+    topmost->addWidget(file.group);
 
     auto* preferences = new QGroupBox("Lighting Preferences:");
     auto* column = new QVBoxLayout(preferences);

@@ -1,36 +1,50 @@
 #include "viewer/qt_main_window.h"
 
+#include "clipping/qt_clipping_widget.h"
+#include "qtshared/icons.h"
+#include "qtshared/image_files.h"
+#include "qtshared/start_folder.h"
+#include "qtshared/warning.h"
+#include "segmentation/qt_function_widget.h"
+#include "segmentation/qt_mean_shift_widget.h"
+#include "segmentation/qt_mesh_classifier_widget.h"
 #include "terrain/qt_mesh_terrain_widget.h"
 #include "tools/qt_mesh_editor_dialogue.h"
 #include "tools/qt_mesh_simplifier_widget.h"
 #include "tools/qt_mesh_subdivide_widget.h"
 #include "tools/qt_mesh_traversal_widget.h"
-#include "viewer/icons.h"
+#include "tools/qt_morphogen_widget.h"
 #include "viewer/qt_gl_object_window.h"
 #include "viewer/qt_gl_widget.h"
 #include "viewer/qt_light_editor_dialogue.h"
 #include "viewer/qt_light_settings_widget.h"
-#include "viewer/qt_warning.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QColorDialog>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <cstdio>
 
 namespace {
 
 // Render Mode menu items in menu order, with the render mode each selects.
-const std::pair<const char*, int> render_mode_items[] = {
-    {"&Bounding Box", 7},          {"&Points Verts", 5},
-    {"&Face Normals", 6},          {"&Wireframe", 0},
-    {"&Wireframe + Dotted-HL", 1}, {"&Wireframe + No-HL", 2},
-    {"&Polygons + Wireframe", 3},  {"&Polygons", 4},
+const std::pair<const char*, RenderMode> render_mode_items[] = {
+    {"&Bounding Box", RenderMode::BoundingBox},
+    {"&Points Verts", RenderMode::Points},
+    {"&Face Normals", RenderMode::FaceNormals},
+    {"&Wireframe", RenderMode::Wireframe},
+    {"&Wireframe + Dotted-HL", RenderMode::WireframeDottedHiddenLines},
+    {"&Wireframe + No-HL", RenderMode::WireframeNoHiddenLines},
+    {"&Polygons + Wireframe", RenderMode::PolygonsWireframe},
+    {"&Polygons", RenderMode::Polygons},
+    {"&Faces", RenderMode::Faces},
 };
+
+const char* all_tool_pages_key = "tools/all_pages";
 
 QMenu* tear_off_menu(const QString& title, QWidget* parent) {
     auto* menu = new QMenu(title, parent);
@@ -39,11 +53,6 @@ QMenu* tear_off_menu(const QString& title, QWidget* parent) {
 }
 
 } // namespace
-
-QString dialog_start_folder(const QString& folder) {
-    QDir here = QDir::current();
-    return here.exists(folder) ? here.filePath(folder) : here.path();
-}
 
 QtMainWindow::QtMainWindow() {
     file_menu = tear_off_menu("&File", this);
@@ -62,7 +71,14 @@ QtMainWindow::QtMainWindow() {
     file_menu->addAction("Exit", QKeySequence("Ctrl+Q"), qApp, &QApplication::quit);
 
     rendermode_menu = tear_off_menu("&Render Mode", this);
-    for (auto [text, id] : render_mode_items) rendermode_menu->addAction(text)->setData(id);
+    rendermode_items = new QActionGroup(this);
+    for (auto [text, mode] : render_mode_items) {
+        QAction* item = rendermode_menu->addAction(text);
+        item->setData(int(mode));
+        item->setCheckable(true);
+        item->setChecked(mode == RenderMode::Polygons);
+        rendermode_items->addAction(item);
+    }
     connect(rendermode_menu, &QMenu::triggered, this,
             [this](QAction* item) { rendermodeEvent(item->data().toInt()); });
 
@@ -76,6 +92,8 @@ QtMainWindow::QtMainWindow() {
     tools_menu->addAction("Mesh &Tools", QKeySequence("Ctrl+E"), this,
                           &QtMainWindow::mesheditorEvent);
     tools_menu->addSeparator();
+    all_tool_pages_item = tools_menu->addAction("Show All Tool Pages");
+    all_tool_pages_item->setCheckable(true);
 
     menuBar()->addMenu(file_menu);
     menuBar()->addMenu(view_menu);
@@ -93,32 +111,98 @@ QtMainWindow::QtMainWindow() {
 
     resize(800, 800);
 
-    QtGLWidget* glview = view();
     mesheditor = new QtMeshEditorDialogue(this, "mesheditor");
-    mesheditor->terrain_page->mesh = &glview->mesh;
+    mesheditor->terrain_page->mesh = &view()->mesh;
     lighteditor = new QtLightEditorDialogue(this, "lighteditor");
+    connect_panels();
 
-    connect(mesheditor, &QtMeshEditorDialogue::reset_signal, glview, &QtGLWidget::reload_slot);
-    QtMeshTraversalWidget* traverse = mesheditor->traverse_page.get();
-    connect(traverse, &QtMeshTraversalWidget::edgetraversal_signal, glview,
+    // The menu's checks follow the mode, also where a tool changes it.
+    connect(view(), &QtGLWidget::render_mode_changed, this, [this](int mode) {
+        for (QAction* item : rendermode_items->actions())
+            if (item->data().toInt() == mode) item->setChecked(true);
+    });
+    show_all_tool_pages(QSettings().value(all_tool_pages_key, false).toBool(), false);
+    connect(all_tool_pages_item, &QAction::toggled, this,
+            [this](bool on) { show_all_tool_pages(on, true); });
+}
+
+// The panels' signals to the view's slots, and the view's signals back.
+void QtMainWindow::connect_panels() {
+    QtGLWidget* glview = view();
+    QtMeshEditorDialogue* d = mesheditor;
+    QtMeshClassifierWidget* classify = d->classify_page.get();
+    QtMeanShiftWidget* meanshift = d->meanshift_page.get();
+    QtCLippingWidget* clipping = d->clipping_page.get();
+    QtLightSettingsWidget* light = lighteditor->lightsettings;
+
+    connect(d, &QtMeshEditorDialogue::reset_signal, glview, &QtGLWidget::reload_slot);
+    connect(d->traverse_page.get(), &QtMeshTraversalWidget::edgetraversal_signal, glview,
             &QtGLWidget::edgetraversal_slot);
-    connect(traverse, &QtMeshTraversalWidget::markcurrent_signal, glview,
+    connect(d->traverse_page.get(), &QtMeshTraversalWidget::markcurrent_signal, glview,
             &QtGLWidget::markcurrent_slot);
-    connect(mesheditor->subdivide_page.get(), &QtMeshSubdivideWidget::subdivide_signal, glview,
+    connect(d->subdivide_page.get(), &QtMeshSubdivideWidget::subdivide_signal, glview,
             &QtGLWidget::subdivide_slot);
-    connect(mesheditor->simplify_page.get(), &QtMeshSimplifierWidget::simplifySignal, glview,
+    connect(classify, &QtMeshClassifierWidget::meshclassify_signal, glview,
+            &QtGLWidget::meshclassify_slot);
+    connect(classify, &QtMeshClassifierWidget::numpatches_signal, glview,
+            &QtGLWidget::numpatches_slot);
+    connect(classify, &QtMeshClassifierWidget::previouspatch_signal, glview,
+            &QtGLWidget::previouspatch_slot);
+    connect(classify, &QtMeshClassifierWidget::nextpatch_signal, glview,
+            &QtGLWidget::nextpatch_slot);
+    connect(classify, &QtMeshClassifierWidget::patchthresh_signal, glview,
+            &QtGLWidget::patchthresh_slot);
+    connect(classify, &QtMeshClassifierWidget::weight_signal, glview, &QtGLWidget::weight_slot);
+    connect(classify, &QtMeshClassifierWidget::sp_mode_signal, glview, &QtGLWidget::sp_mode_slot);
+    connect(classify, &QtMeshClassifierWidget::loadsp_signal, glview, &QtGLWidget::loadsp_slot);
+    connect(classify, &QtMeshClassifierWidget::savesp_signal, glview, &QtGLWidget::savesp_slot);
+    connect(meanshift, &QtMeanShiftWidget::rad_signal, glview, &QtGLWidget::mshiftrad_slot);
+    connect(meanshift, &QtMeanShiftWidget::mshift_signal, glview, &QtGLWidget::mshift_slot);
+    connect(meanshift, &QtMeanShiftWidget::step_signal, glview, &QtGLWidget::mshiftstep_slot);
+    connect(d->simplify_page.get(), &QtMeshSimplifierWidget::simplifySignal, glview,
             &QtGLWidget::simplify_slot);
+    connect(meanshift->function_widget, &QtFunctionWidget::signal_function, glview,
+            &QtGLWidget::function_slot);
+    connect(glview, &QtGLWidget::numbpatches_signal, classify,
+            &QtMeshClassifierWidget::numbpatchesEvent);
     connect(glview, &QtGLWidget::dragndrop_signal, this, &QtMainWindow::dragndrop_slot);
-    connect(mesheditor->terrain_page, &QtMeshTerrainWidget::build_vertexcolours_signal, glview,
+    connect(glview, &QtGLWidget::buildtree_signal, d->morpho_page.get(),
+            &QtMorphogenWidget::buildtree_slot);
+    connect(clipping, &QtCLippingWidget::cutplane_resetall_signal, glview,
+            &QtGLWidget::cutplane_resetall_slot);
+    connect(clipping, &QtCLippingWidget::cutplane_resetcurrent_signal, glview,
+            &QtGLWidget::cutplane_resetcurrent_slot);
+    connect(clipping, &QtCLippingWidget::cutplane_select_signal, glview,
+            &QtGLWidget::cutplane_select_slot);
+    connect(clipping, &QtCLippingWidget::cutplane_invert_signal, glview,
+            &QtGLWidget::cutplane_invert_slot);
+    connect(clipping, &QtCLippingWidget::cutplane_showall_signal, glview,
+            &QtGLWidget::cutplane_showall_slot);
+    connect(clipping, &QtCLippingWidget::cutplane_load_signal, glview,
+            &QtGLWidget::cutplane_load_slot);
+    connect(clipping, &QtCLippingWidget::cutplane_save_signal, glview,
+            &QtGLWidget::cutplane_save_slot);
+    connect(d->morpho_page.get(), &QtMorphogenWidget::buildvertexcolour_signal, glview,
+            &QtGLWidget::buildvertexcolour_slot);
+    connect(d->terrain_page.get(), &QtMeshTerrainWidget::build_vertexcolours_signal, glview,
             &QtGLWidget::build_vertexcoloursterrain_slot);
-    connect(lighteditor->lightsettings, &QtLightSettingsWidget::light_colour_signal, glview,
+    connect(light, &QtLightSettingsWidget::light_colour_signal, glview,
             &QtGLWidget::light_colour_slot);
-    connect(lighteditor->lightsettings, &QtLightSettingsWidget::light_position_signal, glview,
+    connect(light, &QtLightSettingsWidget::light_position_signal, glview,
             &QtGLWidget::light_position_slot);
 }
 
 QtGLWidget* QtMainWindow::view() const {
     return editor->glbox1;
+}
+
+void QtMainWindow::show_all_tool_pages(bool all, bool remember) {
+    mesheditor->show_all_pages(all);
+    {
+        QSignalBlocker quiet(all_tool_pages_item);
+        all_tool_pages_item->setChecked(all);
+    }
+    if (remember) QSettings().setValue(all_tool_pages_key, all);
 }
 
 void QtMainWindow::open_file(const QString& name) {
@@ -155,9 +239,10 @@ void QtMainWindow::aboutEvent() {
 void QtMainWindow::saveRenderImageEvent() {
     QString name = QFileDialog::getSaveFileName(this, "", "rendering", "*.png");
     if (name.isEmpty()) return;
-    if (!view()->grab_frame().save(name, "PNG")) {
+    IoResult r = save_png(view()->grab_frame(), name.toStdString());
+    if (!r) {
         status_bar->showMessage("Could not save " + name, 5000);
-        show_warning(this, "Vostrel V1.0", "ERROR: could not save the rendering as " + name);
+        show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
     }
 }
 
@@ -195,8 +280,9 @@ void QtMainWindow::saveallEvent() {
     view()->save_all();
 }
 
+// The Render Mode menu delivers 0 to 8; other values leave the mode.
 void QtMainWindow::rendermodeEvent(int id) {
-    if (id >= 0 && id <= 7) view()->render_mode = id;
+    if (id >= 0 && id < render_mode_count) view()->set_render_mode(RenderMode(id));
     view()->update();
     update();
 }

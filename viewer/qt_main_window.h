@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QString>
 
+class QAction;
+class QActionGroup;
 class QMenu;
 class QStatusBar;
 class QtGLObjectWindow;
@@ -27,12 +29,17 @@ class QtMainWindow : public QMainWindow {
     QMenu* rendermode_menu;
     QMenu* view_menu;
     QMenu* tools_menu;
+    QActionGroup* rendermode_items;
+    QAction* all_tool_pages_item;
     QStatusBar* status_bar;
     QString current_file;
 
     QtGLWidget* view() const;
     // Opens the file named on the command line; false when it cannot be opened at all.
     bool open_from_command_line(const QString& name);
+    // Shows every tool panel as a page of the tools dialog, or the terrain page alone;
+    // with `remember`, the choice holds for the next runs too.
+    void show_all_tool_pages(bool all, bool remember);
 
   public slots:
     void dragndrop_slot(QString filename);
@@ -50,8 +57,5 @@ class QtMainWindow : public QMainWindow {
   private:
     void open_file(const QString& name);
     void report_failed_open(const QString& name, const IoResult& r);
+    void connect_panels();
 };
-
-// Where the open and save dialogs start: "Data" or "data" under the working folder
-// where it exists, else the working folder.
-QString dialog_start_folder(const QString& folder);

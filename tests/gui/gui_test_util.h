@@ -2,10 +2,11 @@
 #pragma once
 
 #include "core/vostrel.h"
+#include "qtshared/image_files.h"
 #include "tests/gui/immediate_drawer.h"
-#include "viewer/frame_image.h"
-#include "viewer/gl_context.h"
 #include "viewer/gl_frame.h"
+#include "viewer/gl_frame_grab.h"
+#include "viewer/qt_gl_context.h"
 #include "viewer/qt_gl_widget.h"
 
 #include <GL/glu.h>
@@ -26,15 +27,21 @@ inline void use_test_gl_format() {
     use_compatibility_gl_format();
 }
 
-// Every test class of the program, run one after the other by main().
-inline std::vector<std::function<std::unique_ptr<QObject>()>>& gui_tests() {
-    static std::vector<std::function<std::unique_ptr<QObject>()>> tests;
+// Every test class of the program by its class name; main() runs one of them (ctest
+// runs each as an entry of its own) or all.
+struct GuiTest {
+    const char* name;
+    std::function<std::unique_ptr<QObject>()> make;
+};
+inline std::vector<GuiTest>& gui_tests() {
+    static std::vector<GuiTest> tests;
     return tests;
 }
 template <typename Test>
 struct RegisterGuiTest {
     RegisterGuiTest() {
-        gui_tests().push_back([] { return std::make_unique<Test>(); });
+        gui_tests().push_back(
+            {Test::staticMetaObject.className(), [] { return std::make_unique<Test>(); }});
     }
 };
 
@@ -168,7 +175,8 @@ class ViewFixture {
         ImmediateDrawer immediate;
         gl_paint_frame(s, view->mesh, immediate);
         gl_paint_frame(s, view->mesh, immediate);
-        return grab_frame_image(view->view_width, view->view_height);
+        return frame_image(gl_read_frame(view->view_width, view->view_height), view->view_width,
+                           view->view_height);
     }
 
     // The window pixel (y downwards) where a mesh point is drawn in the last frame.

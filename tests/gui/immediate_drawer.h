@@ -24,4 +24,24 @@ class ImmediateDrawer : public MeshDrawer {
         }
         glPopMatrix();
     }
+
+    // One triangle per face with the face's colour (unless only the marked faces are
+    // drawn) and normal.
+    void draw_flat_faces(const Mesh& mesh, bool marked_only) override {
+        glPushMatrix();
+        glTranslatef(-mesh.centre.x, -mesh.centre.y, -mesh.centre.z);
+        for (int i = 0; i < mesh.nf; ++i) {
+            const Face& f = mesh.faces[i];
+            if (marked_only && !f.marked) continue;
+            glBegin(GL_TRIANGLES);
+            for (int k = 0; k < 3; ++k) {
+                if (!marked_only) glColor3f(f.colour.x, f.colour.y, f.colour.z);
+                glNormal3f(f.normal.x, f.normal.y, f.normal.z);
+                const Vector& v = mesh.vertices[f.vindex[k]];
+                glVertex3f(v.x, v.y, v.z);
+            }
+            glEnd();
+        }
+        glPopMatrix();
+    }
 };

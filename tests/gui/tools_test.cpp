@@ -1,13 +1,13 @@
 // The mesh tools dialog, its small panels and the terrain page with its colour map.
 #include "gui_test_util.h"
 
-#include "terrain/heightmap_image.h"
+#include "qtshared/image_files.h"
 #include "terrain/qt_mesh_terrain_widget.h"
 #include "tools/qt_mesh_editor_dialogue.h"
 #include "tools/qt_mesh_simplifier_widget.h"
 #include "tools/qt_mesh_subdivide_widget.h"
 #include "tools/qt_mesh_traversal_widget.h"
-#include "viewer/application.h"
+#include "viewer/qt_application.h"
 #include "viewer/qt_light_settings_widget.h"
 #include "viewer/qt_main_window.h"
 
@@ -303,7 +303,7 @@ class TerrainInTheWindowTest : public QObject {
         QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
         window.mesheditorEvent();
         QVERIFY(window.mesheditor->isVisible());
-        QtMeshTerrainWidget* page = window.mesheditor->terrain_page;
+        QtMeshTerrainWidget* page = window.mesheditor->terrain_page.get();
         page->height_scale = 64;
         TempFolder dir;
         QVERIFY(page->load_heightmap_file(QString(VOSTREL_DATA) +
@@ -338,7 +338,7 @@ class TerrainInTheWindowTest : public QObject {
 
         QtMainWindow window;
         show_main_window(window);
-        QtMeshTerrainWidget* page = window.mesheditor->terrain_page;
+        QtMeshTerrainWidget* page = window.mesheditor->terrain_page.get();
         StdoutCapture quiet;
         QVERIFY(page->load_heightmap_file(heightmap));
         page->load_colour_map_file(map);

@@ -2,16 +2,18 @@
 // window, the light page, the camera, picking and the pixels of the render modes.
 #include "gui_test_util.h"
 
+#include "core/arcball.h"
 #include "core/vostrel.h"
-#include "viewer/application.h"
-#include "viewer/arcball.h"
+#include "qtshared/start_folder.h"
 #include "viewer/gl_frame.h"
+#include "viewer/qt_application.h"
 #include "viewer/qt_gl_object_window.h"
 #include "viewer/qt_gl_widget.h"
 #include "viewer/qt_light_editor_dialogue.h"
 #include "viewer/qt_light_settings_widget.h"
 #include "viewer/qt_main_window.h"
 
+#include <QActionGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -54,25 +56,38 @@ class MainWindowTest : public QObject {
         QCOMPARE(menu_items(window.view_menu),
                  (QStringList{"Background Colour", "Toggle Projection (ortho/persp)",
                               "Lighting and Shading Editor"}));
-        QCOMPARE(menu_items(window.tools_menu), (QStringList{"Mesh &Tools|Ctrl+E", "-"}));
+        QCOMPARE(menu_items(window.tools_menu),
+                 (QStringList{"Mesh &Tools|Ctrl+E", "-", "Show All Tool Pages"}));
         QStringList modes;
         for (QAction* a : window.rendermode_menu->actions())
             modes << a->text() + "=" + a->data().toString();
         QCOMPARE(modes,
                  (QStringList{"&Bounding Box=7", "&Points Verts=5", "&Face Normals=6",
                               "&Wireframe=0", "&Wireframe + Dotted-HL=1", "&Wireframe + No-HL=2",
-                              "&Polygons + Wireframe=3", "&Polygons=4"}));
+                              "&Polygons + Wireframe=3", "&Polygons=4", "&Faces=8"}));
         QVERIFY(!window.file_menu->actions()[1]->icon().isNull()); // built-in icon stands in
     }
 
     void renderModeMenuSetsTheMode() {
         QtMainWindow window;
         show_main_window(window);
-        QCOMPARE(window.view()->render_mode, 4);
+        auto checked = [&] {
+            QAction* item = window.rendermode_items->checkedAction();
+            return item ? item->data().toInt() : -1;
+        };
+        QCOMPARE(int(window.view()->render_mode), 4);
+        QCOMPARE(checked(), 4);
         window.rendermode_menu->actions()[0]->trigger();
-        QCOMPARE(window.view()->render_mode, 7);
+        QCOMPARE(int(window.view()->render_mode), 7);
+        QCOMPARE(checked(), 7);
         window.rendermodeEvent(9);
-        QCOMPARE(window.view()->render_mode, 7);
+        window.rendermodeEvent(-1);
+        QCOMPARE(int(window.view()->render_mode), 7);
+        window.rendermode_menu->actions().last()->trigger();
+        QCOMPARE(int(window.view()->render_mode), 8);
+        // A tool that switches the mode moves the check with it.
+        window.view()->set_render_mode(RenderMode::Points);
+        QCOMPARE(checked(), 5);
     }
 
     void projectionToggleSetsUpAgainAndPrints() {
@@ -80,10 +95,10 @@ class MainWindowTest : public QObject {
         show_main_window(window);
         QtGLWidget* view = window.view();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(view->projection_mode, 1);
+        QCOMPARE(int(view->projection_mode), 1);
         StdoutCapture out;
         window.projectionmodeEvent();
-        QCOMPARE(view->projection_mode, 0);
+        QCOMPARE(int(view->projection_mode), 0);
         window.projectionmodeEvent();
         QCOMPARE(out.text(), QString("projectionmode: 0\nprojectionmode: 1\n"));
     }
@@ -292,19 +307,19 @@ class CameraTest : public QObject {
         float before = view->camera_distance;
         send_mouse(view, QEvent::MouseMove, QPoint(100, 100), Qt::NoButton);
         send_mouse(view, QEvent::MouseButtonPress, QPoint(100, 100), Qt::RightButton);
-        QCOMPARE(view->drag_mode, 2);
+        QCOMPARE(int(view->drag_mode), 2);
         QCOMPARE(view->camera_distance, before);
         send_mouse(view, QEvent::MouseMove, QPoint(100, 80), Qt::RightButton); // up 20 pixels: +2
         QCOMPARE(view->camera_distance, before + 2);
         send_mouse(view, QEvent::MouseButtonRelease, QPoint(100, 80), Qt::RightButton);
-        QCOMPARE(view->drag_mode, -1);
+        QCOMPARE(int(view->drag_mode), -1);
         send_mouse(view, QEvent::MouseMove, QPoint(50, 50),
                    Qt::NoButton); // only the position is kept
         QCOMPARE(view->camera_distance, before + 2);
         QCOMPARE(view->last_mouse_position.x, 50.0f);
 
         send_mouse(view, QEvent::MouseButtonPress, QPoint(50, 50), Qt::LeftButton);
-        QCOMPARE(view->drag_mode, 0);
+        QCOMPARE(int(view->drag_mode), 0);
         QVERIFY(view->arcball.dragging);
         send_mouse(view, QEvent::MouseButtonRelease, QPoint(50, 50), Qt::LeftButton);
         QVERIFY(!view->arcball.dragging);
@@ -313,7 +328,7 @@ class CameraTest : public QObject {
     void zeroHeightCountsAsOne() {
         ViewFixture f(200, 200);
         f.view->makeCurrent();
-        gl_set_projection(200, 0, 1);
+        gl_set_projection(200, 0, Projection::Orthographic);
         GLint viewport[4];
         glGetIntegerv(GL_VIEWPORT, viewport);
         QCOMPARE(viewport[3], 1);
@@ -384,7 +399,7 @@ class RenderTest : public QObject {
     void wireframeIsBlackOnWhite() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        f.view->render_mode = 0;
+        f.view->render_mode = RenderMode(0);
         QImage image = f.frame();
         QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
         QCOMPARE(image.pixelColor(60, 100), QColor(Qt::white)); // inside the square: not filled
@@ -403,7 +418,7 @@ class RenderTest : public QObject {
     void boundingBoxIsGreen() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        f.view->render_mode = 7;
+        f.view->render_mode = RenderMode(7);
         QImage image = f.frame();
         QColor edge = image.pixelColor(100, 10);
         QVERIFY2(edge.green() > 200 && edge.red() < 60 && edge.blue() < 60,
@@ -414,7 +429,7 @@ class RenderTest : public QObject {
     void selectedFaceIsRed() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        f.view->render_mode = 0;
+        f.view->render_mode = RenderMode(0);
         f.view->mesh.selectedface = 1;
         QImage image = f.frame();
         QColor inside = image.pixelColor(f.pixel_of(f.view->mesh.centroids[0]));
@@ -449,8 +464,13 @@ class RenderTest : public QObject {
         f.load_file(mesh);
         if (projection == 0) f.view->toggle_projection();
         f.view->camera_distance = distance;
-        for (int mode = 0; mode <= 7; ++mode) {
-            f.view->render_mode = mode;
+        // Mode 8 with colours and marks of every kind.
+        for (int i = 0; i < f.view->mesh.nf; ++i) {
+            f.view->mesh.faces[i].colour = Vector(float(i % 7) / 6, float(i % 5) / 4, 0.5f);
+            f.view->mesh.faces[i].marked = i % 3 == 0;
+        }
+        for (int mode = 0; mode < render_mode_count; ++mode) {
+            f.view->render_mode = RenderMode(mode);
             QImage arrays = f.frame();
             QImage immediate = f.frame_immediate();
             QVERIFY2(arrays == immediate, qPrintable(QString("mode %1").arg(mode)));
@@ -462,15 +482,18 @@ class RenderTest : public QObject {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("perspective");
         QTest::addColumn<QString>("background");
-        for (int mode = 0; mode <= 7; ++mode)
-            QTest::newRow(qPrintable(QString("mode %1").arg(mode))) << mode << false << "";
-        QTest::newRow("perspective") << 4 << true << "";
-        QTest::newRow("background") << 3 << false << "336699";
+        QTest::addColumn<int>("select");
+        for (int mode = 0; mode < render_mode_count; ++mode)
+            QTest::newRow(qPrintable(QString("mode %1").arg(mode))) << mode << false << "" << 0;
+        QTest::newRow("perspective") << 4 << true << "" << 0;
+        QTest::newRow("background") << 3 << false << "336699" << 0;
+        QTest::newRow("faces, selected") << 8 << false << "" << 1200;
     }
     void headlessRenderingMatchesTheWindow() {
         QFETCH(int, mode);
         QFETCH(bool, perspective);
         QFETCH(QString, background);
+        QFETCH(int, select);
         TempFolder dir;
         QString mesh = QString(VOSTREL_DATA) + "/spot.obj";
         QString out = dir.file("cli.png");
@@ -478,13 +501,15 @@ class RenderTest : public QObject {
                          "--size", "320x240"};
         if (perspective) args << "--perspective";
         if (!background.isEmpty()) args << "--background" << background;
+        if (select) args << "--select" << QString::number(select);
         QCOMPARE(run_cli(args), 0);
 
         ViewFixture f(320, 240);
         f.load_file(mesh);
-        f.view->render_mode = mode;
+        f.view->render_mode = RenderMode(mode);
         if (perspective) f.view->toggle_projection();
         if (!background.isEmpty()) f.view->background_colour = QColor("#" + background);
+        f.view->mesh.selectedface = select ? select : -1;
         QImage window = f.frame().convertToFormat(QImage::Format_RGB32);
         QImage cli = QImage(out).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(cli.size(), window.size());

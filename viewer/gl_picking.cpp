@@ -1,4 +1,4 @@
-#include "viewer/picking.h"
+#include "viewer/gl_picking.h"
 
 #include <GL/glu.h>
 
@@ -16,9 +16,9 @@ Vector unproject(double wx, double wy, double wz, const std::array<int, 4>& view
 
 void pick_face(Mesh& mesh, const std::array<int, 4>& viewport,
                const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
-               int projection_mode, int view_height, int x, int y) {
+               Projection projection_mode, int view_height, int x, int y) {
     double wy = view_height - y;
-    double near_depth = projection_mode == 1 ? -1.0 : 0.0;
+    double near_depth = projection_mode == Projection::Orthographic ? -1.0 : 0.0;
     // The mesh is drawn translated by minus its centre; the ray moves back by it so that
     // the faces are met where they are drawn.
     Vector shift(mesh.centre.x, mesh.centre.y, mesh.centre.z, 0);

@@ -1,4 +1,4 @@
-#include "viewer/gl_context.h"
+#include "viewer/qt_gl_context.h"
 
 #include <QOpenGLContext>
 #include <QSurfaceFormat>

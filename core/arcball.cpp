@@ -1,4 +1,4 @@
-#include "viewer/arcball.h"
+#include "core/arcball.h"
 
 #include <cmath>
 

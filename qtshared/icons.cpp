@@ -1,4 +1,4 @@
-#include "viewer/icons.h"
+#include "qtshared/icons.h"
 
 #include <QFileInfo>
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/mesh.h"
+#include "viewer/view_modes.h"
 
 #include <array>
 
@@ -12,4 +13,4 @@
 // translation by minus the mesh centre that the drawing adds.
 void pick_face(Mesh& mesh, const std::array<int, 4>& viewport,
                const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
-               int projection_mode, int view_height, int x, int y);
+               Projection projection_mode, int view_height, int x, int y);

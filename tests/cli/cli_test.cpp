@@ -1,42 +1,48 @@
-// vostrel-cli as a script runs it: arguments in, standard output, standard error and
-// exit status out.
+// The commands info and convert, and what every command shares: help, usage errors and
+// exit statuses.
+#include "cli/cli_run.h"
 #include "core/vostrel.h"
-#include "test_util.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
-#include <sys/wait.h>
+#include <nlohmann/json.hpp>
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun run_cli(const std::string& args) {
-    TempDir dir;
-    std::string out = dir.file("out"), err = dir.file("err");
-    std::string command =
-        std::string(VOSTREL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
-    int status = std::system(command.c_str());
-    CliRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", ""};
-    read_file(out, r.out);
-    read_file(err, r.err);
-    return r;
-}
-
-TEST(Cli, HelpAndUsageErrors) {
+TEST(Cli, HelpListsEveryCommand) {
     CliRun help = run_cli("--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("info FILE [--json]"), std::string::npos);
-    EXPECT_NE(help.out.find("convert INPUT OUTPUT.obj [--colours]"), std::string::npos);
+    for (const char* command : {"info", "convert", "render", "terrain", "help"})
+        EXPECT_NE(help.out.find(std::string("  ") + command), std::string::npos) << command;
+    EXPECT_EQ(run_cli("help").out, help.out);
+}
 
+TEST(Cli, PerCommandHelp) {
+    for (const char* command : {"info", "convert", "render", "terrain"}) {
+        CliRun flag = run_cli(std::string(command) + " --help");
+        CliRun topic = run_cli(std::string("help ") + command);
+        EXPECT_EQ(flag.status, 0) << command;
+        EXPECT_EQ(topic.status, 0) << command;
+        EXPECT_EQ(flag.out, topic.out) << command;
+        EXPECT_NE(flag.out.find(std::string("vostrel-cli ") + command), std::string::npos)
+            << flag.out;
+        EXPECT_EQ(flag.err, "");
+    }
+    CliRun render = run_cli("help render");
+    EXPECT_NE(render.out.find("--mode"), std::string::npos);
+    EXPECT_NE(render.out.find("8 faces"), std::string::npos);
+    EXPECT_EQ(run_cli("help frobnicate").status, 2);
+}
+
+TEST(Cli, UsageErrorsExitWithTwo) {
     for (const char* args :
-         {"", "frobnicate", "info", "info a.obj b.obj", "info a.obj --yaml", "convert a.obj"}) {
+         {"", "frobnicate", "info", "info a.obj b.obj", "info a.obj --yaml", "convert a.obj",
+          "render m.obj", "render m.obj -o x.png --mode 9", "render m.obj -o x.png --size 0x5",
+          "render m.obj -o x.png --background fff", "terrain h.png -o t.obj --resolution 513"}) {
         CliRun r = run_cli(args);
-        EXPECT_EQ(r.status, 1) << args;
+        EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("vostrel-cli: "), std::string::npos) << args;
         EXPECT_EQ(r.out, "") << args;
     }
@@ -62,9 +68,11 @@ TEST(Cli, InfoPrintsTheLoadAndTheFigures) {
 
     CliRun json = run_cli("info --json " + path);
     ASSERT_EQ(json.status, 0);
-    EXPECT_EQ(json.out,
-              "{\"nv\": 4, \"nf\": 2, \"nedges\": 5, \"border_edges\": 4, \"bbox_min\": [0, 0, 0], "
-              "\"bbox_max\": [2, 1, 0], \"extent\": 2, \"centre\": [1, 0.5, 0]}\n");
+    EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 1);
+    EXPECT_EQ(nlohmann::json::parse(json.out),
+              nlohmann::json::parse(R"({"nv": 4, "nf": 2, "nedges": 5, "border_edges": 4,
+                  "bbox_min": [0, 0, 0], "bbox_max": [2, 1, 0], "extent": 2,
+                  "centre": [1, 0.5, 0]})"));
     EXPECT_NE(json.err.find("BUILDING: "), std::string::npos); // the console moves out of the way
 }
 

@@ -1,0 +1,42 @@
+// The commands of vostrel-cli. Each lives in a file of its own: it declares its options
+// and its help text on its subcommand, and returns what runs it. One parser (CLI11)
+// reads every command line, so usage errors, help and exit statuses are alike.
+#pragma once
+
+#include "core/io_result.h"
+#include "core/mesh.h"
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <span>
+#include <string>
+
+// Exit statuses of the program.
+enum ExitStatus : int {
+    exit_success = 0,
+    exit_failure = 1, // the command could not do its work (a file, the data)
+    exit_usage = 2,   // the command line is wrong
+};
+
+// Runs a command once its command line has been parsed; returns the exit status.
+using CommandRun = std::function<int()>;
+
+struct Command {
+    const char* name;
+    const char* summary; // one line, for the list of commands
+    // Declares the command's options on its subcommand; returns what runs it.
+    CommandRun (*setup)(CLI::App& command);
+};
+
+// Every command, in the order the help lists them.
+std::span<const Command> commands();
+
+CommandRun info_command(CLI::App& command);
+CommandRun convert_command(CLI::App& command);
+CommandRun render_command(CLI::App& command);
+CommandRun terrain_command(CLI::App& command);
+
+// Loads a mesh as the viewer does; on failure prints the error on standard error.
+bool load_mesh_reporting(Mesh& mesh, const std::string& path);
+// exit_success, or the error printed on standard error and exit_failure.
+int report(const IoResult& r);

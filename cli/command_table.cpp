@@ -1,0 +1,36 @@
+#include "cli/command.h"
+
+#include "core/mesh_file.h"
+
+#include <cstdio>
+
+namespace {
+
+const Command table[] = {
+    {"info", "Print a mesh's counts, bounding box, extent and centre", info_command},
+    {"convert", "Load a mesh as the viewer does and save it as OBJ", convert_command},
+#ifdef VOSTREL_RENDER
+    {"render", "Draw the viewer's frame of a mesh without a display and save it as PNG",
+     render_command},
+    {"terrain", "Build the Terrain page's terrain from a heightmap and save it as OBJ",
+     terrain_command},
+#endif
+};
+
+} // namespace
+
+std::span<const Command> commands() {
+    return table;
+}
+
+bool load_mesh_reporting(Mesh& mesh, const std::string& path) {
+    IoResult r = load_mesh_file(mesh, path);
+    if (!r) std::fprintf(stderr, "%s\n", r.error.c_str());
+    return bool(r);
+}
+
+int report(const IoResult& r) {
+    if (r) return exit_success;
+    std::fprintf(stderr, "%s\n", r.error.c_str());
+    return exit_failure;
+}

@@ -1,0 +1,27 @@
+// Images as files: heightmaps read as the terrain page reads them, and the rendered
+// frame saved as PNG. Qt's image classes only, no widgets.
+#pragma once
+
+#include "core/colour.h"
+#include "core/io_result.h"
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The heightmap of a PNG file, scaled smoothly to 256 x 256 with its red and blue
+// channels exchanged; a null image when the file cannot be read as PNG.
+QImage load_heightmap_image(const QString& path);
+
+// The image's pixels as 8-bit RGB.
+RgbImage rgb_image(const QImage& image);
+
+// A 32-bit image of w x h from red, green, blue, alpha bytes in OpenGL's row order
+// (bottom row first), as the view reads its frame back.
+QImage frame_image(const std::vector<uint8_t>& rgba, int w, int h);
+
+// Saves the image as PNG through a temporary file, so that a failed save leaves an
+// existing file as it was. The error names the file and the cause.
+IoResult save_png(const QImage& image, const std::string& path);

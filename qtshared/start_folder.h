@@ -1,0 +1,11 @@
+// Where the file dialogs start.
+#pragma once
+
+#include <QString>
+
+// `folder` under the working folder where it exists, else the working folder.
+QString dialog_start_folder(const QString& folder);
+
+// `folder` under the working folder where it exists, else the copy of `bundled` among
+// the program's sample data, else the working folder.
+QString data_start_folder(const QString& folder, const QString& bundled);

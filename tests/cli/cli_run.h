@@ -1,0 +1,28 @@
+// vostrel-cli as a script runs it: arguments in, standard output, standard error and
+// exit status out.
+#pragma once
+
+#include "core/text_file.h"
+#include "test_util.h"
+
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+// Runs `vostrel-cli ARGS` through the shell (so ARGS may redirect or quote).
+inline CliRun run_cli(const std::string& args) {
+    TempDir dir;
+    std::string out = dir.file("out"), err = dir.file("err");
+    std::string command =
+        std::string(VOSTREL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
+    int status = std::system(command.c_str());
+    CliRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", ""};
+    read_file(out, r.out);
+    read_file(err, r.err);
+    return r;
+}

@@ -1,0 +1,51 @@
+// QtMorphogenWidget: the morphogen page. It lists the morphogens of the current mesh,
+// switches each on or off and gives it a colour, chooses the base colour and the mixing
+// mode, sends the whole setting to the view on every change, and keeps it in .mor files.
+#pragma once
+
+#include "qtshared/tool_panel.h"
+
+#include <QColor>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class QtMorphogenWidget : public ToolPanel {
+    Q_OBJECT
+
+  public:
+    explicit QtMorphogenWidget(QWidget* parent = nullptr, const char* name = nullptr);
+
+    int mixmode = 0; // 0 additive, 1 subtractive
+    QColor defaultcolour{Qt::black};
+    std::vector<QColor> colours;
+    std::vector<std::string> names;
+    std::vector<int> tooglestates;
+    QTreeWidget* morpho_tree;
+    QLabel* base_swatch;
+    QRadioButton *additive_button, *subtractive_button;
+
+    // Emits the whole setting.
+    void send_setting();
+
+  signals:
+    void gettreeitem_signal();
+    void buildvertexcolour_signal(int, std::vector<int>, std::vector<QColor>, QColor);
+
+  public slots:
+    void buildtree_slot(std::vector<std::string>& names);
+    void saveSlot();
+    void loadSlot();
+    void itemDoubleClickedSlot(QTreeWidgetItem* item, int col);
+    void itemClickedSlot(QTreeWidgetItem*, int);
+    void pickcolpressed_slot();
+    void additiveclick_slot();
+    void substractiveclick_slot();
+
+  private:
+    void add_row(const std::string& name, const QColor& colour, int state);
+};

@@ -1,0 +1,22 @@
+// The start of the desktop application, shared by main() and the tests.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QtMainWindow;
+
+// The names the application's remembered settings are kept under; call once the
+// application object exists.
+void name_application();
+
+// Titles, sizes and shows the main window as the program starts it.
+void show_main_window(QtMainWindow& window);
+
+// The program's command line: `vostrel [--all-tools] [FILE]`.
+struct CommandLine {
+    bool all_tools = false; // every tool panel as a page of the tools dialog
+    bool has_file = false;
+    QString file; // the first argument that is not an option
+};
+CommandLine parse_command_line(const QStringList& arguments);

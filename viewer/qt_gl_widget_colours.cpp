@@ -1,0 +1,14 @@
+// The view's colouring slots: vertex colours by height from a colour map, and from the
+// morphogens.
+#include "qtshared/colours.h"
+#include "terrain/colour_map.h"
+#include "viewer/qt_gl_widget.h"
+
+void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
+                                                 std::vector<float> values) {
+    std::vector<Rgb> map;
+    for (const QColor& c : colours) map.push_back(rgb(c));
+    colour_by_height(mesh, colour_vectors(map), values);
+}
+
+void QtGLWidget::buildvertexcolour_slot(int, std::vector<int>, std::vector<QColor>, QColor) {}

@@ -1,0 +1,17 @@
+// The view's light slots: they set light 0 at once, outside a frame.
+#include "viewer/qt_gl_widget.h"
+
+void QtGLWidget::light_colour_slot(Vector amb, Vector diff, Vector spec) {
+    if (!context()) return;
+    makeCurrent();
+    gl_set_light_colours(amb, diff, spec);
+}
+
+void QtGLWidget::light_position_slot(float alti, float azim) {
+    light_position = light_direction(alti, azim);
+    // Outside a frame the model-view matrix is the one the last frame left; inside the
+    // GL initialisation it is the identity.
+    if (!context()) return;
+    makeCurrent();
+    gl_set_light_position(light_position);
+}
