@@ -10,8 +10,7 @@ FileButtons file_buttons(const QString& load_text, Qt::Orientation orientation) 
     FileButtons b;
     b.group = new QGroupBox("File:");
     auto* layout = new QBoxLayout(
-        orientation == Qt::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom,
-        b.group);
+        orientation == Qt::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, b.group);
     b.load = new QPushButton(load_icon("icons/fileopen.xpm"), load_text);
     b.load->setObjectName("open");
     b.save = new QPushButton(load_icon("icons/filesave.xpm"), "Save");

@@ -8,31 +8,44 @@
 #include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <vector>
 
 namespace {
+
+// The commands this build has: drawing and heightmaps need the desktop libraries.
+std::vector<std::string> commands() {
+    std::vector<std::string> names{"info", "convert"};
+#ifdef VOSTREL_RENDER
+    names.insert(names.end(), {"render", "terrain"});
+#endif
+    return names;
+}
 
 TEST(Cli, HelpListsEveryCommand) {
     CliRun help = run_cli("--help");
     EXPECT_EQ(help.status, 0);
-    for (const char* command : {"info", "convert", "render", "terrain", "help"})
+    std::vector<std::string> listed = commands();
+    listed.push_back("help");
+    for (const std::string& command : listed)
         EXPECT_NE(help.out.find(std::string("  ") + command), std::string::npos) << command;
     EXPECT_EQ(run_cli("help").out, help.out);
 }
 
 TEST(Cli, PerCommandHelp) {
-    for (const char* command : {"info", "convert", "render", "terrain"}) {
-        CliRun flag = run_cli(std::string(command) + " --help");
-        CliRun topic = run_cli(std::string("help ") + command);
+    for (const std::string& command : commands()) {
+        CliRun flag = run_cli(command + " --help");
+        CliRun topic = run_cli("help " + command);
         EXPECT_EQ(flag.status, 0) << command;
         EXPECT_EQ(topic.status, 0) << command;
         EXPECT_EQ(flag.out, topic.out) << command;
-        EXPECT_NE(flag.out.find(std::string("vostrel-cli ") + command), std::string::npos)
-            << flag.out;
+        EXPECT_NE(flag.out.find("vostrel-cli " + command), std::string::npos) << flag.out;
         EXPECT_EQ(flag.err, "");
     }
+#ifdef VOSTREL_RENDER
     CliRun render = run_cli("help render");
     EXPECT_NE(render.out.find("--mode"), std::string::npos);
     EXPECT_NE(render.out.find("8 faces"), std::string::npos);
+#endif
     EXPECT_EQ(run_cli("help frobnicate").status, 2);
 }
 
