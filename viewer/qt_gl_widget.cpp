@@ -67,9 +67,13 @@ void QtGLWidget::toggle_projection() {
     update();
 }
 
+void QtGLWidget::changed() {
+    update();
+}
+
 void QtGLWidget::set_render_mode(RenderMode mode) {
     render_mode = mode;
-    update();
+    changed();
     emit render_mode_changed(int(mode));
 }
 

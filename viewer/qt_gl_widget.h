@@ -66,6 +66,10 @@ class QtGLWidget : public QOpenGLWidget {
     void toggle_projection();
     // Draws the mesh in `mode` from the next frame on and says so (render_mode_changed).
     void set_render_mode(RenderMode mode);
+    // Something that is drawn has changed (the mesh, a tool's state, the camera, the
+    // light): the view draws a new frame. Every slot and event that changes what is
+    // drawn calls it.
+    void changed();
 
     // The model-view and projection matrices and the viewport the last frame left.
     std::array<double, 16> frame_modelview{}, frame_projection{};

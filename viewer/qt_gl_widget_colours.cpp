@@ -9,6 +9,7 @@ void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
     std::vector<Rgb> map;
     for (const QColor& c : colours) map.push_back(rgb(c));
     colour_by_height(mesh, colour_vectors(map), values);
+    changed();
 }
 
 void QtGLWidget::buildvertexcolour_slot(int, std::vector<int>, std::vector<QColor>, QColor) {}

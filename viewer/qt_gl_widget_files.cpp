@@ -28,7 +28,7 @@ IoResult QtGLWidget::load_file(const QString& name) {
     const Vector& top = mesh.bbox[1];
     clipping_cube_size = std::max({0.0f, 4 * top.x, 4 * top.y, 4 * top.z});
     camera_distance = -200;
-    update();
+    changed();
     return r;
 }
 
@@ -62,6 +62,7 @@ void QtGLWidget::dropEvent(QDropEvent* event) {
 void QtGLWidget::reload_slot() {
     mesh.copy_from(loaded_mesh);
     mesh.build({MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB});
+    changed();
     if (!context()) return;
     makeCurrent();
     glInitNames();
