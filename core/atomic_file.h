@@ -1,5 +1,12 @@
-// Writing a file through a temporary file beside it, renamed over the target only once
-// everything is written, so that a failed write leaves an existing file as it was.
+// Saving a file so that a failed save never leaves half a file.
+//
+// A plain file (new or existing) is written through a temporary file in its folder and
+// renamed over the target only once everything is written and flushed; a replaced file
+// keeps its permission bits (and its owner, where the process may set it). A symbolic
+// link is followed: the file it names is saved, the link stays. A target that exists and
+// is not a plain file (a device, a pipe) is written directly, since renaming over it
+// would replace the node; a folder, a socket and a read-only file are refused. If SIGINT,
+// SIGTERM or SIGHUP ends the program during a save, the temporary file is removed.
 #pragma once
 
 #include "core/io_result.h"
@@ -15,14 +22,20 @@ class AtomicFile {
     ~AtomicFile();
 
     bool is_open() const { return file != nullptr; }
+    // Why the file could not be opened or written ("is a directory", "No space left on
+    // device", ...); empty while all is well.
+    const std::string& error() const { return problem; }
     bool write(const std::string& data);
-    // Puts the file in place; false (with errno set) when that fails.
+    bool write(const char* data, size_t size);
+    // Puts the file in place; false (with error() and errno set) when that fails.
     bool commit();
 
   private:
-    std::string path;
-    std::string temp;
+    bool fail(const std::string& why);
+    std::string target; // the file saved: the path with its symbolic links followed
+    std::string temp;   // empty when the target is written directly
     std::FILE* file = nullptr;
+    std::string problem;
 };
 
 // The whole of `content` as the file `path`; the error names the file and the cause.

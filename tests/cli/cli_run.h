@@ -14,15 +14,17 @@ struct CliRun {
     std::string out, err;
 };
 
-// Runs `vostrel-cli ARGS` through the shell (so ARGS may redirect or quote).
-inline CliRun run_cli(const std::string& args) {
+// Runs `vostrel-cli ARGS` through the shell (so ARGS may quote); standard output goes to
+// `stdout_path` when one is given (then `out` stays empty).
+inline CliRun run_cli(const std::string& args, const std::string& stdout_path = "") {
     TempDir dir;
-    std::string out = dir.file("out"), err = dir.file("err");
+    std::string out = stdout_path.empty() ? dir.file("out") : stdout_path;
+    std::string err = dir.file("err");
     std::string command =
         std::string(VOSTREL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
     int status = std::system(command.c_str());
     CliRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", ""};
-    read_file(out, r.out);
+    if (stdout_path.empty()) read_file(out, r.out);
     read_file(err, r.err);
     return r;
 }
