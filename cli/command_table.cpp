@@ -9,6 +9,8 @@ namespace {
 const Command table[] = {
     {"info", "Print a mesh's counts, bounding box, extent and centre", info_command},
     {"convert", "Load a mesh as the viewer does and save it as OBJ", convert_command},
+    {"morphogen", "Colour a mesh by its morphogens with a .mor setting and save it as OBJ",
+     morphogen_command},
 #ifdef VOSTREL_RENDER
     {"render", "Draw the viewer's frame of a mesh without a display and save it as PNG",
      render_command},

@@ -1,13 +1,21 @@
 #include "tools/qt_morphogen_widget.h"
 
+#include "core/console.h"
 #include "qtshared/colours.h"
+#include "qtshared/start_folder.h"
+#include "qtshared/warning.h"
+#include "tools/morphogen_file.h"
 
 #include <QBoxLayout>
+#include <QColorDialog>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <cstdio>
 
 namespace {
 
@@ -15,6 +23,11 @@ QLabel* swatch_label(const QColor& colour) {
     auto* label = new QLabel;
     label->setPixmap(swatch_pixmap(colour, 16));
     return label;
+}
+
+// The dialogs start in "data" under the working folder, else in the bundled samples.
+QString mor_folder() {
+    return data_start_folder("data", "morphogens");
 }
 
 } // namespace
@@ -53,6 +66,12 @@ QtMorphogenWidget::QtMorphogenWidget(QWidget* parent, const char* name) : ToolPa
     morpho_tree->setColumnCount(3);
     morpho_tree->setMinimumHeight(400);
     morpho_tree->setRootIsDecorated(false);
+    // Check box, name, swatch: the name takes the room the other two leave.
+    morpho_tree->header()->hide();
+    morpho_tree->header()->setStretchLastSection(false);
+    morpho_tree->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    morpho_tree->setColumnWidth(0, 32);
+    morpho_tree->setColumnWidth(2, 32);
     column->addLayout(base_row);
     column->addLayout(mixing_row);
     column->addWidget(morpho_tree);
@@ -71,6 +90,24 @@ void QtMorphogenWidget::send_setting() {
     emit buildvertexcolour_signal(mixmode, tooglestates, colours, defaultcolour);
 }
 
+MorphogenSetting QtMorphogenWidget::setting() const {
+    MorphogenSetting s;
+    s.mixmode = mixmode;
+    s.defaultcolour = rgb(defaultcolour);
+    s.names = names;
+    for (const QColor& c : colours) s.colours.push_back(rgb(c));
+    s.tooglestates = tooglestates;
+    return s;
+}
+
+void QtMorphogenWidget::take_setting(const MorphogenSetting& s) {
+    mixmode = s.mixmode;
+    defaultcolour = qcolor(s.defaultcolour);
+    colours.clear();
+    for (const Rgb& c : s.colours) colours.push_back(qcolor(c));
+    tooglestates = s.tooglestates;
+}
+
 void QtMorphogenWidget::add_row(const std::string& name, const QColor& colour, int state) {
     auto* item = new QTreeWidgetItem(morpho_tree);
     item->setCheckState(0, state == 1 ? Qt::Checked : Qt::Unchecked);
@@ -78,24 +115,94 @@ void QtMorphogenWidget::add_row(const std::string& name, const QColor& colour, i
     morpho_tree->setItemWidget(item, 2, swatch_label(colour));
 }
 
-void QtMorphogenWidget::buildtree_slot(std::vector<std::string>& new_names) {
-    names.clear();
-    colours.clear();
-    tooglestates.clear();
+void QtMorphogenWidget::refresh() {
+    base_swatch->setPixmap(swatch_pixmap(defaultcolour, 16));
+    additive_button->setChecked(mixmode == 0);
+    subtractive_button->setChecked(mixmode != 0);
     morpho_tree->clear();
-    for (const std::string& n : new_names) {
-        add_row(n, Qt::red, 0);
-        names.push_back(n);
-        colours.emplace_back(Qt::red);
-        tooglestates.push_back(0);
+    for (size_t i = 0; i < names.size() && i < colours.size() && i < tooglestates.size(); ++i)
+        add_row(names[i], colours[i], tooglestates[i]);
+}
+
+// The names are copied first: the caller's list may be this panel's own.
+void QtMorphogenWidget::buildtree_slot(std::vector<std::string>& new_names) {
+    MorphogenSetting s = setting();
+    set_morphogen_names(s, new_names);
+    names = s.names;
+    take_setting(s);
+    refresh();
+}
+
+void QtMorphogenWidget::saveSlot() {
+    QString name = QFileDialog::getSaveFileName(this, "", mor_folder(), "*.mor");
+    if (!name.isEmpty()) save_setting_file(name);
+}
+
+bool QtMorphogenWidget::save_setting_file(QString name) {
+    name = complete_name(name, ".mor");
+    IoResult r = save_morphogen_setting(name.toStdString(), setting());
+    if (!r) {
+        console_printf("ERROR: SAVING FILE .MOR File! QtMorphogenWidget::saveSlot(void)\n");
+        std::fprintf(stderr, "%s\n", r.error.c_str());
+        show_warning(this, "Morphogens", QString::fromStdString(r.error));
+    }
+    return bool(r);
+}
+
+// Without a file chosen the panel is still refreshed and the setting sent.
+void QtMorphogenWidget::loadSlot() {
+    QString name = QFileDialog::getOpenFileName(this, "", mor_folder(), "*.mor");
+    if (!name.isEmpty()) {
+        load_setting_file(name);
+        return;
+    }
+    refresh();
+    send_setting();
+}
+
+bool QtMorphogenWidget::load_setting_file(const QString& name) {
+    MorphogenSetting s = setting();
+    IoResult r = load_morphogen_setting(name.toStdString(), s);
+    if (!r) {
+        std::fprintf(stderr, "%s\n", r.error.c_str());
+        show_warning(this, "Morphogens", QString::fromStdString(r.error));
+        return false;
+    }
+    take_setting(s);
+    refresh();
+    send_setting();
+    return true;
+}
+
+// Column 0 follows the check box, column 2 picks the morphogen's colour; column 1 does
+// nothing. A cancelled colour dialog keeps the colour and sends nothing.
+void QtMorphogenWidget::itemClickedSlot(QTreeWidgetItem* item, int col) {
+    int i = morpho_tree->indexOfTopLevelItem(item);
+    if (i < 0 || size_t(i) >= colours.size() || size_t(i) >= tooglestates.size()) return;
+    if (col == 0) {
+        tooglestates[i] = item->checkState(0) == Qt::Checked ? 1 : 0;
+        send_setting();
+    } else if (col == 2) {
+        QColor chosen = QColorDialog::getColor(colours[i], this);
+        if (!chosen.isValid()) return;
+        colours[i] = chosen;
+        morpho_tree->setItemWidget(item, 2, swatch_label(chosen));
+        send_setting();
     }
 }
 
-void QtMorphogenWidget::saveSlot() {}
-void QtMorphogenWidget::loadSlot() {}
-void QtMorphogenWidget::itemDoubleClickedSlot(QTreeWidgetItem*, int) {}
-void QtMorphogenWidget::itemClickedSlot(QTreeWidgetItem*, int) {}
-void QtMorphogenWidget::pickcolpressed_slot() {}
+void QtMorphogenWidget::itemDoubleClickedSlot(QTreeWidgetItem* item, int) {
+    itemClickedSlot(item, 2);
+}
+
+// A cancelled dialog keeps the base colour and sends nothing.
+void QtMorphogenWidget::pickcolpressed_slot() {
+    QColor chosen = QColorDialog::getColor(defaultcolour, this);
+    if (!chosen.isValid()) return;
+    defaultcolour = chosen;
+    base_swatch->setPixmap(swatch_pixmap(defaultcolour, 16));
+    send_setting();
+}
 
 void QtMorphogenWidget::additiveclick_slot() {
     mixmode = 0;

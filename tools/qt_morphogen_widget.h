@@ -4,6 +4,7 @@
 #pragma once
 
 #include "qtshared/tool_panel.h"
+#include "tools/morphogen_setting.h"
 
 #include <QColor>
 #include <string>
@@ -31,6 +32,20 @@ class QtMorphogenWidget : public ToolPanel {
 
     // Emits the whole setting.
     void send_setting();
+
+    // The fields as the Qt-free code takes them, and back (the names stay).
+    MorphogenSetting setting() const;
+    void take_setting(const MorphogenSetting& s);
+
+    // What "Save" does once a name is chosen: ".mor" appended unless a full stop stands
+    // fourth from the end; a failure is printed and shown. True when written.
+    bool save_setting_file(QString name);
+    // What "Load" does once a name is chosen: the file read, the panel refreshed and the
+    // setting sent. A file that cannot be read or does not fit the current morphogens
+    // is shown and changes nothing; false then.
+    bool load_setting_file(const QString& name);
+    // Shows the fields: base swatch, mixing mode buttons and the tree.
+    void refresh();
 
   signals:
     void gettreeitem_signal();

@@ -2,6 +2,7 @@
 // morphogens.
 #include "qtshared/colours.h"
 #include "terrain/colour_map.h"
+#include "tools/morphogen_colours.h"
 #include "viewer/qt_gl_widget.h"
 
 void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
@@ -12,4 +13,11 @@ void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
     changed();
 }
 
-void QtGLWidget::buildvertexcolour_slot(int, std::vector<int>, std::vector<QColor>, QColor) {}
+void QtGLWidget::buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates,
+                                        std::vector<QColor> colours, QColor defaultcolour) {
+    std::vector<Rgb> entries;
+    entries.reserve(colours.size());
+    for (const QColor& c : colours) entries.push_back(rgb(c));
+    colour_by_morphogens(mesh, mix_mode(mixmode), tooglestates, entries, rgb(defaultcolour));
+    changed();
+}

@@ -1,0 +1,74 @@
+// vostrel-cli morphogen: the morphogen page without a window. The mesh's morphogen names
+// fill the page's list as a freshly opened OBJ file does, a .mor file is loaded as
+// "Load" loads it, and the mesh is recoloured as the view recolours it.
+#include "cli/command.h"
+#include "core/vostrel.h"
+#include "tools/morphogen_colours.h"
+#include "tools/morphogen_file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct Options {
+    std::string mesh, mor, output;
+    bool list = false;
+};
+
+// Each name with the smallest and largest of its values over the vertices; a name
+// without a column of values says so.
+void print_names(const Mesh& mesh) {
+    for (size_t i = 0; i < mesh.morphogen_names.size(); ++i) {
+        bool any = false;
+        float lo = 0, hi = 0;
+        for (const std::vector<float>& row : mesh.morphogens) {
+            if (i >= row.size()) continue;
+            lo = any ? std::min(lo, row[i]) : row[i];
+            hi = any ? std::max(hi, row[i]) : row[i];
+            any = true;
+        }
+        if (any)
+            std::printf("%s\t%g\t%g\n", mesh.morphogen_names[i].c_str(), double(lo), double(hi));
+        else
+            std::printf("%s\tno values\n", mesh.morphogen_names[i].c_str());
+    }
+}
+
+int run(const Options& o) {
+    Mesh mesh;
+    if (!load_mesh_reporting(mesh, o.mesh)) return exit_failure;
+    if (o.list) {
+        print_names(mesh);
+        return exit_success;
+    }
+    MorphogenSetting setting;
+    // Only an OBJ file announces its names, as in the viewer.
+    if (mesh_format(o.mesh) == MeshFormat::Obj) set_morphogen_names(setting, mesh.morphogen_names);
+    if (IoResult r = load_morphogen_setting(o.mor, setting); !r) return report(r);
+    colour_by_morphogens(mesh, setting);
+    return report(mesh.save_obj(o.output, true));
+}
+
+} // namespace
+
+CommandRun morphogen_command(CLI::App& command) {
+    auto o = std::make_shared<Options>();
+    command.add_option("MESH", o->mesh, "The mesh (.obj with \"mn\" and \"m\" lines)")
+        ->required();
+    CLI::Option* mor = command.add_option("--mor", o->mor, "The .mor file to apply");
+    CLI::Option* output = command.add_option("-o,--output", o->output, "The OBJ file to write");
+    CLI::Option* list = command.add_flag(
+        "--list", o->list, "Print each morphogen's name and the range of its values, and stop");
+    // --mor and -o are needed unless --list is given.
+    command.parse_complete_callback([mor, output, list] {
+        if (list->count() > 0) return;
+        if (mor->count() == 0) throw CLI::RequiredError("--mor");
+        if (output->count() == 0) throw CLI::RequiredError("--output");
+    });
+    command.footer("Colours the mesh as the Morphogens page does with the setting of the .mor "
+                   "file (whose SIZE must equal the mesh's number of morphogens) and writes it "
+                   "as OBJ with a line \"vc r g b\" after every vertex.");
+    return [o] { return run(*o); };
+}
