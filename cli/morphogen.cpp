@@ -55,8 +55,7 @@ int run(const Options& o) {
 
 CommandRun morphogen_command(CLI::App& command) {
     auto o = std::make_shared<Options>();
-    command.add_option("MESH", o->mesh, "The mesh (.obj with \"mn\" and \"m\" lines)")
-        ->required();
+    command.add_option("MESH", o->mesh, "The mesh (.obj with \"mn\" and \"m\" lines)")->required();
     CLI::Option* mor = command.add_option("--mor", o->mor, "The .mor file to apply");
     CLI::Option* output = command.add_option("-o,--output", o->output, "The OBJ file to write");
     CLI::Option* list = command.add_flag(

@@ -1,8 +1,8 @@
 // Vertex colours from morphogens: the mixing rules, vertices and rows the entries do not
 // cover, and agreement with the step-by-step version on random and real meshes.
 #include "core/mesh_file.h"
-#include "tests/reference/morphogen_reference.h"
 #include "test_util.h"
+#include "tests/reference/morphogen_reference.h"
 #include "tools/morphogen_colours.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +12,7 @@
 
 namespace {
 
-const Rgb black{0, 0, 0}, white{255, 255, 255}, red{255, 0, 0}, green{0, 255, 0},
-    blue{0, 0, 255};
+const Rgb black{0, 0, 0}, white{255, 255, 255}, red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255};
 
 // A mesh of `rows.size()` vertices carrying those rows of values.
 Mesh mesh_with_rows(std::vector<std::vector<float>> rows) {
@@ -60,8 +59,8 @@ TEST(MorphogenColours, SubtractiveTakesAwayTheComplement) {
 
 TEST(MorphogenColours, TwoContributionsGiveThirds) {
     Mesh m = mesh_with_rows({{1, 1}, {1, 0}});
-    colour_by_morphogens(m, MixMode::Additive, std::vector<int>{1, 1},
-                         std::vector<Rgb>{red, green}, black);
+    colour_by_morphogens(m, MixMode::Additive, std::vector<int>{1, 1}, std::vector<Rgb>{red, green},
+                         black);
     expect_colour(m.colours[0], 1.0f / 3, 1.0f / 3, 0, 3);
     expect_colour(m.colours[1], 0.5f, 0, 0, 2);
 }
@@ -75,8 +74,7 @@ TEST(MorphogenColours, OnlyStateOneSwitchesOn) {
 
 TEST(MorphogenColours, ResultsAreNotClamped) {
     Mesh m = mesh_with_rows({{4}});
-    colour_by_morphogens(m, MixMode::Additive, std::vector<int>{1}, std::vector<Rgb>{white},
-                         white);
+    colour_by_morphogens(m, MixMode::Additive, std::vector<int>{1}, std::vector<Rgb>{white}, white);
     expect_colour(m.colours[0], 3, 3, 3, 5);
     colour_by_morphogens(m, MixMode::Subtractive, std::vector<int>{1}, std::vector<Rgb>{black},
                          black);
@@ -89,8 +87,8 @@ TEST(MorphogenColours, RowsAndEntriesOfOtherLengths) {
     Mesh m = mesh_with_rows({{1, 1, 1}, {1}});
     m.alloc_vertices(4); // four vertices, two rows: as after a tool that adds vertices
     m.morphogens = {{1, 1, 1}, {1}};
-    colour_by_morphogens(m, MixMode::Additive, std::vector<int>{1, 1},
-                         std::vector<Rgb>{red, green}, blue);
+    colour_by_morphogens(m, MixMode::Additive, std::vector<int>{1, 1}, std::vector<Rgb>{red, green},
+                         blue);
     expect_colour(m.colours[0], 1.0f / 3, 1.0f / 3, 1, 3);
     expect_colour(m.colours[1], 0.5f, 0, 1, 2);
     expect_colour(m.colours[2], 0, 0, 1, 1);
@@ -133,7 +131,8 @@ TEST(MorphogenColours, MatchesTheStepByStepVersionOnRandomMeshes) {
     std::uniform_int_distribution<int> channel(0, 255), state(-1, 2), length(0, 7);
     for (int round = 0; round < 200; ++round) {
         int nv = std::uniform_int_distribution<int>(0, 60)(rng);
-        std::vector<std::vector<float>> rows(size_t(std::uniform_int_distribution<int>(0, nv)(rng)));
+        std::vector<std::vector<float>> rows(
+            size_t(std::uniform_int_distribution<int>(0, nv)(rng)));
         for (auto& row : rows) {
             row.resize(size_t(length(rng)));
             for (float& v : row) v = rng() % 17 == 0 ? NAN : value(rng);
@@ -165,7 +164,8 @@ TEST(MorphogenColours, MatchesTheStepByStepVersionOnRealMeshes) {
     std::vector<std::string> paths;
     for (const char* name : {"morphogens/spot_morphogens.obj", "morphogens/plane_morphogens.obj"})
         paths.push_back(bundled_data(name));
-    for (const std::string& name : shared_mesh_names()) paths.push_back(shared_data("meshes/" + name));
+    for (const std::string& name : shared_mesh_names())
+        paths.push_back(shared_data("meshes/" + name));
     int checked = 0;
     for (const std::string& path : paths) {
         Mesh m;

@@ -1,7 +1,7 @@
 // .mor files: the lines written, reading with the remembering rule, files that do not
 // fit the mesh's morphogens, and saving through a temporary file.
-#include "test_util.h"
 #include "core/text_file.h"
+#include "test_util.h"
 #include "tools/morphogen_file.h"
 
 #include <gtest/gtest.h>
@@ -104,8 +104,8 @@ TEST(MorphogenFile, FilesThatDoNotFitChangeNothing) {
     EXPECT_EQ(r.error, "ERROR: test.mor:2: MORPHO before SIZE");
     expect_same(s, before);
 
-    for (const char* text : {"SIZE x 3", "SIZE", "SIZE -3", "SIZE 99999999999999999999999",
-                             "SIZE 3\nSIZE 4"}) {
+    for (const char* text :
+         {"SIZE x 3", "SIZE", "SIZE -3", "SIZE 99999999999999999999999", "SIZE 3\nSIZE 4"}) {
         EXPECT_FALSE(parse(text, s)) << text;
         expect_same(s, before);
     }
@@ -171,7 +171,8 @@ TEST(MorphogenFile, BundledSamples) {
         EXPECT_EQ(m.morphogens[0].size(), m.morphogen_names.size());
         MorphogenSetting s;
         set_morphogen_names(s, m.morphogen_names);
-        ASSERT_TRUE(load_morphogen_setting(bundled_data(std::string("morphogens/") + name + ".mor"), s))
+        ASSERT_TRUE(
+            load_morphogen_setting(bundled_data(std::string("morphogens/") + name + ".mor"), s))
             << name;
         EXPECT_NE(std::count(s.tooglestates.begin(), s.tooglestates.end(), 1), 0);
     }

@@ -25,6 +25,7 @@ IoResult QtGLWidget::load_file(const QString& name) {
     if (mesh_format(path) == MeshFormat::Obj) emit buildtree_signal(mesh.morphogen_names);
     build_loaded_mesh(mesh);
     loaded_mesh.copy_from(mesh);
+    loaded_mesh.morphogens = mesh.morphogens; // the geometry copy leaves them out
     const Vector& top = mesh.bbox[1];
     clipping_cube_size = std::max({0.0f, 4 * top.x, 4 * top.y, 4 * top.z});
     camera_distance = -200;
@@ -61,6 +62,7 @@ void QtGLWidget::dropEvent(QDropEvent* event) {
 
 void QtGLWidget::reload_slot() {
     mesh.copy_from(loaded_mesh);
+    mesh.morphogens = loaded_mesh.morphogens; // the morphogen page's names still apply
     mesh.build({MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB});
     changed();
     if (!context()) return;

@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -130,6 +131,22 @@ inline int run_cli(const QStringList& args) {
     if (!cli.waitForFinished(60000)) return -1;
     if (cli.exitCode() != 0) qWarning("%s", cli.readAllStandardError().constData());
     return cli.exitCode();
+}
+
+// Answers the next modal dialog of type T once it is open, looking for it every few
+// milliseconds for as long as it takes to appear.
+template <typename T>
+void when_open(std::function<void(T*)> answer) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        answer(dialog);
+    });
+    timer->start();
 }
 
 // A view of its own, shown at a fixed size.

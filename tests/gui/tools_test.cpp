@@ -32,22 +32,6 @@ QStringList tree_texts(const QtMeshTerrainWidget& page) {
     return texts;
 }
 
-// Answers the next modal dialog of type T once it is open, looking for it every few
-// milliseconds for as long as it takes to appear.
-template <typename T>
-void when_open(std::function<void(T*)> answer) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        answer(dialog);
-    });
-    timer->start();
-}
-
 QString write_png(const TempFolder& dir, const QString& name, QColor colour) {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(colour);
