@@ -21,7 +21,7 @@ class QtMorphogenWidget : public ToolPanel {
   public:
     explicit QtMorphogenWidget(QWidget* parent = nullptr, const char* name = nullptr);
 
-    int mixmode = 0; // 0 additive, 1 subtractive
+    int mixmode = 0; // 0 additive, any other value subtractive
     QColor defaultcolour{Qt::black};
     std::vector<QColor> colours;
     std::vector<std::string> names;
