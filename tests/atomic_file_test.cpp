@@ -72,8 +72,8 @@ TEST(AtomicFile, ALinkIsFollowedAndStays) {
     ASSERT_TRUE(write_file_atomically(dangling, "later"));
     EXPECT_TRUE(S_ISLNK(mode_of(dangling)));
     EXPECT_EQ(contents(dir.file("later.obj")), "later");
-    EXPECT_TRUE(debris(dir, {"real.obj", "link.obj", "chain.obj", "dangling.obj", "later.obj"})
-                    .empty());
+    EXPECT_TRUE(
+        debris(dir, {"real.obj", "link.obj", "chain.obj", "dangling.obj", "later.obj"}).empty());
 }
 
 // Device nodes made in the test's own folder: one that takes anything (as /dev/null) and

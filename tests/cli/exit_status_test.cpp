@@ -25,8 +25,8 @@ TEST(ExitStatus, OutputThatCannotBeWrittenIsAFailure) {
     FullDevice full;
     if (!full.made) GTEST_SKIP() << "cannot make device nodes here";
     std::string mesh = std::string(VOSTREL_DATA) + "/cube.obj";
-    for (const std::string& args : std::vector<std::string>{"--help", "help info", "info --help", "info " + mesh,
-                             "info --json " + mesh}) {
+    for (const std::string& args : std::vector<std::string>{
+             "--help", "help info", "info --help", "info " + mesh, "info --json " + mesh}) {
         CliRun r = run_cli(args, full.path);
         EXPECT_EQ(r.status, 1) << args;
         EXPECT_NE(r.err.find("could not write to standard output"), std::string::npos) << args;
