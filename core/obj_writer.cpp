@@ -3,6 +3,7 @@
 #include "core/atomic_file.h"
 #include "core/console.h"
 #include "core/mesh.h"
+#include "core/obj_text.h"
 
 #include <cerrno>
 #include <charconv>
@@ -11,48 +12,6 @@
 #include <string>
 
 namespace {
-
-// Six significant digits as a stream writes them, but never in exponent form: the
-// reader takes "1e-07" for the number 1, the word "e" and the number -7.
-void append_number(std::string& out, float f) {
-    char buf[64];
-    char* end = std::to_chars(buf, buf + sizeof buf, f, std::chars_format::general, 6).ptr;
-    std::string_view s(buf, end - buf);
-    size_t e = s.find('e');
-    if (e == std::string_view::npos) {
-        out.append(s);
-        return;
-    }
-    std::string_view mantissa = s.substr(0, e);
-    int exponent = std::atoi(std::string(s.substr(e + 1)).c_str());
-    if (mantissa.front() == '-') {
-        out += '-';
-        mantissa.remove_prefix(1);
-    }
-    std::string digits;
-    for (char c : mantissa)
-        if (c != '.') digits += c;
-    if (exponent >= 0) {
-        // %g switches to exponent form only once the exponent reaches the precision,
-        // so every digit stands before the point.
-        out += digits;
-        out.append(size_t(exponent + 1) - std::min(digits.size(), size_t(exponent + 1)), '0');
-    } else {
-        out += "0.";
-        out.append(size_t(-exponent - 1), '0');
-        out += digits;
-    }
-}
-
-void append_vector_line(std::string& out, const char* keyword, const Vector& v) {
-    out += keyword;
-    append_number(out, v.x);
-    out += ' ';
-    append_number(out, v.y);
-    out += ' ';
-    append_number(out, v.z);
-    out += '\n';
-}
 
 void append_corner(std::string& out, int n) {
     char buf[16];
@@ -89,8 +48,8 @@ IoResult Mesh::save_obj(const std::string& path, bool with_colours) const {
         return ok;
     };
     for (int v = 0; v < nv; ++v) {
-        append_vector_line(out, "v ", vertices[v]);
-        if (with_colours) append_vector_line(out, "vc ", colours[v]);
+        append_obj_vector_line(out, "v ", vertices[v]);
+        if (with_colours) append_obj_vector_line(out, "vc ", colours[v]);
         if (!flush_if_full()) return failed("write");
     }
     for (int i = 0; i < nf; ++i) {
