@@ -11,6 +11,8 @@ const Command table[] = {
     {"convert", "Load a mesh as the viewer does and save it as OBJ", convert_command},
     {"morphogen", "Colour a mesh by its morphogens with a .mor setting and save it as OBJ",
      morphogen_command},
+    {"segment", "Traverse and mark segments from given faces and save them as OBJ files",
+     segment_command},
 #ifdef VOSTREL_RENDER
     {"render", "Draw the viewer's frame of a mesh without a display and save it as PNG",
      render_command},

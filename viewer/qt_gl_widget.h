@@ -13,6 +13,7 @@
 #include "core/mesh.h"
 #include "segmentation/mean_shift.h"
 #include "segmentation/mesh_classifier.h"
+#include "segmentation/segments.h"
 #include "tools/edge_traversal.h"
 #include "viewer/gl_frame.h"
 #include "viewer/view_modes.h"
@@ -56,8 +57,9 @@ class QtGLWidget : public QOpenGLWidget {
     IoResult load_file(const QString& name);
     // Saves the mesh as OBJ, appending ".obj" to a name that does not contain it.
     IoResult save_file(const QString& name);
-    // Writes the segments ("Save ALL...") into the working folder.
-    void save_all();
+    // Writes the segments ("Save ALL...") into the working folder (named in the result's
+    // folder); a file that cannot be written is reported and the others still are.
+    SegmentFiles save_all();
     // The last frame as a 32-bit image of the view's size.
     QImage grab_frame();
     // Selects the face under the window position (y downwards); see the face test.

@@ -277,7 +277,19 @@ void QtMainWindow::savefileEvent() {
 }
 
 void QtMainWindow::saveallEvent() {
-    view()->save_all();
+    SegmentFiles files = view()->save_all();
+    QString written = QString("Wrote %1 segment files to %2")
+                          .arg(files.written.size())
+                          .arg(QString::fromStdString(files.folder));
+    if (files.ok()) {
+        status_bar->showMessage(written, 5000);
+        return;
+    }
+    status_bar->showMessage(
+        written + QString("; %1 could not be written").arg(files.failures.size()), 5000);
+    QStringList errors;
+    for (const IoResult& r : files.failures) errors << QString::fromStdString(r.error);
+    show_warning(this, "Vostrel V1.0", errors.join("\n"));
 }
 
 // The Render Mode menu delivers 0 to 8; other values leave the mode.
