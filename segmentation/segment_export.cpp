@@ -14,9 +14,7 @@
 #include "tools/edge_traversal.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -168,7 +166,7 @@ IoResult write_segment_file(const std::string& path, const SegmentMesh& segment,
         if (append_segment_obj(buffer, segment, write) && write(buffer) && file.commit())
             return IoResult::success();
     }
-    return IoResult::failure("ERROR: could not write " + path + ": " + std::strerror(errno));
+    return IoResult::failure("ERROR: could not write " + path + ": " + file.error());
 }
 
 } // namespace
