@@ -88,14 +88,14 @@ void for_each_segment_mesh(Mesh& mesh, int region_counter,
     auto in_pass = [&](const Face& f) {
         return f.segment >= 0 && f.segment < passes && corners_valid(mesh, f);
     };
-    for (const Face* f : mesh.faceptrs)
-        if (in_pass(*f)) ++start[size_t(f->segment) + 1];
+    for (const Face& f : mesh.faces)
+        if (in_pass(f)) ++start[size_t(f.segment) + 1];
     for (int g = 0; g < passes; ++g) start[g + 1] += start[g];
     order.resize(start[passes]);
     {
         std::vector<int> next(start.begin(), start.end() - 1);
         for (int i = 0; i < mesh.nf; ++i)
-            if (in_pass(*mesh.faceptrs[i])) order[next[mesh.faceptrs[i]->segment]++] = i;
+            if (in_pass(mesh.faces[i])) order[next[mesh.faces[i].segment]++] = i;
     }
 
     std::vector<int> stamp(classes, -1), entry(classes, 0);
@@ -122,11 +122,11 @@ void for_each_segment_mesh(Mesh& mesh, int region_counter,
     };
     for (int g = 0; g < passes; ++g)
         run_pass(g, [&] {
-            for (int j = start[g]; j < start[g + 1]; ++j) add_face(*mesh.faceptrs[order[j]]);
+            for (int j = start[g]; j < start[g + 1]; ++j) add_face(mesh.faces[order[j]]);
         });
     run_pass(-1, [&] {
-        for (Face* f : mesh.faceptrs)
-            if (f->segment > 0 && corners_valid(mesh, *f)) add_face(*f);
+        for (Face& f : mesh.faces)
+            if (f.segment > 0 && corners_valid(mesh, f)) add_face(f);
     });
 }
 

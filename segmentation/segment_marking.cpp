@@ -20,11 +20,11 @@ int mark_current(Mesh& mesh, EdgeTraversal& traversal) {
     // stay within 0..360.
     Vector colour = segment_colour(std::rand() % 32768);
     int joined = 0;
-    for (Face* f : mesh.faceptrs)
-        if (f->marked == 1) {
-            f->colour = colour;
-            f->marked = 0;
-            f->segment = traversal.region_counter;
+    for (Face& f : mesh.faces)
+        if (f.marked == 1) {
+            f.colour = colour;
+            f.marked = 0;
+            f.segment = traversal.region_counter;
             ++joined;
         }
     return joined;

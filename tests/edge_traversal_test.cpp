@@ -3,6 +3,7 @@
 #include "core/mesh_file.h"
 #include "reference/segments_reference.h"
 #include "segmentation/segments.h"
+#include "terrain/terrain_grid.h"
 #include "test_util.h"
 #include "tools/edge_traversal.h"
 
@@ -92,6 +93,11 @@ TEST(EdgeTraversal, NeedsAPickedFace) {
         EXPECT_TRUE(marked_faces(m).empty()) << selected;
         EXPECT_EQ(t.depth, 3);
     }
+    // Faces without vertices have no edges to cross (and no edge table to read).
+    Mesh bare;
+    bare.alloc_faces(2);
+    bare.selectedface = 1;
+    EXPECT_EQ(traverse(bare, t, 3, 10), 0);
 }
 
 TEST(EdgeTraversal, FoldOf120DegreesCountsAs60) {
@@ -165,6 +171,25 @@ TEST(EdgeTraversal, RebuildsAStaleEdgeTable) {
     reference_traverse(expected, reference_face_lists(expected), 99, 4, 10);
     EXPECT_EQ(marked_faces(m), marked_faces(expected));
     EXPECT_EQ(marked_faces(m), faces_at_distances(m, 99, 0, 4));
+}
+
+// Terrain generation replaces the faces without an edge build: a traversal right after it
+// walks the terrain's own edges.
+TEST(EdgeTraversal, AfterTerrainGeneration) {
+    Mesh m;
+    {
+        ConsoleCapture quiet;
+        ASSERT_TRUE(load_mesh_file(m, bundled_data("cube.obj")));
+        RgbImage ramp{16, 16, std::vector<uint8_t>(16 * 16 * 3)};
+        for (size_t i = 0; i < ramp.rgb.size(); ++i) ramp.rgb[i] = uint8_t(i % 48 * 5);
+        generate_terrain(m, ramp, TerrainSettings{20, 100, 30});
+    }
+    m.selectedface = 200;
+    EdgeTraversal t;
+    EXPECT_GT(traverse(m, t, 6, 25), 0);
+    Mesh expected = m.clone();
+    reference_traverse(expected, reference_face_lists(expected), 199, 6, 25);
+    EXPECT_EQ(marked_faces(m), marked_faces(expected));
 }
 
 class RealMeshTraversal : public testing::TestWithParam<std::string> {};

@@ -25,10 +25,12 @@ double edge_angle(const Vector& a, const Vector& b) {
 int traverse(Mesh& mesh, EdgeTraversal& traversal, int depth, int angle) {
     traversal.depth = depth;
     traversal.angle = angle;
-    for (Face* f : mesh.faceptrs) f->marked = 0;
+    // The faces in index order (faceptrs[i] is always &faces[i]).
+    for (Face& f : mesh.faces) f.marked = 0;
     if (depth <= 0 || mesh.selectedface < 1 || mesh.selectedface > mesh.nf) return 0;
     // Neighbour lists of earlier faces would name faces that are gone or different.
     if (!mesh.edge_list_current() || mesh.face_adjacency.size() != mesh.nf) mesh.build_edge_list();
+    if (mesh.face_adjacency.size() != mesh.nf) return 0; // no vertices: no edges
 
     const double limit = angle;
     int marked = 0;
@@ -39,9 +41,9 @@ int traverse(Mesh& mesh, EdgeTraversal& traversal, int depth, int angle) {
         while (!ring.empty()) {
             int t = ring.back();
             ring.pop_back();
-            const Face& from = *mesh.faceptrs[t];
+            const Face& from = mesh.faces[t];
             for (const EdgeRef& e : mesh.face_adjacency[t]) {
-                Face& n = *mesh.faceptrs[mesh.edgefaces[e.edge][e.end]];
+                Face& n = mesh.faces[mesh.edgefaces[e.edge][e.end]];
                 // The angle has no side effect, so a marked face skips it.
                 if (n.marked) continue;
                 double a = edge_angle(n.normal, from.normal);
