@@ -17,8 +17,13 @@ void show_faces(QtGLWidget& view, int faces_changed) {
 } // namespace
 
 void QtGLWidget::edgetraversal_slot(int depth, int angle) {
-    // Without a picked face the depth and angle stay as they were.
-    if (mesh.selectedface < 1 || mesh.selectedface > mesh.nf) return;
+    // Without a picked face there is nothing to grow yet, but the numbers are kept for
+    // the next pick: the page's sliders set before a pick count.
+    if (mesh.selectedface < 1 || mesh.selectedface > mesh.nf) {
+        traversal.depth = depth;
+        traversal.angle = angle;
+        return;
+    }
     show_faces(*this, traverse(mesh, traversal, depth, angle));
 }
 

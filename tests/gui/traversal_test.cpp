@@ -63,14 +63,19 @@ class EdgeTraversalTest : public QObject {
         Mesh& mesh = view->mesh;
         QtMeshTraversalWidget* page = window.mesheditor->traverse_page.get();
 
-        // Without a picked face the page's numbers do not reach the traversal.
-        page->depth_slider->setValue(1);
-        QCOMPARE(view->traversal.depth, 0);
-        // A pick then runs it with depth 0: no marks, and the render mode stays.
+        // At depth 0 a pick only clears the marks, and the render mode stays.
         click_face(view, 30);
         QCOMPARE(mesh.selectedface, 31);
         QVERIFY(marked_faces(mesh).empty());
         QCOMPARE(int(view->render_mode), int(RenderMode::Polygons));
+        view->mesh.selectedface = -1;
+
+        // Numbers set before a pick are kept for it, though nothing is marked yet.
+        page->depth_slider->setValue(1);
+        QCOMPARE(view->traversal.depth, 1);
+        QVERIFY(marked_faces(mesh).empty());
+        click_face(view, 30);
+        QCOMPARE(marked_faces(mesh), faces_at_distances(mesh, 30, 1, 1));
 
         // With a face picked, every slider move runs it from that face.
         page->depth_slider->setValue(2);
