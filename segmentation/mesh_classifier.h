@@ -1,7 +1,103 @@
 // Mesh_Classifier: divides the faces of a mesh into patches over face-to-face
 // shortest paths, and keeps the shortest path table.
+//
+// A classification builds the table (or uses a loaded one), picks 51 representative
+// faces by farthest-point sampling, takes the number of patches from the largest drop
+// of the sampling distances, computes every face's fuzzy membership in every patch,
+// moves each representative to the face of least weighted distance, and paints the
+// faces. cluster_patches re-clusters into any number of patches (k-medoids).
+//
+// Every sum is a float added in loop order, every choice keeps the tie rules and start
+// values below, so results do not depend on the number of threads.
 #pragma once
+
+#include "core/io_result.h"
+#include "core/mesh.h"
+#include "segmentation/face_rows.h"
+#include "segmentation/shortest_path_table.h"
+
+#include <array>
+#include <string>
+#include <vector>
 
 class Mesh_Classifier {
   public:
+    Mesh* mesh = nullptr; // not owned; attached by the view
+    int rebuild_flag = 1; // 1: the next classification builds the table; 0: it uses it
+    SpMode sp_mode = SpMode::Floyd;
+    double weight = 0.5; // share of the centroid distance in an adjacency weight
+    std::vector<Vector> centroids;
+    float average_geodesic_distance = 0;
+    float average_angular_distance = 0;
+    int table_face_count = 0;
+    ShortestPathTable table;
+
+    std::vector<int> representatives; // a face per patch candidate, in selection order
+    int candidate_count = 0;
+    int patch_count = 0;
+    std::vector<std::vector<float>> memberships; // [patch][face]
+    std::vector<Vector> patch_colours;
+    std::vector<std::array<int, 2>> neighbours; // per patch: nearest, second-nearest
+    // The patch chosen with Previous / Next, -1 for none; its faces are the marked ones.
+    int current_patch = -1;
+    int patch_threshold = 1; // least membership, in percent, of a face of the current patch
+
+    void attach(Mesh& m) { mesh = &m; }
+
+    // The table steps. build_distances and compute_all_pairs need the mesh's face
+    // normals and an edge list of its current faces.
+    void build_centroids();
+    void build_distances();
+    // Reads a .spt file for the attached mesh into the table. The file must hold exactly
+    // 4 floats per table entry; a file that cannot be opened or has another size changes
+    // nothing. On success rebuild_flag is 0.
+    IoResult load(const std::string& path);
+    // Writes the table as a .spt file (through a temporary file). Refused when the table
+    // is not that of the attached mesh.
+    IoResult save(const std::string& path);
+
+    // The whole classification of the attached mesh. Refused (nothing changed but the
+    // table) for a mesh without faces, or a table too large to address or to hold.
+    IoResult classify();
+    void build_patches();
+    void find_patch_count();
+    void compute_memberships(int k);
+    void find_neighbours(int k);
+    void eval_fuzzy(int k);
+    void cluster_patches(int k);
+    void colour_patches();
+    void reset();
+
+    // What the number of patches k asks of a classified mesh: cluster_patches(k), then
+    // compute_memberships(k). Ignored, with a console line, for k outside 1 ... 51, fewer
+    // than k representatives, or a mesh whose faces changed since; false then.
+    bool recluster(int k);
+    // Chooses the current patch and marks its faces; ignored (with a console line) for
+    // a patch that does not exist.
+    bool select_patch(int patch);
+    // The least membership of the current patch's faces, 1 ... 100 percent.
+    void set_patch_threshold(int percent);
+    // Marks exactly the faces of the current patch: membership >= threshold / 100.
+    void mark_patch_faces();
+    // Forgets the current patch and clears the marks it set.
+    void release_patch();
+
+    // The representative faces drawn over the mesh: the first patch_count, those that
+    // are faces of the attached mesh.
+    std::vector<int> drawn_representatives() const;
+
+    // d(face, x) for every face x, from a cache of such rows.
+    const float* face_row(int face) { return rows.row(table, face); }
+
+  private:
+    int face_count() const { return mesh ? mesh->nf : 0; }
+    bool table_fits_mesh() const;
+    FaceRows rows;
 };
+
+// Patch i of k: hsv_to_rgb(float(i) / float(k) * 359.0 rounded to float, 1, 1), alpha 1.
+Vector patch_colour(int i, int k);
+
+// The view's classification without the view: builds the vertex normals and the edge
+// list, attaches the mesh and classifies it.
+IoResult classify_mesh(Mesh_Classifier& classifier, Mesh& mesh);

@@ -1,0 +1,138 @@
+#include "segmentation/mesh_classifier.h"
+
+#include "core/console.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int candidates = 50;
+constexpr int most_patches = candidates + 1;
+
+} // namespace
+
+bool Mesh_Classifier::table_fits_mesh() const {
+    return mesh && table.n == mesh->nf &&
+           table.entry_count == ShortestPathTable::entry_count_for(mesh->nf) &&
+           (table.entry_count == 0 || table.data());
+}
+
+IoResult Mesh_Classifier::classify() {
+    if (!mesh || mesh->nf == 0)
+        return IoResult::failure("ERROR: there is nothing to classify: the mesh has no faces");
+    release_patch();
+    bool rebuild = rebuild_flag == 1;
+    if (!rebuild && !table_fits_mesh()) {
+        console_printf("The shortest path table holds %d faces, the mesh %d: building it anew\n",
+                       table.n, mesh->nf);
+        rebuild = true;
+    }
+    if (rebuild) {
+        console_printf(sp_mode == SpMode::Dijkstra ? "Using Dijkstra Shortest Path\n"
+                                                   : "Using Floyd Shortest Path\n");
+        if (IoResult r = table.allocate(mesh->nf); !r) return r;
+    }
+    candidate_count = candidates;
+    if (rebuild) {
+        build_centroids();
+        build_distances();
+        table.compute_all_pairs(sp_mode);
+    }
+    build_patches();
+    find_patch_count();
+    compute_memberships(patch_count);
+    find_neighbours(patch_count);
+    eval_fuzzy(patch_count);
+    colour_patches();
+    return IoResult::success();
+}
+
+void Mesh_Classifier::reset() {
+    representatives.clear();
+    patch_colours.clear();
+    centroids.clear();
+    memberships.clear();
+    patch_count = 0;
+    candidate_count = 0;
+    table_face_count = 0;
+    average_geodesic_distance = 0;
+    average_angular_distance = 0;
+    rebuild_flag = 1;
+    weight = 0.5;
+    current_patch = -1;
+    rows.clear();
+}
+
+bool Mesh_Classifier::recluster(int k) {
+    if (k < 1 || k > most_patches) {
+        console_printf("Number of patches %d ignored: it must lie between 1 and %d\n", k,
+                       most_patches);
+        return false;
+    }
+    if (int(representatives.size()) < k) {
+        console_printf("Number of patches %d ignored: the mesh has not been classified\n", k);
+        return false;
+    }
+    bool current = table_fits_mesh();
+    for (int r : representatives) current = current && r < mesh->nf;
+    if (!current) {
+        console_printf("Number of patches %d ignored: the mesh has changed since its "
+                       "classification\n",
+                       k);
+        return false;
+    }
+    cluster_patches(k);
+    compute_memberships(k);
+    if (current_patch >= k)
+        release_patch();
+    else if (current_patch >= 0)
+        mark_patch_faces();
+    return true;
+}
+
+bool Mesh_Classifier::select_patch(int patch) {
+    bool known = patch >= 0 && patch < patch_count && int(memberships.size()) == patch_count &&
+                 mesh && int(memberships[patch].size()) == mesh->nf;
+    if (!known) {
+        console_printf("Patch %d ignored: the mesh has %d patches\n", patch, patch_count);
+        return false;
+    }
+    current_patch = patch;
+    mark_patch_faces();
+    return true;
+}
+
+void Mesh_Classifier::set_patch_threshold(int percent) {
+    patch_threshold = std::clamp(percent, 1, 100);
+    if (current_patch >= 0) mark_patch_faces();
+}
+
+void Mesh_Classifier::mark_patch_faces() {
+    if (current_patch < 0 || !mesh || current_patch >= int(memberships.size())) return;
+    const std::vector<float>& m = memberships[current_patch];
+    if (int(m.size()) != mesh->nf) return;
+    const float least = float(patch_threshold) / 100;
+    for (int f = 0; f < mesh->nf; ++f) mesh->faceptrs[f]->marked = m[f] >= least ? 1 : 0;
+}
+
+void Mesh_Classifier::release_patch() {
+    if (current_patch < 0) return;
+    current_patch = -1;
+    if (mesh)
+        for (int f = 0; f < mesh->nf; ++f) mesh->faceptrs[f]->marked = 0;
+}
+
+std::vector<int> Mesh_Classifier::drawn_representatives() const {
+    std::vector<int> faces;
+    int count = std::min(patch_count, int(representatives.size()));
+    for (int i = 0; i < count; ++i)
+        if (representatives[i] >= 0 && representatives[i] < face_count())
+            faces.push_back(representatives[i]);
+    return faces;
+}
+
+IoResult classify_mesh(Mesh_Classifier& classifier, Mesh& mesh) {
+    mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
+    classifier.attach(mesh);
+    return classifier.classify();
+}

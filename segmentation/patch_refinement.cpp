@@ -1,0 +1,37 @@
+// The refinement of the representatives: patch by patch, the representative moves to
+// the face of least distance sum weighted by the memberships of the patch and of its
+// nearest patch. One pass; the nearest patch's representative stays where it is.
+#include "core/console.h"
+#include "segmentation/mesh_classifier.h"
+#include "segmentation/ordered_sums.h"
+
+void Mesh_Classifier::eval_fuzzy(int k) {
+    console_printf("Eval FUZZY\n");
+    for (int i = 0; i < k; ++i) console_printf("%d\n", representatives[i]);
+    const int n = face_count();
+    std::vector<float> cost(static_cast<size_t>(n));
+    // Faces that already represent a patch of a lower number are not candidates.
+    std::vector<char> taken(size_t(n), 0);
+    int choice = 0; // stands for a patch where no face qualifies
+    for (int patch = 0; patch < k; ++patch) {
+        const int b = neighbours[patch][0];
+        // With the representatives of patches 0 ... patch - 1 moved already.
+        compute_memberships(k);
+        const float* p = memberships[patch].data();
+        const float* q = memberships[b].data();
+        ordered_face_sums(
+            table, [p, q](int j, int x, float d) { return d * p[j] / (p[j] + q[x]); },
+            [](int, float) { return 0.0f; }, cost.data());
+        float least = 1000000;
+        for (int j = 0; j < n; ++j)
+            if (!taken[j] && cost[j] <= least) {
+                least = cost[j];
+                choice = j;
+            }
+        representatives[patch] = choice;
+        taken[choice] = 1;
+        rows.keep_only(std::span(representatives.data(), size_t(k)));
+    }
+    for (int i = 0; i < k; ++i) console_printf("%d\n", representatives[i]);
+    compute_memberships(k);
+}
