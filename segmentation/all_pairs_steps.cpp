@@ -9,7 +9,8 @@ void fill_step_counts(ShortestPathTable& table, const FaceGraph& graph) {
     const int n = graph.n;
     constexpr int block = 64;
     run_tasks((n + block - 1) / block, [&](int task) {
-        std::vector<int> level(static_cast<size_t>(n)), seen(size_t(n), -1), queue(static_cast<size_t>(n));
+        std::vector<int> level(static_cast<size_t>(n)), seen(size_t(n), -1),
+            queue(static_cast<size_t>(n));
         int end = std::min(n, (task + 1) * block);
         for (int s = task * block; s < end; ++s) {
             // Row s holds the pairs (s, 0) ... (s, s); the search stops once it has

@@ -26,7 +26,8 @@ void Mesh_Classifier::build_distances() {
     console_printf("Building Distances\n");
     const Mesh& m = *mesh;
     const int nf = m.nf;
-    std::vector<float> geodesic(static_cast<size_t>(m.nedges)), angular(static_cast<size_t>(m.nedges));
+    std::vector<float> geodesic(static_cast<size_t>(m.nedges)),
+        angular(static_cast<size_t>(m.nedges));
     auto between_faces = [&](int e) {
         const auto& ef = m.edgefaces[e];
         return ef[1] != -1 && ef[0] >= 0 && ef[0] < nf && ef[1] >= 0 && ef[1] < nf &&

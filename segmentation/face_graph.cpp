@@ -21,8 +21,8 @@ FaceGraph face_graph(int n, std::span<const ShortestPathTable::Weight> weights) 
     // The last weight set for each pair, where it is not 0.
     std::vector<Set> kept;
     for (size_t i = 0; i < pairs.size(); ++i) {
-        bool last = i + 1 == pairs.size() || pairs[i + 1].a != pairs[i].a ||
-                    pairs[i + 1].b != pairs[i].b;
+        bool last =
+            i + 1 == pairs.size() || pairs[i + 1].a != pairs[i].a || pairs[i + 1].b != pairs[i].b;
         if (last && pairs[i].w != 0) kept.push_back(pairs[i]);
     }
 

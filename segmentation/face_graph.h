@@ -9,9 +9,9 @@
 
 struct FaceGraph {
     int n = 0;
-    std::vector<int> start;      // face f's neighbours: [start[f], start[f + 1])
-    std::vector<int> neighbour;  // in increasing face order
-    std::vector<float> weight;   // the pair's weight, beside each neighbour
+    std::vector<int> start;     // face f's neighbours: [start[f], start[f + 1])
+    std::vector<int> neighbour; // in increasing face order
+    std::vector<float> weight;  // the pair's weight, beside each neighbour
 
     std::span<const int> neighbours(int f) const {
         return {neighbour.data() + start[f], neighbour.data() + start[f + 1]};

@@ -10,7 +10,10 @@ void Mesh_Classifier::cluster_patches(int k) {
     const int n = face_count();
     patch_colours.clear();
     for (int i = 0; i < k; ++i) patch_colours.push_back(patch_colour(i, k));
-    std::vector<int> fresh(size_t(k), 0); // the new representatives; kept by empty patches
+    // The new representatives. A patch none of whose members has a distance sum within
+    // 1,000,000 (an empty one, or one spread over separate pieces) keeps its previous
+    // representative.
+    std::vector<int> fresh(representatives.begin(), representatives.begin() + k);
     std::vector<int> patch_of(static_cast<size_t>(n));
     std::vector<float> cost(static_cast<size_t>(n));
     std::vector<const float*> d(static_cast<size_t>(k));

@@ -42,9 +42,7 @@ class ShortestPathTable {
     // Frees everything: n = 0, entry count 0.
     void clear();
 
-    std::int64_t index(int a, int b) const {
-        return a >= b ? offsets[a] + b : offsets[b] + a;
-    }
+    std::int64_t index(int a, int b) const { return a >= b ? offsets[a] + b : offsets[b] + a; }
     float distance(int a, int b) const { return distances[index(a, b)]; }
     // The addressed part of row r: pairs (r, 0) ... (r, r).
     const float* row(int r) const { return distances.get() + offsets[r]; }

@@ -109,7 +109,8 @@ IoResult Mesh_Classifier::save(const std::string& path) {
         size_t count = size_t(std::min<std::int64_t>(table.entry_count - done, chunk_floats));
         buffer.assign(bytes + 4 * done, 4 * count);
         swap_if_big_endian(buffer.data(), count);
-        if (!file.write(buffer)) return IoResult::failure("ERROR: could not write " + path + ": " + system_error());
+        if (!file.write(buffer))
+            return IoResult::failure("ERROR: could not write " + path + ": " + system_error());
         done += std::int64_t(count);
     }
     if (!file.commit())

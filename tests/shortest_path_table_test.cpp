@@ -105,8 +105,8 @@ TEST(ShortestPathTable, LastWeightSetForAPairCounts) {
     t.set_weight(0, 1, 0.5f);
     t.set_weight(1, 0, 0); // the pair is no longer adjacent
     t.set_weight(2, 1, 0);
-    t.set_weight(1, 2, 2);  // ... this one is
-    t.set_weight(3, 3, 1);  // a face with itself is no adjacency
+    t.set_weight(1, 2, 2); // ... this one is
+    t.set_weight(3, 3, 1); // a face with itself is no adjacency
     EXPECT_EQ(t.edge_weight(1, 0), 0);
     EXPECT_EQ(t.edge_weight(2, 1), 2);
     t.compute_all_pairs(SpMode::Floyd);
@@ -333,8 +333,7 @@ TEST(SptFile, WrongSizeOrNoFileChangesNothing) {
             << r.error;
         EXPECT_EQ(console.text(), "Loading Shortest Path Table\n");
         EXPECT_EQ(c.rebuild_flag, 1);
-        EXPECT_EQ(std::vector<float>(c.table.data(), c.table.data() + c.table.entry_count),
-                  before);
+        EXPECT_EQ(std::vector<float>(c.table.data(), c.table.data() + c.table.entry_count), before);
     }
     for (std::string path : {dir.file("absent.spt"), dir.path.string()}) {
         ConsoleCapture console;

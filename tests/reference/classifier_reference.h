@@ -8,6 +8,7 @@
 #include "core/colour.h"
 #include "core/mesh.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdarg>
@@ -85,6 +86,9 @@ struct Classifier {
     std::vector<Vector> colours;
     std::vector<std::array<int, 2>> nb;
     std::string out;
+    // Distances to take instead of running the all-pairs step (for meshes too large for
+    // Floyd-Warshall in a test), or nullptr.
+    const float* given_distances = nullptr;
 
     explicit Classifier(Mesh& m) : mesh(m) {}
 
@@ -149,7 +153,9 @@ struct Classifier {
             float tq = ts[e] / tavg, gq = gs[e] / gavg;
             table.set_weight(a, b, (float)((double)tq * (1.0 - weight) + (double)gq * weight));
         }
-        if (sp_mode == 0)
+        if (given_distances)
+            std::copy(given_distances, given_distances + table.entries, table.distances.begin());
+        else if (sp_mode == 0)
             table.floyd();
         else
             table.dijkstra();
@@ -329,7 +335,7 @@ struct Classifier {
         int n = mesh.nf;
         colours.clear();
         for (int i = 0; i < count; ++i) colours.push_back(colour_of(i, count));
-        std::vector<int> fresh(size_t(count), 0);
+        std::vector<int> fresh(reps.begin(), reps.begin() + count);
         std::vector<std::vector<int>> clusters;
         int choice = 0;
         for (int pass = 1;; ++pass) {

@@ -1,0 +1,384 @@
+// Patch classification: the whole run and the re-clustering against the literal
+// implementation on real and random meshes, and the rules that decide single results.
+#include "classifier_meshes.h"
+#include "core/colour.h"
+#include "segmentation/mesh_classifier.h"
+#include "tests/reference/classifier_reference.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+
+namespace {
+
+uint32_t bits(float f) {
+    return std::bit_cast<uint32_t>(f);
+}
+
+void expect_same_colours(const Mesh& a, const Mesh& b, const std::string& what) {
+    ASSERT_EQ(a.nf, b.nf);
+    for (int f = 0; f < a.nf; ++f) {
+        const Vector &x = a.faceptrs[f]->colour, &y = b.faceptrs[f]->colour;
+        ASSERT_TRUE(bits(x.x) == bits(y.x) && bits(x.y) == bits(y.y) && bits(x.z) == bits(y.z) &&
+                    bits(x.w) == bits(y.w))
+            << what << ": face " << f;
+    }
+}
+
+void expect_same_state(const Mesh_Classifier& c, const reference::Classifier& r,
+                       const std::string& what) {
+    EXPECT_EQ(c.patch_count, r.k) << what;
+    EXPECT_EQ(c.representatives, r.reps) << what;
+    ASSERT_EQ(c.memberships.size(), r.mem.size()) << what;
+    for (size_t i = 0; i < r.mem.size(); ++i) {
+        ASSERT_EQ(c.memberships[i].size(), r.mem[i].size());
+        for (size_t f = 0; f < r.mem[i].size(); ++f)
+            ASSERT_EQ(bits(c.memberships[i][f]), bits(r.mem[i][f]))
+                << what << ": membership " << i << " " << f;
+    }
+    for (size_t i = 0; i < r.colours.size(); ++i)
+        EXPECT_EQ(c.patch_colours[i], r.colours[i]) << what;
+    expect_same_colours(*c.mesh, r.mesh, what);
+}
+
+struct Run {
+    std::string console;
+    IoResult result;
+};
+
+Run classify(Mesh_Classifier& c) {
+    ConsoleCapture console;
+    IoResult r = c.classify();
+    return {console.text(), r};
+}
+
+// Classifies the mesh with the fast classifier and the literal one, then re-clusters
+// both into several numbers of patches, comparing everything on the way.
+void compare_with_reference(Mesh& mesh, const std::string& what, double weight = 0.5,
+                            SpMode mode = SpMode::Floyd, std::vector<int> ks = {1, 2, 5, 51}) {
+    Mesh copy = mesh.clone();
+    {
+        ConsoleCapture quiet;
+        mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
+        copy.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
+    }
+    Mesh_Classifier c;
+    c.attach(mesh);
+    c.weight = weight;
+    c.sp_mode = mode;
+    Run fast = classify(c);
+    ASSERT_TRUE(fast.result) << fast.result.error;
+
+    reference::Classifier r(copy);
+    r.weight = weight;
+    r.sp_mode = int(mode);
+    // Floyd-Warshall and the plain Dijkstra are cubic: on larger meshes the reference
+    // takes the table the tests of the table check against them.
+    if (mesh.nf > (mode == SpMode::Floyd ? 700 : 400)) r.given_distances = c.table.data();
+    r.classify();
+    EXPECT_EQ(fast.console, r.out) << what;
+    expect_same_state(c, r, what + " classification");
+
+    ks.insert(ks.begin(), c.patch_count);
+    for (int k : ks) {
+        if (k < 1) continue;
+        ConsoleCapture console;
+        ASSERT_TRUE(c.recluster(k)) << what;
+        r.out.clear();
+        r.cluster_patches(k);
+        r.compute_memberships(k);
+        EXPECT_EQ(console.text(), r.out) << what << " k " << k;
+        expect_same_state(c, r, what + " k " + std::to_string(k));
+    }
+}
+
+class RealMeshClassification : public testing::TestWithParam<std::string> {};
+
+TEST_P(RealMeshClassification, MatchesTheLiteralClassifier) {
+    Mesh m;
+    if (!load_shared_mesh(m, GetParam())) GTEST_SKIP() << "no shared meshes";
+    compare_with_reference(m, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(SmallMeshes, RealMeshClassification,
+                         testing::Values("cube_quads_groups.obj", "spot_control_mesh.obj",
+                                         "torus_quads_creases.obj", "suzanne.obj", "woody.obj",
+                                         "beetle.obj", "cruiser.obj"),
+                         test_name_of);
+
+TEST(MeshClassifier, OtherWeightsAndTheWeightedModeMatchTheLiteralClassifier) {
+    Mesh m;
+    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    compare_with_reference(m, "delta 0", 0.0);
+    compare_with_reference(m, "delta 1", 1.0);
+    compare_with_reference(m, "weighted", 0.37, SpMode::Dijkstra);
+    Mesh torus;
+    load_shared_mesh(torus, "torus_quads_creases.obj");
+    compare_with_reference(torus, "torus delta 0", 0.0);
+    compare_with_reference(torus, "torus weighted", 0.5, SpMode::Dijkstra);
+}
+
+TEST(MeshClassifier, RandomMeshesMatchTheLiteralClassifier) {
+    std::mt19937 rng(17);
+    for (int round = 0; round < 24; ++round) {
+        Mesh m = round % 3 == 2 ? mesh_from_obj(random_soup_obj(rng, 10 + round, 20 + 5 * round))
+                                : mesh_from_obj(random_grid_obj(rng, 4 + round % 9, 3 + round % 7,
+                                                                0.08 * (round % 4)));
+        double weight = std::array{0.5, 0.0, 1.0, 0.25}[round % 4];
+        SpMode mode = round % 5 == 4 ? SpMode::Dijkstra : SpMode::Floyd;
+        compare_with_reference(m, "random " + std::to_string(round), weight, mode, {1, 3});
+    }
+}
+
+TEST(MeshClassifier, PatchColoursFollowTheHueRule) {
+    float expected_hues[] = {0, 89.75f, 179.5f, 269.25f};
+    for (int i = 0; i < 4; ++i) {
+        float r = 0, g = 0, b = 0;
+        hsv_to_rgb(expected_hues[i], 1, 1, r, g, b);
+        EXPECT_EQ(patch_colour(i, 4), Vector(r, g, b)) << i;
+        EXPECT_EQ(patch_colour(i, 4).w, 1);
+    }
+    EXPECT_EQ(patch_colour(0, 4), Vector(1, 0, 0));
+    // The quotient is rounded to float before the product.
+    float hue = float(double(3.0f / 7.0f) * 359.0);
+    float r = 0, g = 0, b = 0;
+    hsv_to_rgb(hue, 1, 1, r, g, b);
+    EXPECT_EQ(patch_colour(3, 7), Vector(r, g, b));
+}
+
+TEST(MeshClassifier, PatchCountLineHasNoBlankAfterTheColon) {
+    Mesh m;
+    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    Mesh_Classifier c;
+    ConsoleCapture console;
+    ASSERT_TRUE(classify_mesh(c, m));
+    std::string line = "Optimal Number of Patches:" + std::to_string(c.patch_count) + "\n";
+    EXPECT_NE(console.text().find(line), std::string::npos);
+    EXPECT_GE(c.patch_count, 2);
+    EXPECT_LE(c.patch_count, 50);
+    EXPECT_EQ(c.representatives.size(), 51u);
+    EXPECT_EQ(console.text().rfind(
+                  "BUILDING: MESH_VERTEX_NORMALS MESH_EDGE_LIST \n\nUsing Floyd Shortest Path\n", 0),
+              0u);
+}
+
+// Separate triangles: every sampling distance is 1e9, every drop 0, and ties go to the
+// last candidate.
+TEST(MeshClassifier, EqualSamplingDistancesGiveFiftyPatches) {
+    std::string obj;
+    for (int t = 0; t < 60; ++t) {
+        obj += "v " + std::to_string(3 * t) + " 0 0\nv " + std::to_string(3 * t + 1) +
+               " 0 0\nv " + std::to_string(3 * t) + " 1 0\n";
+        obj += "f " + std::to_string(3 * t + 1) + " " + std::to_string(3 * t + 2) + " " +
+               std::to_string(3 * t + 3) + "\n";
+    }
+    Mesh m = mesh_from_obj(obj);
+    Mesh_Classifier c;
+    ConsoleCapture console;
+    ASSERT_TRUE(classify_mesh(c, m));
+    EXPECT_EQ(c.patch_count, 50);
+    // The first representative: no distance sum is within 1,000,000, so face 0; then the
+    // last of the faces at 1e9 each time: 59, 58, ..., 10 (the last is not refined).
+    EXPECT_EQ(c.representatives[50], 10);
+}
+
+TEST(MeshClassifier, NeighboursOfOneAndTwoPatches) {
+    Mesh m;
+    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    Mesh_Classifier c;
+    ConsoleCapture console;
+    ASSERT_TRUE(classify_mesh(c, m));
+    c.find_neighbours(1);
+    EXPECT_EQ(c.neighbours, (std::vector<std::array<int, 2>>{{0, 0}}));
+    c.find_neighbours(2);
+    EXPECT_EQ(c.neighbours, (std::vector<std::array<int, 2>>{{1, 0}, {0, 0}}));
+}
+
+TEST(MeshClassifier, ClusteringAConvergedSetTakesOnePass) {
+    Mesh m;
+    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    Mesh_Classifier c;
+    ConsoleCapture console;
+    ASSERT_TRUE(classify_mesh(c, m));
+    ASSERT_TRUE(c.recluster(6));
+    std::vector<int> reps = c.representatives;
+    Mesh before = m.clone();
+    for (int f = 0; f < m.nf; ++f) m.faceptrs[f]->colour = Vector(0, 0, 0);
+    c.cluster_patches(6);
+    EXPECT_EQ(c.representatives, reps);
+    expect_same_colours(m, before, "second clustering");
+}
+
+TEST(MeshClassifier, NumberOfPatchesNeedsAClassificationAndARange) {
+    Mesh m;
+    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    Mesh_Classifier c;
+    c.attach(m);
+    {
+        ConsoleCapture console;
+        EXPECT_FALSE(c.recluster(3));
+        EXPECT_EQ(console.text(), "Number of patches 3 ignored: the mesh has not been classified\n");
+    }
+    {
+        ConsoleCapture console;
+        ASSERT_TRUE(classify_mesh(c, m));
+    }
+    Mesh before = m.clone();
+    for (int k : {0, 52, -1}) {
+        ConsoleCapture console;
+        EXPECT_FALSE(c.recluster(k));
+        EXPECT_EQ(console.text(), "Number of patches " + std::to_string(k) +
+                                      " ignored: it must lie between 1 and 51\n");
+    }
+    expect_same_colours(m, before, "refused");
+    // Faces replaced by another tool: the table no longer fits.
+    Mesh other;
+    load_shared_mesh(other, "cube_quads_groups.obj");
+    c.attach(other);
+    ConsoleCapture console;
+    EXPECT_FALSE(c.recluster(3));
+    EXPECT_NE(console.text().find("changed since its classification"), std::string::npos);
+}
+
+TEST(MeshClassifier, RefusedClassificationsLeaveTheMesh) {
+    Mesh points = mesh_from_obj("v 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    Mesh_Classifier c;
+    {
+        ConsoleCapture console;
+        IoResult r = classify_mesh(c, points);
+        EXPECT_FALSE(r);
+        EXPECT_NE(r.error.find("no faces"), std::string::npos);
+    }
+    // 66,248 faces: more table entries than 32-bit indices reach.
+    std::string obj;
+    const int side = 183;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            obj += "v " + std::to_string(x) + " " + std::to_string(y) + " 0\n";
+    for (int y = 0; y + 1 < side; ++y)
+        for (int x = 0; x + 1 < side; ++x) {
+            int v = y * side + x + 1;
+            obj += "f " + std::to_string(v) + " " + std::to_string(v + 1) + " " +
+                   std::to_string(v + side + 1) + " " + std::to_string(v + side) + "\n";
+        }
+    Mesh big = mesh_from_obj(obj);
+    ASSERT_EQ(big.nf, 2 * 182 * 182);
+    ConsoleCapture console;
+    IoResult r = classify_mesh(c, big);
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.error.find("66248 faces"), std::string::npos) << r.error;
+    EXPECT_NE(console.text().find("Reached INT_MAX!!!\n"), std::string::npos);
+    for (const Face& f : big.faces) ASSERT_EQ(f.colour, Vector(0.75f, 0.75f, 1.0f));
+    EXPECT_TRUE(c.representatives.empty());
+}
+
+TEST(MeshClassifier, LoadedTableIsUsedAsItStands) {
+    Mesh m;
+    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    Mesh_Classifier built;
+    TempDir dir;
+    {
+        ConsoleCapture quiet;
+        ASSERT_TRUE(classify_mesh(built, m));
+        ASSERT_TRUE(built.save(dir.file("s.spt")));
+    }
+    Mesh again;
+    load_shared_mesh(again, "suzanne.obj");
+    Mesh_Classifier loaded;
+    loaded.attach(again);
+    {
+        ConsoleCapture quiet;
+        ASSERT_TRUE(loaded.load(dir.file("s.spt")));
+    }
+    ConsoleCapture console;
+    ASSERT_TRUE(classify_mesh(loaded, again));
+    EXPECT_EQ(console.text().find("Using Floyd"), std::string::npos);
+    EXPECT_EQ(console.text().find("Building Centroids"), std::string::npos);
+    EXPECT_EQ(loaded.representatives, built.representatives);
+    expect_same_colours(again, m, "loaded table");
+    EXPECT_EQ(loaded.rebuild_flag, 0);
+
+    // A mesh of another face count cannot use it: the table is built anew.
+    Mesh cube;
+    load_shared_mesh(cube, "cube_quads_groups.obj");
+    ConsoleCapture second;
+    ASSERT_TRUE(classify_mesh(loaded, cube));
+    EXPECT_NE(second.text().find("The shortest path table holds 968 faces, the mesh 12: building "
+                                 "it anew\nUsing Floyd Shortest Path\n"),
+              std::string::npos);
+}
+
+TEST(MeshClassifier, ResetKeepsModeAndTable) {
+    Mesh m;
+    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    Mesh_Classifier c;
+    c.sp_mode = SpMode::Dijkstra;
+    c.weight = 0.2;
+    ConsoleCapture console;
+    ASSERT_TRUE(classify_mesh(c, m));
+    EXPECT_NE(console.text().find("Using Dijkstra Shortest Path\n"), std::string::npos);
+    c.rebuild_flag = 0;
+    c.select_patch(0);
+    c.reset();
+    EXPECT_TRUE(c.representatives.empty() && c.memberships.empty() && c.patch_colours.empty());
+    EXPECT_EQ(c.patch_count, 0);
+    EXPECT_EQ(c.candidate_count, 0);
+    EXPECT_EQ(c.rebuild_flag, 1);
+    EXPECT_EQ(c.weight, 0.5);
+    EXPECT_EQ(c.current_patch, -1);
+    EXPECT_EQ(c.sp_mode, SpMode::Dijkstra);
+    EXPECT_EQ(c.table.n, m.nf);
+    EXPECT_TRUE(c.drawn_representatives().empty());
+}
+
+TEST(MeshClassifier, CurrentPatchMarksItsFacesAboveTheThreshold) {
+    Mesh m;
+    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    Mesh_Classifier c;
+    ConsoleCapture console;
+    ASSERT_TRUE(classify_mesh(c, m));
+    ASSERT_TRUE(c.recluster(5));
+    EXPECT_EQ(c.current_patch, -1);
+    auto marked = [&] {
+        std::vector<int> faces;
+        for (int f = 0; f < m.nf; ++f)
+            if (m.faces[f].marked) faces.push_back(f);
+        return faces;
+    };
+    EXPECT_TRUE(marked().empty());
+    ASSERT_TRUE(c.select_patch(2));
+    std::vector<int> loose = marked();
+    for (int f = 0; f < m.nf; ++f)
+        EXPECT_EQ(m.faces[f].marked, c.memberships[2][f] >= 0.01f ? 1 : 0);
+    EXPECT_EQ(m.faces[c.representatives[2]].marked, 1);
+    c.set_patch_threshold(60);
+    std::vector<int> strict = marked();
+    EXPECT_LT(strict.size(), loose.size());
+    for (int f : strict) EXPECT_GE(c.memberships[2][f], 0.6f);
+    EXPECT_FALSE(c.select_patch(5));
+    EXPECT_EQ(c.current_patch, 2);
+    EXPECT_EQ(marked(), strict);
+    c.set_patch_threshold(500);
+    EXPECT_EQ(c.patch_threshold, 100);
+    // Fewer patches than the current one's number: no current patch, no marks.
+    ASSERT_TRUE(c.recluster(2));
+    EXPECT_EQ(c.current_patch, -1);
+    EXPECT_TRUE(marked().empty());
+}
+
+TEST(MeshClassifier, DrawnRepresentativesAreThoseOfThePatchesInUse) {
+    Mesh m;
+    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    Mesh_Classifier c;
+    ConsoleCapture console;
+    ASSERT_TRUE(classify_mesh(c, m));
+    ASSERT_TRUE(c.recluster(4));
+    EXPECT_EQ(c.drawn_representatives(),
+              std::vector<int>(c.representatives.begin(), c.representatives.begin() + 4));
+    Mesh cube;
+    load_shared_mesh(cube, "cube_quads_groups.obj");
+    c.attach(cube); // faces replaced: representatives beyond them are not drawn
+    for (int f : c.drawn_representatives()) EXPECT_LT(f, cube.nf);
+}
+
+} // namespace
