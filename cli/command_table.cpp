@@ -13,6 +13,8 @@ const Command table[] = {
      morphogen_command},
     {"segment", "Traverse and mark segments from given faces and save them as OBJ files",
      segment_command},
+    {"classify", "Divide a mesh's faces into patches over face-to-face shortest paths",
+     classify_command},
 #ifdef VOSTREL_RENDER
     {"render", "Draw the viewer's frame of a mesh without a display and save it as PNG",
      render_command},

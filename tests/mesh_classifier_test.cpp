@@ -157,9 +157,10 @@ TEST(MeshClassifier, PatchCountLineHasNoBlankAfterTheColon) {
     EXPECT_GE(c.patch_count, 2);
     EXPECT_LE(c.patch_count, 50);
     EXPECT_EQ(c.representatives.size(), 51u);
-    EXPECT_EQ(console.text().rfind(
-                  "BUILDING: MESH_VERTEX_NORMALS MESH_EDGE_LIST \n\nUsing Floyd Shortest Path\n", 0),
-              0u);
+    EXPECT_EQ(
+        console.text().rfind(
+            "BUILDING: MESH_VERTEX_NORMALS MESH_EDGE_LIST \n\nUsing Floyd Shortest Path\n", 0),
+        0u);
 }
 
 // Separate triangles: every sampling distance is 1e9, every drop 0, and ties go to the
@@ -167,8 +168,8 @@ TEST(MeshClassifier, PatchCountLineHasNoBlankAfterTheColon) {
 TEST(MeshClassifier, EqualSamplingDistancesGiveFiftyPatches) {
     std::string obj;
     for (int t = 0; t < 60; ++t) {
-        obj += "v " + std::to_string(3 * t) + " 0 0\nv " + std::to_string(3 * t + 1) +
-               " 0 0\nv " + std::to_string(3 * t) + " 1 0\n";
+        obj += "v " + std::to_string(3 * t) + " 0 0\nv " + std::to_string(3 * t + 1) + " 0 0\nv " +
+               std::to_string(3 * t) + " 1 0\n";
         obj += "f " + std::to_string(3 * t + 1) + " " + std::to_string(3 * t + 2) + " " +
                std::to_string(3 * t + 3) + "\n";
     }
@@ -217,7 +218,8 @@ TEST(MeshClassifier, NumberOfPatchesNeedsAClassificationAndARange) {
     {
         ConsoleCapture console;
         EXPECT_FALSE(c.recluster(3));
-        EXPECT_EQ(console.text(), "Number of patches 3 ignored: the mesh has not been classified\n");
+        EXPECT_EQ(console.text(),
+                  "Number of patches 3 ignored: the mesh has not been classified\n");
     }
     {
         ConsoleCapture console;
