@@ -192,12 +192,11 @@ bool registered = [] {
     for (std::string name : {"spot_control_mesh", "suzanne"}) {
         if (!std::filesystem::exists(mesh_path(name))) continue;
         timed(benchmark::RegisterBenchmark(("Classify/" + name).c_str(), BM_Classify, name), 0);
-        timed(benchmark::RegisterBenchmark(("ClassifyLiteral/" + name).c_str(),
-                                           BM_ClassifyLiteral, name),
+        timed(benchmark::RegisterBenchmark(("ClassifyLiteral/" + name).c_str(), BM_ClassifyLiteral,
+                                           name),
               1);
         timed(benchmark::RegisterBenchmark(("Table/" + name).c_str(), BM_Table, name), 0);
-        timed(benchmark::RegisterBenchmark(("TableFloyd/" + name).c_str(), BM_TableFloyd, name),
-              1);
+        timed(benchmark::RegisterBenchmark(("TableFloyd/" + name).c_str(), BM_TableFloyd, name), 1);
     }
     for (std::string name : {"spot_triangulated", "fandisk"}) {
         if (!std::filesystem::exists(mesh_path(name))) continue;
@@ -206,14 +205,13 @@ bool registered = [] {
         timed(benchmark::RegisterBenchmark(("PatchesLiteral/" + name).c_str(), BM_PatchesLiteral,
                                            name),
               1);
-        timed(benchmark::RegisterBenchmark(("EvalFuzzy/" + name).c_str(), BM_EvalFuzzy, name),
-              2);
+        timed(benchmark::RegisterBenchmark(("EvalFuzzy/" + name).c_str(), BM_EvalFuzzy, name), 2);
         timed(benchmark::RegisterBenchmark(("EvalFuzzyLiteral/" + name).c_str(),
                                            BM_EvalFuzzyLiteral, name),
               1);
         timed(benchmark::RegisterBenchmark(("KMedoids/" + name).c_str(), BM_KMedoids, name), 2);
-        timed(benchmark::RegisterBenchmark(("KMedoidsLiteral/" + name).c_str(),
-                                           BM_KMedoidsLiteral, name),
+        timed(benchmark::RegisterBenchmark(("KMedoidsLiteral/" + name).c_str(), BM_KMedoidsLiteral,
+                                           name),
               1);
         timed(benchmark::RegisterBenchmark(("Classify/" + name).c_str(), BM_Classify, name), 2);
     }

@@ -89,6 +89,8 @@ QtMeshClassifierWidget::QtMeshClassifierWidget(QWidget* parent, const char* name
 // sends the number once more.
 void QtMeshClassifierWidget::numbpatchesEvent(int sliderval) {
     number_of_patches = sliderval;
+    // Previous and Next browse the patches there are.
+    current_patch = std::clamp(current_patch, 0, std::max(number_of_patches - 1, 0));
     numpatches_label->setText("Number of Patches:\t" + QString::number(sliderval));
     threshmin_slider->setValue(sliderval);
     emit numpatches_signal(sliderval);
@@ -112,7 +114,9 @@ void QtMeshClassifierWidget::patchthreshEvent(int sliderval) {
     emit patchthresh_signal(sliderval);
 }
 
-void QtMeshClassifierWidget::markcurrentEvent() {}
+void QtMeshClassifierWidget::markcurrentEvent() {
+    emit markcurrent_signal();
+}
 
 void QtMeshClassifierWidget::weightEvent(int sliderval) {
     weight = float(sliderval) / 100;

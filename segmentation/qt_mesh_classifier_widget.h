@@ -43,6 +43,8 @@ class QtMeshClassifierWidget : public ToolPanel {
     void sp_mode_signal(int);
     void loadsp_signal(QString);
     void savesp_signal(QString);
+    // "Mark Current": the current patch's faces become a segment.
+    void markcurrent_signal();
 
   public slots:
     void numbpatchesEvent(int sliderval);

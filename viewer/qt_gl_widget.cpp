@@ -9,6 +9,7 @@
 QtGLWidget::QtGLWidget(QWidget* parent, const char* name, QWidget* /*share*/)
     : QOpenGLWidget(parent) {
     if (name) setObjectName(name);
+    classifier.attach(mesh);
     startTimer(10);
     setMouseTracking(true);
     setAcceptDrops(true);

@@ -22,6 +22,7 @@ IoResult QtGLWidget::load_file(const QString& name) {
     }
     file_name = name;
     mesh = std::move(loaded);
+    classifier.reset();
     if (mesh_format(path) == MeshFormat::Obj) emit buildtree_signal(mesh.morphogen_names);
     build_loaded_mesh(mesh);
     loaded_mesh.copy_from(mesh);
@@ -63,6 +64,7 @@ void QtGLWidget::dropEvent(QDropEvent* event) {
 void QtGLWidget::reload_slot() {
     mesh.copy_from(loaded_mesh);
     mesh.morphogens = loaded_mesh.morphogens; // the morphogen page's names still apply
+    classifier.reset();
     mesh.build({MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB});
     changed();
     if (!context()) return;
