@@ -14,7 +14,7 @@ namespace {
 
 // The commands this build has: drawing and heightmaps need the desktop libraries.
 std::vector<std::string> commands() {
-    std::vector<std::string> names{"info", "convert", "morphogen"};
+    std::vector<std::string> names{"info", "convert", "morphogen", "classify"};
 #ifdef VOSTREL_RENDER
     names.insert(names.end(), {"render", "terrain"});
 #endif

@@ -8,11 +8,11 @@
 #include "viewer/qt_main_window.h"
 
 #include <QButtonGroup>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QFileInfo>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <set>
@@ -77,9 +77,9 @@ class ClassifierPageTest : public QObject {
             QSlider* slider;
             int min, max, value, ticks;
         };
-        for (Range r : {Range{page.threshmin_slider, 1, 50, 1, 1},
-                        Range{page.weight_slider, 0, 100, 50, 10},
-                        Range{page.patchthreshold_slider, 1, 100, 1, 5}}) {
+        for (Range r :
+             {Range{page.threshmin_slider, 1, 50, 1, 1}, Range{page.weight_slider, 0, 100, 50, 10},
+              Range{page.patchthreshold_slider, 1, 100, 1, 5}}) {
             QCOMPARE(r.slider->minimum(), r.min);
             QCOMPARE(r.slider->maximum(), r.max);
             QCOMPARE(r.slider->value(), r.value);
