@@ -9,29 +9,32 @@ void fill_step_counts(ShortestPathTable& table, const FaceGraph& graph) {
     const int n = graph.n;
     constexpr int block = 64;
     run_tasks((n + block - 1) / block, [&](int task) {
-        std::vector<int> level(static_cast<size_t>(n)), seen(size_t(n), -1),
-            queue(static_cast<size_t>(n));
+        std::vector<int> steps(static_cast<size_t>(n)), queue(static_cast<size_t>(n));
+        const int* start = graph.start.data();
+        const int* neighbour = graph.neighbour.data();
         int end = std::min(n, (task + 1) * block);
         for (int s = task * block; s < end; ++s) {
+            std::fill(steps.begin(), steps.end(), -1);
             // Row s holds the pairs (s, 0) ... (s, s); the search stops once it has
             // reached all of those faces.
             int remaining = s;
             int head = 0, tail = 0;
             queue[tail++] = s;
-            seen[s] = s;
-            level[s] = 0;
+            steps[s] = 0;
             while (head < tail && remaining > 0) {
                 int v = queue[head++];
-                for (int u : graph.neighbours(v)) {
-                    if (seen[u] == s) continue;
-                    seen[u] = s;
-                    level[u] = level[v] + 1;
+                int next = steps[v] + 1;
+                for (int k = start[v]; k < start[v + 1]; ++k) {
+                    int u = neighbour[k];
+                    if (steps[u] >= 0) continue;
+                    steps[u] = next;
                     queue[tail++] = u;
-                    if (u < s) --remaining;
+                    remaining -= u < s;
                 }
             }
             float* row = table.data() + table.offsets[s];
-            for (int b = 0; b <= s; ++b) row[b] = seen[b] == s ? float(level[b]) : no_path;
+            const int* d = steps.data();
+            for (int b = 0; b <= s; ++b) row[b] = d[b] < 0 ? no_path : float(d[b]);
         }
     });
 }

@@ -1,5 +1,6 @@
 #include "segmentation/shortest_path_table.h"
 
+#include "core/big_arrays.h"
 #include "core/console.h"
 #include "segmentation/face_graph.h"
 
@@ -67,6 +68,8 @@ IoResult ShortestPathTable::allocate(int faces) {
                                  " MB for the shortest path table of " + std::to_string(faces) +
                                  " faces");
     }
+    // Huge pages: the table is filled once and then read whole many times over.
+    if (memory) advise_huge_pages(memory, size_t(bytes));
     distances.reset(memory);
     n = faces;
     entry_count = count;
