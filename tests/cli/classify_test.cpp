@@ -68,8 +68,8 @@ TEST(CliClassify, PrintsTheRunAndWritesColoursAndMesh) {
 TEST(CliClassify, WeightPatchesAndModeAreThePanelsSettings) {
     TempDir dir;
     std::string mesh = write_grid(dir);
-    CliRun r = run_cli("classify " + mesh + " --weight 0.37 --patches 3 --faces " +
-                       dir.file("faces.txt"));
+    CliRun r =
+        run_cli("classify " + mesh + " --weight 0.37 --patches 3 --faces " + dir.file("faces.txt"));
     ASSERT_EQ(r.status, 0) << r.err;
     std::string faces;
     read_file(dir.file("faces.txt"), faces);
@@ -83,8 +83,8 @@ TEST(CliClassify, WeightPatchesAndModeAreThePanelsSettings) {
 TEST(CliClassify, TablesGoOutAndComeBack) {
     TempDir dir;
     std::string mesh = write_grid(dir);
-    CliRun first = run_cli("classify " + mesh + " --save-table " + dir.file("t.spt") +
-                           " --faces " + dir.file("a.txt"));
+    CliRun first = run_cli("classify " + mesh + " --save-table " + dir.file("t.spt") + " --faces " +
+                           dir.file("a.txt"));
     ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(std::filesystem::file_size(dir.file("t.spt")), 4u * 40);
     EXPECT_NE(first.out.find("Saving Shortest Path Table\nTable size: 0.00MB\n"),
