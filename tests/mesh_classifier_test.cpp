@@ -41,6 +41,12 @@ void expect_same_state(const Mesh_Classifier& c, const reference::Classifier& r,
     expect_same_colours(*c.mesh, r.mesh, what);
 }
 
+// The view's classification, console silenced.
+void classify_quietly(Mesh_Classifier& c, Mesh& m) {
+    ConsoleCapture quiet;
+    ASSERT_TRUE(classify_mesh(c, m));
+}
+
 struct Run {
     std::string console;
     IoResult result;
@@ -148,8 +154,8 @@ TEST(MeshClassifier, PatchColoursFollowTheHueRule) {
 
 TEST(MeshClassifier, PatchCountLineHasNoBlankAfterTheColon) {
     Mesh m;
-    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
     Mesh_Classifier c;
+    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
     ConsoleCapture console;
     ASSERT_TRUE(classify_mesh(c, m));
     std::string line = "Optimal Number of Patches:" + std::to_string(c.patch_count) + "\n";
@@ -185,10 +191,10 @@ TEST(MeshClassifier, EqualSamplingDistancesGiveFiftyPatches) {
 
 TEST(MeshClassifier, NeighboursOfOneAndTwoPatches) {
     Mesh m;
-    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
     Mesh_Classifier c;
+    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    classify_quietly(c, m);
     ConsoleCapture console;
-    ASSERT_TRUE(classify_mesh(c, m));
     c.find_neighbours(1);
     EXPECT_EQ(c.neighbours, (std::vector<std::array<int, 2>>{{0, 0}}));
     c.find_neighbours(2);
@@ -197,10 +203,10 @@ TEST(MeshClassifier, NeighboursOfOneAndTwoPatches) {
 
 TEST(MeshClassifier, ClusteringAConvergedSetTakesOnePass) {
     Mesh m;
-    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
     Mesh_Classifier c;
+    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    classify_quietly(c, m);
     ConsoleCapture console;
-    ASSERT_TRUE(classify_mesh(c, m));
     ASSERT_TRUE(c.recluster(6));
     std::vector<int> reps = c.representatives;
     Mesh before = m.clone();
@@ -335,10 +341,10 @@ TEST(MeshClassifier, ResetKeepsModeAndTable) {
 
 TEST(MeshClassifier, CurrentPatchMarksItsFacesAboveTheThreshold) {
     Mesh m;
-    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
     Mesh_Classifier c;
+    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    classify_quietly(c, m);
     ConsoleCapture console;
-    ASSERT_TRUE(classify_mesh(c, m));
     ASSERT_TRUE(c.recluster(5));
     EXPECT_EQ(c.current_patch, -1);
     auto marked = [&] {
@@ -370,10 +376,10 @@ TEST(MeshClassifier, CurrentPatchMarksItsFacesAboveTheThreshold) {
 
 TEST(MeshClassifier, DrawnRepresentativesAreThoseOfThePatchesInUse) {
     Mesh m;
-    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
     Mesh_Classifier c;
+    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    classify_quietly(c, m);
     ConsoleCapture console;
-    ASSERT_TRUE(classify_mesh(c, m));
     ASSERT_TRUE(c.recluster(4));
     EXPECT_EQ(c.drawn_representatives(),
               std::vector<int>(c.representatives.begin(), c.representatives.begin() + 4));
