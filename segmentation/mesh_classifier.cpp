@@ -1,6 +1,7 @@
 #include "segmentation/mesh_classifier.h"
 
 #include "core/console.h"
+#include "segmentation/segments.h"
 
 #include <algorithm>
 
@@ -135,4 +136,15 @@ IoResult classify_mesh(Mesh_Classifier& classifier, Mesh& mesh) {
     mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
     classifier.attach(mesh);
     return classifier.classify();
+}
+
+int mark_current_patch(Mesh_Classifier& classifier, EdgeTraversal& traversal) {
+    if (classifier.current_patch < 0 || !classifier.mesh) {
+        console_printf("Mark Current ignored: no patch chosen (Previous, Next)\n");
+        return -1;
+    }
+    classifier.mark_patch_faces();
+    int faces = mark_current(*classifier.mesh, traversal);
+    classifier.release_patch();
+    return faces;
 }

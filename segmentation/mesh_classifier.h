@@ -98,6 +98,14 @@ class Mesh_Classifier {
 // Patch i of k: hsv_to_rgb(float(i) / float(k) * 359.0 rounded to float, 1, 1), alpha 1.
 Vector patch_colour(int i, int k);
 
+class EdgeTraversal;
+
+// The classifier page's "Mark Current": the faces of the current patch (membership at
+// least the threshold) become a new segment (mark_current), and no patch is current any
+// more. Without a current patch nothing changes and the result is -1, with a console
+// line; otherwise it is the number of faces in the segment.
+int mark_current_patch(Mesh_Classifier& classifier, EdgeTraversal& traversal);
+
 // The view's classification without the view: builds the vertex normals and the edge
 // list, attaches the mesh and classifies it.
 IoResult classify_mesh(Mesh_Classifier& classifier, Mesh& mesh);

@@ -4,6 +4,7 @@
 #include "core/colour.h"
 #include "segmentation/mesh_classifier.h"
 #include "tests/reference/classifier_reference.h"
+#include "tools/edge_traversal.h"
 
 #include <gtest/gtest.h>
 
@@ -372,6 +373,36 @@ TEST(MeshClassifier, CurrentPatchMarksItsFacesAboveTheThreshold) {
     ASSERT_TRUE(c.recluster(2));
     EXPECT_EQ(c.current_patch, -1);
     EXPECT_TRUE(marked().empty());
+}
+
+TEST(MeshClassifier, MarkCurrentMakesTheCurrentPatchASegment) {
+    Mesh m;
+    Mesh_Classifier c;
+    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    classify_quietly(c, m);
+    ConsoleCapture console;
+    EdgeTraversal traversal;
+    EXPECT_EQ(mark_current_patch(c, traversal), -1); // no patch chosen
+    EXPECT_EQ(traversal.region_counter, 0);
+    EXPECT_NE(console.text().find("Mark Current ignored"), std::string::npos);
+
+    ASSERT_TRUE(c.recluster(5));
+    ASSERT_TRUE(c.select_patch(3));
+    c.set_patch_threshold(30);
+    std::vector<int> patch;
+    for (int f = 0; f < m.nf; ++f)
+        if (m.faces[f].marked) patch.push_back(f);
+    m.faces[patch[0]].marked = 0; // marks made by hand are not what the patch holds
+    EXPECT_EQ(mark_current_patch(c, traversal), int(patch.size()));
+    EXPECT_EQ(traversal.region_counter, 1);
+    EXPECT_EQ(c.current_patch, -1);
+    std::vector<int> segment;
+    for (int f = 0; f < m.nf; ++f) {
+        EXPECT_EQ(m.faces[f].marked, 0);
+        if (m.faces[f].segment == 1) segment.push_back(f);
+    }
+    EXPECT_EQ(segment, patch);
+    for (int f : segment) EXPECT_EQ(m.faces[f].colour, m.faces[segment[0]].colour);
 }
 
 TEST(MeshClassifier, DrawnRepresentativesAreThoseOfThePatchesInUse) {

@@ -89,6 +89,7 @@ class QtGLWidget : public QOpenGLWidget {
     void subdivide_slot(int subdiv, float weight);
     void edgetraversal_slot(int depth, int angle);
     void markcurrent_slot();
+    void markpatch_slot(); // the classifier page's "Mark Current"
     void meshclassify_slot();
     void numpatches_slot(int);
     void previouspatch_slot(int);

@@ -48,6 +48,14 @@ void QtGLWidget::patchthresh_slot(int percent) {
     changed();
 }
 
+void QtGLWidget::markpatch_slot() {
+    if (!has_mesh(mesh)) return;
+    classifier.attach(mesh);
+    if (mark_current_patch(classifier, traversal) < 0) return;
+    changed();
+    set_render_mode(RenderMode::Faces);
+}
+
 void QtGLWidget::weight_slot(float weight) {
     if (!has_mesh(mesh)) return;
     classifier.weight = weight;

@@ -156,6 +156,8 @@ void QtMainWindow::connect_panels() {
     connect(classify, &QtMeshClassifierWidget::sp_mode_signal, glview, &QtGLWidget::sp_mode_slot);
     connect(classify, &QtMeshClassifierWidget::loadsp_signal, glview, &QtGLWidget::loadsp_slot);
     connect(classify, &QtMeshClassifierWidget::savesp_signal, glview, &QtGLWidget::savesp_slot);
+    connect(classify, &QtMeshClassifierWidget::markcurrent_signal, glview,
+            &QtGLWidget::markpatch_slot);
     connect(meanshift, &QtMeanShiftWidget::rad_signal, glview, &QtGLWidget::mshiftrad_slot);
     connect(meanshift, &QtMeanShiftWidget::mshift_signal, glview, &QtGLWidget::mshift_slot);
     connect(meanshift, &QtMeanShiftWidget::step_signal, glview, &QtGLWidget::mshiftstep_slot);

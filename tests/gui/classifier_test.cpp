@@ -239,6 +239,18 @@ class ClassificationViewTest : public QObject {
             QCOMPARE(view->mesh.faces[face].colour, expected.faces[face].colour);
         QVERIFY(text.contains("Optimal Number of Patches:" + QString::number(k) + "\n"));
 
+        // Next chooses a patch, "Mark Current" on the page makes it a segment.
+        button(page, "Next")->click();
+        int marked = 0;
+        for (const Face& face : view->mesh.faces) marked += face.marked;
+        QVERIFY(marked > 0);
+        button(page, "Mark Current")->click();
+        QCOMPARE(view->traversal.region_counter, 1);
+        int segment = 0;
+        for (const Face& face : view->mesh.faces) segment += face.segment == 1;
+        QCOMPARE(segment, marked);
+        QCOMPARE(view->classifier.current_patch, -1);
+
         // Another mesh: the classification is forgotten.
         {
             StdoutCapture quiet;
