@@ -38,6 +38,7 @@ CommandRun terrain_command(CLI::App& command);
 CommandRun morphogen_command(CLI::App& command);
 CommandRun segment_command(CLI::App& command);
 CommandRun classify_command(CLI::App& command);
+CommandRun clip_planes_command(CLI::App& command);
 
 // Loads a mesh as the viewer does; on failure prints the error on standard error.
 bool load_mesh_reporting(Mesh& mesh, const std::string& path);

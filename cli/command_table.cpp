@@ -15,6 +15,8 @@ const Command table[] = {
      segment_command},
     {"classify", "Divide a mesh's faces into patches over face-to-face shortest paths",
      classify_command},
+    {"clip-planes", "Move the clipping planes by a script and save them as .clp",
+     clip_planes_command},
 #ifdef VOSTREL_RENDER
     {"render", "Draw the viewer's frame of a mesh without a display and save it as PNG",
      render_command},

@@ -5,6 +5,7 @@
 #include "cli/headless_gl.h"
 #include "core/vostrel.h"
 #include "qtshared/image_files.h"
+#include "viewer/gl_clipping.h"
 #include "viewer/gl_frame.h"
 #include "viewer/gl_frame_grab.h"
 
@@ -24,6 +25,7 @@ struct Options {
     int select = 0; // face counted from 1, as a middle click selects it
     std::string background = "ffffff";
     float rgb[3] = {1, 1, 1};
+    std::string clip; // a .clp file of clipping planes
 };
 
 bool parse_size(const std::string& s, int& w, int& h) {
@@ -54,6 +56,11 @@ int run(Options& o) {
         }
         mesh.selectedface = o.select;
     }
+    // The view's planes after a load: on the cube around the mesh, then the file's.
+    PlaneWidgetInCube planes;
+    planes.set_size(cube_size_around(mesh));
+    if (!o.clip.empty())
+        if (IoResult r = planes.load(o.clip); !r) return report(r);
 
     HeadlessGl gl(o.width, o.height);
     if (!gl) {
@@ -73,9 +80,11 @@ int run(Options& o) {
     std::copy(o.rgb, o.rgb + 3, settings.background);
     settings.arcball_transform = ArcBall().transform;
     MeshDrawer drawer;
+    FrameLayers layers;
+    layers.clipping_planes = clipping_planes_layer(planes);
     // A frame clears with the colour the previous one set: the second shows the background.
-    gl_paint_frame(settings, mesh, drawer);
-    gl_paint_frame(settings, mesh, drawer);
+    gl_paint_frame(settings, mesh, drawer, layers);
+    gl_paint_frame(settings, mesh, drawer, layers);
     glFinish();
 
     QImage image = frame_image(gl_read_frame(o.width, o.height), o.width, o.height);
@@ -118,6 +127,8 @@ CommandRun render_command(CLI::App& command) {
         ->capture_default_str();
     command.add_option("--select", o->select,
                        "Show face F (counted from 1) selected, in red, as a middle click does");
+    command.add_option("--clip", o->clip,
+                       "Clip with the planes of a .clp file, as the clipping page's \"Load\" does");
     command.footer("Draws the frame the viewer draws for the mesh as loaded (same drawing code, "
                    "through Mesa's OSMesa, no display needed) and saves it as PNG.");
     return [o] { return run(*o); };

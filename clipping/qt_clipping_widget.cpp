@@ -1,11 +1,13 @@
 #include "clipping/qt_clipping_widget.h"
 
+#include "clipping/plane_widget_in_cube.h"
 #include "qtshared/file_buttons.h"
 #include "qtshared/start_folder.h"
 
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -39,6 +41,10 @@ QtCLippingWidget::QtCLippingWidget(QWidget* parent, const char* name) : ToolPane
         plane_column->addWidget(group);
         connect(plane_buttons[k], &QPushButton::clicked, this, handlers[k]);
     }
+    selected_label = new QLabel;
+    selected_label->setObjectName("selected_plane");
+    plane_column->addWidget(selected_label);
+    show_selected_name();
 
     auto* plane_box = new QVBoxLayout;
     plane_box->setObjectName("vboxlayout");
@@ -65,6 +71,19 @@ void QtCLippingWidget::plane_button_event(int k) {
     for (int j = 0; j < 6; ++j)
         if (j != k) plane_buttons[j]->setChecked(false);
     emit cutplane_select_signal(k);
+    show_selected_name();
+}
+
+void QtCLippingWidget::show_selected_name() {
+    int checked = -1;
+    for (int j = 0; j < 6 && checked < 0; ++j)
+        if (plane_buttons[j]->isChecked()) checked = j;
+    selected_label->setText(QString("Selected: ") + plane_name(checked));
+}
+
+void QtCLippingWidget::planes_deselected_event() {
+    for (QPushButton* b : plane_buttons) b->setChecked(false);
+    show_selected_name();
 }
 
 void QtCLippingWidget::plane1_button_event() {
@@ -93,6 +112,7 @@ void QtCLippingWidget::showall_button_event() {
 
 void QtCLippingWidget::resetall_button_event() {
     for (QPushButton* b : plane_buttons) b->setChecked(false);
+    show_selected_name();
     emit cutplane_resetall_signal();
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 
+class QLabel;
 class QPushButton;
 
 class QtCLippingWidget : public ToolPanel {
@@ -18,6 +19,7 @@ class QtCLippingWidget : public ToolPanel {
 
     QPushButton* showall_button;
     std::array<QPushButton*, 6> plane_buttons; // "PLANE_1" ... "PLANE_6"
+    QLabel* selected_label; // the selected plane by name: "Selected: front", "Selected: none"
 
     // What the load and save dialogs' answers lead to.
     void load_file(const QString& name);
@@ -44,7 +46,10 @@ class QtCLippingWidget : public ToolPanel {
     void plane6_button_event();
     void cutplane_load_event();
     void cutplane_save_event();
+    // The view has deselected every plane (a mesh load): no button stays checked.
+    void planes_deselected_event();
 
   private:
     void plane_button_event(int k);
+    void show_selected_name();
 };

@@ -25,7 +25,7 @@ void QtGLWidget::initializeGL() {
     view_width = width();
     view_height = height();
     render_mode = RenderMode::Polygons;
-    clipping_cube_size = 256;
+    set_clipping_cube(256);
     projection_mode = Projection::Orthographic;
 }
 

@@ -82,6 +82,8 @@ class QtGLWidget : public QOpenGLWidget {
     void dragndrop_signal(QString filename);
     void buildtree_signal(std::vector<std::string>& names);
     void render_mode_changed(int mode);
+    // The view has put the clipping planes back on a new cube, none selected.
+    void cutplanes_deselected_signal();
 
   public slots:
     void reload_slot();
@@ -130,7 +132,6 @@ class QtGLWidget : public QOpenGLWidget {
 
   private:
     MeshDrawer drawer;
-    float clipping_cube_size = 256;
     void zoom_step(const Vector& position);
     // After a pick: the edge traversal from the selected face.
     void traverse_from_selection();
@@ -142,6 +143,10 @@ class QtGLWidget : public QOpenGLWidget {
     void clipping_press(int button, const Vector& position);
     void clipping_move(const Vector& position);
     void clipping_release();
+    // The clipping planes on a cube of edge `size`, none selected (see the slots).
+    void set_clipping_cube(float size);
+    // After a tool has replaced the mesh: a new cube when the mesh needs another one.
+    void fit_clipping_cube();
     // A tool has replaced the faces: no face stays selected.
     void faces_replaced();
 };

@@ -10,6 +10,7 @@ void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
     std::vector<Rgb> map;
     for (const QColor& c : colours) map.push_back(rgb(c));
     colour_by_height(mesh, colour_vectors(map), values);
+    fit_clipping_cube();
     changed();
 }
 

@@ -27,8 +27,7 @@ IoResult QtGLWidget::load_file(const QString& name) {
     build_loaded_mesh(mesh);
     loaded_mesh.copy_from(mesh);
     loaded_mesh.morphogens = mesh.morphogens; // the geometry copy leaves them out
-    const Vector& top = mesh.bbox[1];
-    clipping_cube_size = std::max({0.0f, 4 * top.x, 4 * top.y, 4 * top.z});
+    set_clipping_cube(cube_size_around(mesh));
     camera_distance = -200;
     changed();
     return r;
@@ -66,6 +65,7 @@ void QtGLWidget::reload_slot() {
     mesh.morphogens = loaded_mesh.morphogens; // the morphogen page's names still apply
     classifier.reset();
     mesh.build({MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB});
+    fit_clipping_cube();
     changed();
     if (!context()) return;
     makeCurrent();

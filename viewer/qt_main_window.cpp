@@ -184,6 +184,8 @@ void QtMainWindow::connect_panels() {
             &QtGLWidget::cutplane_load_slot);
     connect(clipping, &QtCLippingWidget::cutplane_save_signal, glview,
             &QtGLWidget::cutplane_save_slot);
+    connect(glview, &QtGLWidget::cutplanes_deselected_signal, clipping,
+            &QtCLippingWidget::planes_deselected_event);
     connect(d->morpho_page.get(), &QtMorphogenWidget::buildvertexcolour_signal, glview,
             &QtGLWidget::buildvertexcolour_slot);
     connect(d->terrain_page.get(), &QtMeshTerrainWidget::build_vertexcolours_signal, glview,

@@ -1,0 +1,167 @@
+// The .clp plane file: writing, reading, and the plane set's save and load.
+#include "clipping/plane_widget_in_cube.h"
+#include "core/atomic_file.h"
+#include "core/console.h"
+#include "core/scan.h"
+#include "core/text_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <locale>
+#include <sstream>
+
+namespace {
+
+// A "P:" line's values: 34 floats, the face mode, 34 floats.
+constexpr int values_per_line = 69;
+constexpr int mode_value = 34; // 0-based position of the face mode
+
+struct PlaneValues {
+    float number[values_per_line - 1];
+    int mode;
+};
+
+// The values in file order, each followed by one blank except the last.
+void write_plane(std::ostream& out, const CutPlane& p) {
+    auto xyz = [&out](const Vector& v) { out << v.x << ' ' << v.y << ' ' << v.z << ' '; };
+    xyz(p.centre);
+    xyz(p.normal);
+    for (const Vector& c : p.corners) xyz(c);
+    for (const Vector& c : p.rest_corners) xyz(c);
+    for (double e : p.equation) out << float(e) << ' ';
+    out << p.arcball.constraint;
+    for (float m : p.arcball.transform) out << ' ' << m;
+    for (float m : p.arcball.last_rotation) out << ' ' << m;
+    for (float m : p.arcball.this_rotation) out << ' ' << m;
+    out << '\n';
+}
+
+// Stores the values field by field, in file order; what the file does not hold stays.
+void store(const PlaneValues& v, CutPlane& p) {
+    const float* f = v.number;
+    auto xyz = [&f](Vector& out) {
+        out.x = *f++;
+        out.y = *f++;
+        out.z = *f++;
+    };
+    xyz(p.centre);
+    xyz(p.normal);
+    for (Vector& c : p.corners) xyz(c);
+    for (Vector& c : p.rest_corners) xyz(c);
+    for (double& e : p.equation) e = *f++;
+    p.arcball.constraint = v.mode;
+    for (float& m : p.arcball.transform) m = *f++;
+    for (float& m : p.arcball.last_rotation) m = *f++;
+    for (float& m : p.arcball.this_rotation) m = *f++;
+}
+
+bool only_blanks_from(std::string_view line, size_t pos) {
+    for (; pos < line.size(); ++pos)
+        if (line[pos] != ' ' && (line[pos] < '\t' || line[pos] > '\r')) return false;
+    return true;
+}
+
+// "SIZE: 6", as "SIZE: %i" reads it, with nothing but blanks after.
+bool says_six_planes(std::string_view line) {
+    if (line.substr(0, 5) != "SIZE:") return false;
+    size_t pos = 5;
+    int n;
+    return scan_int(line, pos, n, 0) && n == plane_count && only_blanks_from(line, pos);
+}
+
+// The 69 values of a "P:" line as "P: %f ... %d ... %f" reads them, with nothing but
+// blanks after. On failure `bad` is the 1-based number of the first value missing, or
+// 70 when text follows the values.
+bool read_plane_line(std::string_view line, PlaneValues& v, int& bad) {
+    bad = 1;
+    if (line.substr(0, 2) != "P:") return false;
+    size_t pos = 2;
+    float* f = v.number;
+    for (int i = 0; i < values_per_line; ++i) {
+        bad = i + 1;
+        bool ok = i == mode_value ? scan_int(line, pos, v.mode, 10) : scan_float(line, pos, *f++);
+        if (!ok) return false;
+    }
+    bad = values_per_line + 1;
+    return only_blanks_from(line, pos);
+}
+
+IoResult line_error(const std::string& name, int line, const std::string& what) {
+    return IoResult::failure("ERROR: " + name + ":" + std::to_string(line) + ": " + what);
+}
+
+} // namespace
+
+std::string format_clp(const std::vector<CutPlane>& planes) {
+    std::ostringstream out; // a stream's default float format: six significant digits
+    out.imbue(std::locale::classic());
+    out << "SIZE: " << planes.size() << '\n';
+    for (const CutPlane& p : planes) {
+        out << "P: ";
+        write_plane(out, p);
+    }
+    return out.str();
+}
+
+IoResult parse_clp(std::string_view text, const std::string& name, std::vector<CutPlane>& planes) {
+    if (IoResult r = check_text(text, name); !r) return r;
+    std::vector<CutPlane> read = planes;
+    std::array<bool, plane_count> filled{};
+    int plane_lines = 0;
+    LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        if (line.empty()) continue;
+        if (line[0] == 'S') {
+            if (!says_six_planes(line))
+                return line_error(name, lines.number,
+                                  "a plane file holds six planes (\"SIZE: 6\")");
+            read.assign(plane_count, CutPlane());
+            filled.fill(false);
+        } else if (line[0] == 'P') {
+            PlaneValues values;
+            int bad;
+            if (!read_plane_line(line, values, bad))
+                return line_error(name, lines.number,
+                                  bad > values_per_line
+                                      ? "text after the 69 values of a \"P:\" line"
+                                      : "value " + std::to_string(bad) +
+                                            " of 69 of a \"P:\" line is missing or not a number");
+            int n = plane_lines++;
+            if (n < int(read.size()) && n < plane_count) {
+                store(values, read[n]);
+                filled[n] = true;
+            }
+        }
+    }
+    int given = int(std::count(filled.begin(), filled.end(), true));
+    if (read.size() != plane_count || given < plane_count)
+        return IoResult::failure("ERROR: " + name + ": only " + std::to_string(given) +
+                                 " of the six planes are given by \"P:\" lines");
+    planes = std::move(read);
+    return IoResult::success();
+}
+
+IoResult PlaneWidgetInCube::save(const std::string& filename) const {
+    IoResult r = write_file_atomically(filename, format_clp(planes));
+    if (!r)
+        console_printf("ERROR: SAVING FILE .CLP File! PlaneWidgetInCube::save(QString filename)\n");
+    return r;
+}
+
+IoResult PlaneWidgetInCube::load(const std::string& filename) {
+    FileText file;
+    if (!file.open(filename)) {
+        std::string cause = std::strerror(errno);
+        console_printf("ERROR: OPENING FILE .CLP File! PlaneWidgetInCube::load() \n");
+        return IoResult::cannot_open("ERROR: could not open " + filename + ": " + cause);
+    }
+    IoResult r = parse_clp(file.text(), filename, planes);
+    if (!r) {
+        console_printf("%s\n", r.error.c_str());
+        return r;
+    }
+    rebuild_outlines();
+    return r;
+}
