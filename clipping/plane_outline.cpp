@@ -1,6 +1,5 @@
 #include "clipping/plane_outline.h"
 
-#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -19,42 +18,50 @@ const std::array<std::array<int, 2>, 12> cube_edges = {{{0, 2},
 
 std::vector<Vector> plane_outline(const Vector& normal, const Vector& centre,
                                   const std::array<Vector, 8>& cube) {
-    std::vector<Vector> points;
+    // At most one point per edge: fixed arrays, one allocation for the result.
+    std::array<Vector, cube_edges.size()> points;
+    size_t n = 0;
     for (const auto& [p, q] : cube_edges) {
         const Vector &from = cube[p], &to = cube[q];
         float t = normal.dot(centre - from) / normal.dot(to - from);
-        if (t >= 0 && t <= 1) points.push_back(from + (to - from) * t);
+        if (t >= 0 && t <= 1) points[n++] = from + (to - from) * t;
     }
-    if (points.size() < 2) return points;
+    if (n < 2) return std::vector<Vector>(points.begin(), points.begin() + long(n));
 
     Vector sum = points[0];
-    for (size_t k = 1; k < points.size(); ++k) sum += points[k];
-    Vector mean = sum / float(points.size());
+    for (size_t k = 1; k < n; ++k) sum += points[k];
+    Vector mean = sum / float(n);
     Vector r = points[0] - mean;
     r.normalise();
-    Vector n = normal;
-    n.normalise();
-    std::vector<double> angle(points.size());
-    for (size_t k = 1; k < points.size(); ++k) {
+    Vector unit_normal = normal;
+    unit_normal.normalise();
+    std::array<double, cube_edges.size()> angle{};
+    for (size_t k = 1; k < n; ++k) {
         Vector v = points[k] - mean;
         v.normalise();
         Vector across;
         across.cross(r, v);
-        double degrees = std::atan2(double(n.dot(across)), double(r.dot(v))) * 57.29577950560105;
+        double degrees =
+            std::atan2(double(unit_normal.dot(across)), double(r.dot(v))) * 57.29577950560105;
         angle[k] = degrees < 0 ? degrees + 360 : degrees;
     }
 
     // Taking the smallest remaining angle each time, the earlier point on equal angles,
-    // is a stable sort by angle; undefined angles are never smaller than anything, so
-    // they go last.
-    std::vector<size_t> order(points.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin() + 1, order.end(), [&angle](size_t a, size_t b) {
+    // is a stable sort by angle (here by insertion, a dozen points at most); undefined
+    // angles are never smaller than anything, so they go last.
+    auto before = [&angle](size_t a, size_t b) {
         if (std::isnan(angle[a])) return false;
         return std::isnan(angle[b]) || angle[a] < angle[b];
-    });
+    };
+    std::array<size_t, cube_edges.size()> order;
+    std::iota(order.begin(), order.begin() + long(n), size_t(0));
+    for (size_t k = 2; k < n; ++k) {
+        size_t point = order[k], j = k;
+        for (; j > 1 && before(point, order[j - 1]); --j) order[j] = order[j - 1];
+        order[j] = point;
+    }
     std::vector<Vector> outline;
-    outline.reserve(points.size());
-    for (size_t k : order) outline.push_back(points[k]);
+    outline.reserve(n);
+    for (size_t k = 0; k < n; ++k) outline.push_back(points[order[k]]);
     return outline;
 }

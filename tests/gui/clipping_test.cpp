@@ -346,6 +346,16 @@ class ClippingViewTest : public QObject {
         send_mouse(v, QEvent::MouseButtonRelease, {160, 40}, Qt::LeftButton);
         QVERIFY(v->arcball.transform != camera);
 
+        // Loading a plane file rebuilds the outlines: with "Show All" on they show again.
+        v->cutplane_save_slot(dir.file("planes.clp"));
+        {
+            StdoutCapture quiet;
+            QVERIFY(bool(v->load_file(mesh)));
+        }
+        QVERIFY(v->clipping_planes.outlines[0].empty());
+        v->cutplane_load_slot(dir.file("planes.clp"));
+        for (const auto& outline : v->clipping_planes.outlines) QCOMPARE(outline.size(), size_t(4));
+
         // The next click selects the plane again, and the button shows it.
         panel->plane_buttons[1]->click();
         QCOMPARE(v->clipping_planes.selected[1], 1);
