@@ -77,19 +77,6 @@ TEST(ClippingCube, CornersAndDefaultPlanes) {
     EXPECT_EQ(big.planes[0].equation, (std::array<double, 4>{0, 0, -65536, 8388608}));
 }
 
-TEST(ClippingCube, DEquationRoundedToSinglePrecisionBeforeNegation) {
-    // The products of floats need more than a float's digits: D is the float nearest the
-    // double sum, negated, while A, B and C keep the double's.
-    Vector p1(0.1f, 0.3f, 0.7f), p2(0.9f, 0.2f, 0.4f), p3(0.5f, 0.6f, 0.35f);
-    auto e = plane_equation(p1, p2, p3);
-    double x1 = p1.x, y1 = p1.y, z1 = p1.z, x2 = p2.x, y2 = p2.y, z2 = p2.z;
-    double x3 = p3.x, y3 = p3.y, z3 = p3.z;
-    double d = x1 * (y2 * z3 - y3 * z2) + x2 * (y3 * z1 - y1 * z3) + x3 * (y1 * z2 - y2 * z1);
-    EXPECT_NE(d, double(float(d)));
-    EXPECT_EQ(e[3], -double(float(d)));
-    EXPECT_EQ(e[0], y1 * (z2 - z3) + y2 * (z3 - z1) + y3 * (z1 - z2));
-}
-
 // The default outline of each plane is its face's square: four corners, one from each
 // cube edge along the face's axis, in a closed loop.
 TEST(ClippingOutlines, DefaultOutlinesAreTheFaceSquares) {
@@ -273,13 +260,6 @@ TEST(ClippingCube, SizeAroundAMesh) {
 
     Mesh empty;
     EXPECT_EQ(cube_size_around(empty), 0);
-}
-
-TEST(ClippingNames, PlaneNames) {
-    const char* names[] = {"front", "back", "right", "left", "top", "bottom"};
-    for (int i = 0; i < 6; ++i) EXPECT_STREQ(plane_name(i), names[i]);
-    EXPECT_STREQ(plane_name(-1), "none");
-    EXPECT_STREQ(plane_name(6), "none");
 }
 
 // ---- The .clp file ----
