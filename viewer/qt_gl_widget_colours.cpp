@@ -7,6 +7,8 @@
 
 void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
                                                  std::vector<float> values) {
+    // The terrain page rebuilds the mesh in place and then sends its map.
+    if (mesh.faces_version != selection_faces_version) faces_replaced();
     std::vector<Rgb> map;
     for (const QColor& c : colours) map.push_back(rgb(c));
     colour_by_height(mesh, colour_vectors(map), values);
