@@ -22,14 +22,15 @@ float limit_magnitude(float distance, float proposed, float floor) {
     float sign = distance < 0 ? -1.0f : 1.0f;
     float magnitude = proposed * sign; // negative when proposed crossed zero
     float lowest = std::min(std::fabs(distance), floor);
-    magnitude = std::clamp(magnitude, lowest, std::max(std::fabs(distance), farthest_camera_distance));
+    magnitude =
+        std::clamp(magnitude, lowest, std::max(std::fabs(distance), farthest_camera_distance));
     return sign * magnitude;
 }
 
 } // namespace
 
-float fit_camera_distance(const Mesh& mesh, const Matrix4& transform, Projection projection,
-                          int w, int h) {
+float fit_camera_distance(const Mesh& mesh, const Matrix4& transform, Projection projection, int w,
+                          int h) {
     w = std::max(w, 1);
     h = std::max(h, 1);
     const double pi = 3.14159265358979323846;

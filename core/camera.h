@@ -25,8 +25,8 @@ constexpr double fit_fill = 0.9;
 // touches the margin. Orthographic views also keep the depth within range.
 // start_camera_distance for a mesh without vertices or whose vertices all sit on its
 // centre; w and h below 1 count as 1.
-float fit_camera_distance(const Mesh& mesh, const Matrix4& transform, Projection projection,
-                          int w, int h);
+float fit_camera_distance(const Mesh& mesh, const Matrix4& transform, Projection projection, int w,
+                          int h);
 
 // Closest the zoom controls bring the camera distance to zero, and farthest they take it.
 constexpr float nearest_camera_distance = 1e-3f;

@@ -57,8 +57,7 @@ struct Reach {
     bool in_front = true;
 };
 
-Reach reach(const Mesh& m, const Matrix4& t, Projection projection, int w, int h,
-            float distance) {
+Reach reach(const Mesh& m, const Matrix4& t, Projection projection, int w, int h, float distance) {
     Reach r;
     const double pi = 3.14159265358979323846;
     double f = 1 / std::tan(perspective_fov_y * pi / 360);
@@ -68,13 +67,14 @@ Reach reach(const Mesh& m, const Matrix4& t, Projection projection, int w, int h
                ez = t[2] * x + t[6] * y + t[10] * z;
         if (projection == Projection::Orthographic) {
             double s = -distance;
-            r.across = std::max({r.across, std::fabs(s * ex) / (w / 2.0), std::fabs(s * ey) / (h / 2.0)});
+            r.across =
+                std::max({r.across, std::fabs(s * ex) / (w / 2.0), std::fabs(s * ey) / (h / 2.0)});
             r.depth = std::max(r.depth, std::fabs(s * ez) / orthographic_depth);
         } else {
             double in_front = -distance - ez; // distance from the eye along its view
             r.in_front = r.in_front && in_front > perspective_near;
-            r.across = std::max({r.across, std::fabs(ex) * f * h / w / in_front,
-                                 std::fabs(ey) * f / in_front});
+            r.across = std::max(
+                {r.across, std::fabs(ex) * f * h / w / in_front, std::fabs(ey) * f / in_front});
         }
     }
     return r;
@@ -119,8 +119,9 @@ TEST(CameraFit, AMeshWithoutExtentKeepsTheStartDistance) {
               start_camera_distance);
     // A flat mesh seen edge on has no height but a width: it fits its width.
     Mesh flat = mesh_of({{0, 0, 0}, {4, 0, 0}, {4, 0, 4}});
-    EXPECT_FLOAT_EQ(fit_camera_distance(flat, ArcBall().transform, Projection::Orthographic, 800, 600),
-                    -float(fit_fill * 400 / 2));
+    EXPECT_FLOAT_EQ(
+        fit_camera_distance(flat, ArcBall().transform, Projection::Orthographic, 800, 600),
+        -float(fit_fill * 400 / 2));
 }
 
 TEST(CameraZoom, TheDragKeepsItsStepAndStopsShortOfZero) {
@@ -141,8 +142,8 @@ TEST(CameraZoom, TheDragKeepsItsStepAndStopsShortOfZero) {
 }
 
 TEST(CameraZoom, TheWheelZoomsByAFactorPerNotch) {
-    EXPECT_FLOAT_EQ(zoom_by_wheel(-200, 1), -160);     // away from the user: nearer zero
-    EXPECT_FLOAT_EQ(zoom_by_wheel(-200, -1), -250);    // towards: farther
+    EXPECT_FLOAT_EQ(zoom_by_wheel(-200, 1), -160);  // away from the user: nearer zero
+    EXPECT_FLOAT_EQ(zoom_by_wheel(-200, -1), -250); // towards: farther
     EXPECT_FLOAT_EQ(zoom_by_wheel(-200, 0.5), float(-200 * std::sqrt(0.8)));
     EXPECT_FLOAT_EQ(zoom_by_wheel(-200, 2), zoom_by_wheel(zoom_by_wheel(-200, 1), 1));
     // The same direction as the right-button drag: a notch away is a move up.

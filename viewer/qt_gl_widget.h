@@ -53,8 +53,8 @@ class QtGLWidget : public QOpenGLWidget {
     Mesh_Classifier classifier;
     MeanShift mean_shift;
 
-    // Whether a load frames the new mesh (fit_to_view) or puts the camera at the start
-    // distance; the main window keeps the choice between runs.
+    // Whether a load (or a new terrain) frames the new mesh (fit_to_view) or a load puts
+    // the camera at the start distance; the main window keeps the choice between runs.
     bool fit_on_open = true;
 
     // Reads a mesh file by its extension and builds it. On failure, and for a file that

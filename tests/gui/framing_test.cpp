@@ -3,6 +3,7 @@
 // vostrel-cli render --fit drawing what the window draws.
 #include "gui_test_util.h"
 
+#include "terrain/qt_mesh_terrain_widget.h"
 #include "viewer/qt_application.h"
 #include "viewer/qt_main_window.h"
 
@@ -15,7 +16,8 @@ namespace {
 // An octahedron of the given radius around `at`, written as OBJ.
 std::string octahedron(float r, Vector at) {
     std::string text;
-    const float corners[6][3] = {{r, 0, 0}, {-r, 0, 0}, {0, r, 0}, {0, -r, 0}, {0, 0, r}, {0, 0, -r}};
+    const float corners[6][3] = {{r, 0, 0},  {-r, 0, 0}, {0, r, 0},
+                                 {0, -r, 0}, {0, 0, r},  {0, 0, -r}};
     for (const auto& c : corners)
         text += "v " + std::to_string(at.x + c[0]) + " " + std::to_string(at.y + c[1]) + " " +
                 std::to_string(at.z + c[2]) + "\n";
@@ -37,8 +39,8 @@ void expect_framed(const QImage& image, const char* what) {
     QVERIFY2(area.left() > 0 && area.top() > 0 && area.right() < image.width() - 1 &&
                  area.bottom() < image.height() - 1,
              what);
-    double across = std::max(double(area.width()) / image.width(),
-                             double(area.height()) / image.height());
+    double across =
+        std::max(double(area.width()) / image.width(), double(area.height()) / image.height());
     QVERIFY2(across > 0.8 && across < 0.95, qPrintable(QString("%1: %2").arg(what).arg(across)));
 }
 
@@ -91,15 +93,14 @@ class FramingTest : public QObject {
         QVERIFY(turned != ArcBall().transform);
         f.view->fit_to_view();
         QCOMPARE(f.view->arcball.transform, turned);
-        QCOMPARE(f.view->camera_distance, fit_camera_distance(f.view->mesh, turned,
-                                                              Projection::Orthographic, 300, 300));
+        QCOMPARE(f.view->camera_distance,
+                 fit_camera_distance(f.view->mesh, turned, Projection::Orthographic, 300, 300));
         expect_framed(f.frame(), "turned");
 
         f.view->reset_view();
         QCOMPARE(f.view->arcball.transform, ArcBall().transform);
-        QCOMPARE(f.view->camera_distance,
-                 fit_camera_distance(f.view->mesh, ArcBall().transform, Projection::Orthographic,
-                                     300, 300));
+        QCOMPARE(f.view->camera_distance, fit_camera_distance(f.view->mesh, ArcBall().transform,
+                                                              Projection::Orthographic, 300, 300));
         // The arcball still turns after the reset.
         send_mouse(f.view, QEvent::MouseButtonPress, QPoint(150, 150), Qt::LeftButton);
         send_mouse(f.view, QEvent::MouseMove, QPoint(220, 120), Qt::LeftButton);
@@ -138,6 +139,29 @@ class FramingTest : public QObject {
             // Orthographic: the picture is not mirrored, only very small.
             if (projection == 1) QVERIFY(drawn_area(f.frame(), Qt::white).width() <= 2);
         }
+    }
+
+    // A new terrain is framed as an opened mesh is; with Fit on Open off the camera
+    // stays where it was.
+    void aNewTerrainIsFramed() {
+        ViewFixture f(320, 240);
+        QtMeshTerrainWidget page;
+        page.mesh = &f.view->mesh;
+        QObject::connect(&page, &QtMeshTerrainWidget::build_vertexcolours_signal, f.view,
+                         &QtGLWidget::build_vertexcoloursterrain_slot);
+        StdoutCapture quiet;
+        page.apply();
+        QCOMPARE(f.view->camera_distance, -200.0f);
+        f.view->fit_on_open = true;
+        QVERIFY(page.load_heightmap_file(QString(VOSTREL_DATA) +
+                                         "/heightmaps/raylib_heightmap_128_rgb.png"));
+        page.apply(); // seen edge on: a band as wide as the view allows
+        QCOMPARE(f.view->camera_distance, fit_camera_distance(f.view->mesh, ArcBall().transform,
+                                                              Projection::Orthographic, 320, 240));
+        expect_framed(f.frame(), "terrain");
+        float framed = f.view->camera_distance;
+        page.load_colour_map_file(QString(VOSTREL_DATA) + "/colourmaps/grey.map");
+        QCOMPARE(f.view->camera_distance, framed); // a new map alone moves nothing
     }
 
     void fitOnOpenIsAViewItemAndRemembered() {

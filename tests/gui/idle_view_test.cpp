@@ -41,7 +41,7 @@ class IdleViewTest : public QObject {
     void aViewAtRestDrawsNothing() {
         settle(view);
         int frames = view->frames_drawn;
-        QTest::qWait(300); // thirty ticks
+        QTest::qWait(300);                                                 // thirty ticks
         send_mouse(view, QEvent::MouseMove, QPoint(30, 40), Qt::NoButton); // hovering
         send_mouse(view, QEvent::MouseMove, QPoint(60, 80), Qt::NoButton);
         window->status_bar->showMessage("elsewhere in the window");
@@ -51,11 +51,21 @@ class IdleViewTest : public QObject {
 
     void everyChangeDrawsAFrame_data() {
         QTest::addColumn<int>("change");
-        const char* names[] = {"rotation",       "right-button zoom",  "wheel",
-                               "middle click",   "render mode menu",   "projection",
-                               "light position", "light colours",      "load",
-                               "reload",         "terrain apply",      "colour map",
-                               "fit",            "reset view",         "window size",
+        const char* names[] = {"rotation",
+                               "right-button zoom",
+                               "wheel",
+                               "middle click",
+                               "render mode menu",
+                               "projection",
+                               "light position",
+                               "light colours",
+                               "load",
+                               "reload",
+                               "terrain apply",
+                               "colour map",
+                               "fit",
+                               "reset view",
+                               "window size",
                                "background"};
         for (int i = 0; i < int(std::size(names)); ++i) QTest::newRow(names[i]) << i;
     }
