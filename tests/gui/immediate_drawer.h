@@ -45,8 +45,10 @@ class ImmediateDrawer : public MeshDrawer {
         glPopMatrix();
     }
 
+    void draw_face_normals(const Mesh& mesh) override { draw_face_normals_immediately(mesh); }
+
     // For every face a point at its centroid, then a line along its normal.
-    void draw_face_normals(const Mesh& mesh) override {
+    static void draw_face_normals_immediately(const Mesh& mesh) {
         glPushMatrix();
         glTranslatef(-mesh.centre.x, -mesh.centre.y, -mesh.centre.z);
         float length = mesh.extent / 30;
