@@ -69,9 +69,11 @@ class QtGLWidget : public QOpenGLWidget {
     // Writes the segments ("Save ALL...") into the working folder (named in the result's
     // folder); a file that cannot be written is reported and the others still are.
     SegmentFiles save_all();
-    // The last frame as a 32-bit image of the view's size.
+    // The current frame as a 32-bit image of its full size in device pixels (the view's
+    // size times the screen's scale).
     QImage grab_frame();
-    // Selects the face under the window position (y downwards); see the face test.
+    // Selects the face under the window position (logical pixels, y downwards, as the
+    // mouse gives it); see the face test.
     void pick(int x, int y);
     // Flips the projection and sets it up again.
     void toggle_projection();
