@@ -1,6 +1,7 @@
-// Frame time of the view's drawing on a 500,000-face mesh, in the render modes that
-// draw the most (1 dotted hidden lines, 3 polygons with wireframe, 4 polygons): the
-// vertex arrays the view uses against one begin/end block per face. Runs on the X
+// Frame time of the view's drawing on a 500,000-face mesh in every render mode: the
+// vertex arrays the view uses against one begin/end block per face; and, for the face
+// normals mode, the view's drawing with its normals still drawn one begin/end block at
+// a time, as they were before they too came from arrays. Runs on the X
 // server in DISPLAY (xvfb-run) with the view's context and framebuffer formats.
 #include "core/vostrel.h"
 #include "tests/gui/immediate_drawer.h"
@@ -94,11 +95,28 @@ void BM_FrameBeginEndPerFace(benchmark::State& state) {
     frame(state, drawer);
 }
 
-BENCHMARK(BM_FrameVertexArrays)->Arg(1)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond)->MinTime(2);
+class NormalsBeginEndDrawer : public MeshDrawer {
+  public:
+    void draw_face_normals(const Mesh& mesh) override {
+        ImmediateDrawer::draw_face_normals_immediately(mesh);
+    }
+};
+
+void BM_FrameNormalsBeginEnd(benchmark::State& state) {
+    NormalsBeginEndDrawer drawer;
+    frame(state, drawer);
+}
+
+BENCHMARK(BM_FrameVertexArrays)
+    ->DenseRange(0, render_mode_count - 1)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2);
 BENCHMARK(BM_FrameBeginEndPerFace)
-    ->Arg(1)
-    ->Arg(3)
-    ->Arg(4)
+    ->DenseRange(0, render_mode_count - 1)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2);
+BENCHMARK(BM_FrameNormalsBeginEnd)
+    ->Arg(int(RenderMode::FaceNormals))
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2);
 

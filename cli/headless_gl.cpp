@@ -1,6 +1,8 @@
 #define GL_GLEXT_PROTOTYPES
 #include "cli/headless_gl.h"
 
+#include "viewer/gl_frame.h"
+
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <GL/osmesa.h>
@@ -20,6 +22,7 @@ HeadlessGl::HeadlessGl(int width, int height) : buffer(size_t(width) * size_t(he
         error_text = "no OpenGL context for rendering (OSMesa)";
         return;
     }
+    set_gl_function_lookup(OSMesaGetProcAddress);
     GLuint fbo, colour, depth;
     glGenFramebuffers(1, &fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);

@@ -22,6 +22,7 @@ struct Options {
     std::string size = "800x600";
     int width = 800, height = 600;
     bool perspective = false;
+    bool fit = false;
     int select = 0; // face counted from 1, as a middle click selects it
     std::string background = "ffffff";
     float rgb[3] = {1, 1, 1};
@@ -79,6 +80,9 @@ int run(Options& o) {
     settings.projection_mode = projection;
     std::copy(o.rgb, o.rgb + 3, settings.background);
     settings.arcball_transform = ArcBall().transform;
+    if (o.fit)
+        settings.camera_distance =
+            fit_camera_distance(mesh, settings.arcball_transform, projection, o.width, o.height);
     MeshDrawer drawer;
     FrameLayers layers;
     layers.clipping_planes = clipping_planes_layer(planes);
@@ -125,6 +129,10 @@ CommandRun render_command(CLI::App& command) {
             },
             "RRGGBB"))
         ->capture_default_str();
+    command.add_flag("--fit", o->fit,
+                     "Frame the whole mesh with a small margin, as View > Fit Mesh to View does "
+                     "(without it the camera stands where the viewer puts it for a load with "
+                     "Fit on Open off)");
     command.add_option("--select", o->select,
                        "Show face F (counted from 1) selected, in red, as a middle click does");
     command.add_option("--clip", o->clip,

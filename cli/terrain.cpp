@@ -20,7 +20,7 @@ struct Options {
 int run(const Options& o) {
     QImage heightmap = load_heightmap_image(QString::fromStdString(o.heightmap));
     if (heightmap.isNull()) {
-        std::fprintf(stderr, "ERROR: could not read the heightmap %s as PNG\n",
+        std::fprintf(stderr, "ERROR: could not read the heightmap %s as an image\n",
                      o.heightmap.c_str());
         return exit_failure;
     }
@@ -38,7 +38,10 @@ int run(const Options& o) {
 
 CommandRun terrain_command(CLI::App& command) {
     auto o = std::make_shared<Options>();
-    command.add_option("HEIGHTMAP", o->heightmap, "The heightmap (PNG)")->required();
+    command
+        .add_option("HEIGHTMAP", o->heightmap,
+                    "The heightmap (PNG, BMP, JPEG, TIFF or another image format Qt reads)")
+        ->required();
     command.add_option("-o,--output", o->output, "The OBJ file to write")->required();
     command
         .add_option("--resolution", o->settings.grid_resolution,

@@ -126,3 +126,10 @@ void Mesh::build(std::span<const int> flags) {
     }
     console_printf("\n\n");
 }
+
+bool Mesh::has_default_colours() const {
+    const Vector grey = default_vertex_colour();
+    for (int v = 0; v < nv; ++v)
+        if (colours[v] != grey) return false; // compares red, green and blue
+    return true;
+}

@@ -138,5 +138,16 @@ class Mesh {
     IoResult load_net_text(std::string_view text, const std::string& name);
 
     // Writes the mesh as OBJ; with `with_colours` a "vc" line follows every "v" line.
+    // Morphogen names and values, where the mesh has them, are written as "mn" and "m"
+    // lines. Numbers take six significant digits.
     IoResult save_obj(const std::string& path, bool with_colours = false) const;
+
+    // Whether every vertex has the colour of a file without colours (red, green and blue
+    // as default_vertex_colour(); alpha aside). True for a mesh without vertices.
+    bool has_default_colours() const;
 };
+
+// The colour of every vertex of a mesh file that gives no colours at all.
+inline Vector default_vertex_colour() {
+    return Vector(0.4f, 0.4f, 0.4f, 1.0f);
+}

@@ -86,7 +86,7 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
                          ? Vector(net_normals[j].x, net_normals[j].y, net_normals[j].z)
                          : Vector(0, 0, 0);
         // Vertices beyond the file's colour lines take the colour of a file without any.
-        colours[j] = j < int(net_colours.size()) ? net_colours[j] : Vector(0.4f, 0.4f, 0.4f, 1.0f);
+        colours[j] = j < int(net_colours.size()) ? net_colours[j] : default_vertex_colour();
     }
     alloc_faces(int(triangles));
     int i = 0;

@@ -11,6 +11,7 @@
 #include "core/text_file.h"
 #include "core/tokenizer.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -57,33 +58,21 @@ void for_each_piece(std::string_view text, Visit visit) {
 // The vertex number a face corner starts with, read as the Tokenizer reads a number
 // and truncated; false when the corner does not start with a number.
 bool corner_number(std::string_view line, size_t& p, double& value) {
-    size_t start = p;
-    char c = line[p];
-    bool digit = c >= '0' && c <= '9';
-    if (!digit) {
-        if (c != '-' || p + 1 >= line.size()) return false;
-        char d = line[p + 1];
-        if (!(d >= '0' && d <= '9')) return false;
+    size_t length = number_token_length(line, p);
+    if (length == 0) return false;
+    std::string_view text = line.substr(p, length);
+    p += length;
+    // Plain whole numbers, nearly every corner, add up exactly without a conversion.
+    bool negative = text[0] == '-';
+    std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.size() <= 12 &&
+        std::all_of(digits.begin(), digits.end(), [](char d) { return d >= '0' && d <= '9'; })) {
+        long long n = 0;
+        for (char d : digits) n = n * 10 + (d - '0');
+        value = double(negative ? -n : n);
+    } else {
+        value = std::trunc(number_value(text));
     }
-    ++p;
-    long long n = digit ? c - '0' : 0;
-    bool plain = true;
-    while (p < line.size()) {
-        char d = line[p];
-        if (d >= '0' && d <= '9') {
-            if (n < (1LL << 40))
-                n = n * 10 + (d - '0');
-            else
-                plain = false; // too long to add up exactly here
-        } else if (d == '-' || d == '.') {
-            plain = false;
-        } else {
-            break;
-        }
-        ++p;
-    }
-    value =
-        plain ? double(c == '-' ? -n : n) : std::trunc(number_value(line.substr(start, p - start)));
     return true;
 }
 
@@ -347,7 +336,9 @@ IoResult ObjParser::fill(Mesh& mesh) {
     mesh.nv = nv;
     mesh.vertices = std::move(vertices);
     assign_big(mesh.normals, nv, Vector());
-    assign_big(mesh.colours, nv, Vector());
+    // A file without any colour shows grey, as a NET file without colour lines does.
+    bool uncoloured = colours.empty() && vertex_colours.empty();
+    assign_big(mesh.colours, nv, uncoloured ? default_vertex_colour() : Vector());
     assign_big(mesh.texcoords, nv, Vector());
     if (!colours.empty()) {
         for (int v = 0; v < nv && v < int(colours.size()); ++v) mesh.colours[v] = colours[v];

@@ -5,9 +5,9 @@
 
 #include <string>
 
-// Appends f with six significant digits, as a stream writes it by default, but never in
-// exponent form: the reader takes "1e-07" for the number 1, the word "e" and the
-// number -7, so such a file would not read back.
+// Appends f with six significant digits as a stream writes it by default (printf's
+// "%g"): plain decimals, or exponent form for very small and very large values
+// ("1e-07"), which the reader takes back as one number.
 void append_obj_number(std::string& out, float f);
 
 // Appends a line of `keyword` (with its trailing blank, e.g. "v ") and x, y and z.

@@ -1,4 +1,5 @@
-// Writer of the OBJ dialect: "v" lines, optional "vc" lines, and faces in the
+// Writer of the OBJ dialect: the morphogen names ("mn"), then per vertex its "v" line,
+// optionally its "vc" line and its row of morphogen values ("m"), then the faces in the
 // notation "f a/a/ b/b/ c/c/".
 #include "core/atomic_file.h"
 #include "core/console.h"
@@ -47,9 +48,23 @@ IoResult Mesh::save_obj(const std::string& path, bool with_colours) const {
         out.clear();
         return ok;
     };
+    if (!morphogen_names.empty()) {
+        out += "mn";
+        for (const std::string& name : morphogen_names) (out += ' ') += name;
+        out += '\n';
+    }
     for (int v = 0; v < nv; ++v) {
         append_obj_vector_line(out, "v ", vertices[v]);
         if (with_colours) append_obj_vector_line(out, "vc ", colours[v]);
+        // Rows are written as they are; the reader fills missing ones with zeros.
+        if (size_t(v) < morphogens.size() && !morphogens[v].empty()) {
+            out += 'm';
+            for (float value : morphogens[v]) {
+                out += ' ';
+                append_obj_number(out, value);
+            }
+            out += '\n';
+        }
         if (!flush_if_full()) return failed("write");
     }
     for (int i = 0; i < nf; ++i) {

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <charconv>
-#include <cmath>
+#include <clocale>
+#include <cstdlib>
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -34,22 +36,67 @@ Tokenizer::Tokenizer(std::string_view t) : text(t) {}
 Tokenizer::Tokenizer(std::istream& input)
     : owned(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()), text(owned) {}
 
-// The text is a number token: a digit or "-digit" start, then digits, "-" and ".".
-// atof reads its longest prefix of the form -?digits(.digits?)?; so does from_chars.
-double number_value(std::string_view digits) {
-    double value = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error == std::errc::result_out_of_range) {
-        // Too large or too small for a double: atof gives infinity or zero.
-        bool negative = digits.front() == '-';
-        size_t first = negative ? 1 : 0;
-        while (first < digits.size() && digits[first] == '0') ++first;
-        bool large = first < digits.size() && digits[first] != '.';
-        value = large ? HUGE_VAL : 0.0;
-        if (negative) value = -value;
+namespace {
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool digit_at(std::string_view t, size_t p) {
+    return p < t.size() && is_digit(t[p]);
+}
+
+// The C library's strtod in the "C" locale, for the rare text from_chars leaves out of
+// range: it gives infinity for a value too large and zero or the nearest subnormal for
+// one too small.
+double strtod_c_locale(std::string_view digits) {
+    static locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    std::string text(digits);
+    return strtod_l(text.c_str(), nullptr, c_locale);
+}
+
+} // namespace
+
+size_t number_token_length(std::string_view t, size_t pos) {
+    size_t p = pos;
+    if (p < t.size() && (t[p] == '-' || t[p] == '+')) ++p;
+    if (digit_at(t, p)) {
+        ++p;
+    } else if (p < t.size() && t[p] == '.' && digit_at(t, p + 1)) {
+        p += 2;
+    } else {
+        return 0;
     }
-    (void)end;
-    return value;
+    while (p < t.size() && (is_digit(t[p]) || t[p] == '-' || t[p] == '.')) ++p;
+    if (p < t.size() && (t[p] == 'e' || t[p] == 'E')) {
+        size_t e = p + 1;
+        if (e < t.size() && (t[e] == '-' || t[e] == '+')) ++e;
+        if (digit_at(t, e)) {
+            p = e;
+            while (digit_at(t, p)) ++p;
+        }
+    }
+    return p - pos;
+}
+
+// atof reads the longest prefix of the text of the form [+-]digits(.digits)(e[+-]digits)
+// (digits on at least one side of the point); from_chars reads the same without the
+// plus sign.
+double number_value(std::string_view digits) {
+    std::string_view unsigned_part = digits;
+    bool negative = false;
+    if (!unsigned_part.empty() && (unsigned_part[0] == '-' || unsigned_part[0] == '+')) {
+        negative = unsigned_part[0] == '-';
+        unsigned_part.remove_prefix(1);
+        if (!unsigned_part.empty() && (unsigned_part[0] == '-' || unsigned_part[0] == '+'))
+            return 0; // one sign only
+    }
+    double value = 0;
+    auto [end, error] =
+        std::from_chars(unsigned_part.data(), unsigned_part.data() + unsigned_part.size(), value);
+    if (error == std::errc::result_out_of_range)
+        value = strtod_c_locale(unsigned_part.substr(0, size_t(end - unsigned_part.data())));
+    return negative ? -value : value;
 }
 
 int Tokenizer::next_token() {
@@ -62,16 +109,13 @@ int Tokenizer::next_token() {
             c = text[pos++];
         }
 
-        int cls = classes[c];
-        if (cls & CT_NUMBER) {
-            if (c == '-' && (!(peek_class() & CT_NUMBER) || text[pos] == '-')) return ttype = '-';
+        if (size_t length = number_token_length(text, pos - 1)) {
             size_t start = pos - 1;
-            while (pos < text.size() &&
-                   ((classes[(unsigned char)text[pos]] & CT_NUMBER) || text[pos] == '.'))
-                ++pos;
-            nval = number_value(text.substr(start, pos - start));
+            pos = start + length;
+            nval = number_value(text.substr(start, length));
             return ttype = TOKEN_NUMBER;
         }
+        int cls = classes[c];
         if (cls & CT_WORD) {
             size_t start = pos - 1;
             while (pos < text.size() && (classes[(unsigned char)text[pos]] & CT_WORD)) ++pos;

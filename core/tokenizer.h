@@ -2,10 +2,13 @@
 // skipping whitespace and "#" comments. Shared by the OBJ, colour map and morphogen
 // readers.
 //
-// A number starts with a digit or "-" and runs over digits, "-" and "."; it has no
-// exponent and never starts with ".", so ".5" is the character "." and the number 5,
-// and "1-2" is one number worth 1. A word is letters, "_" and bytes 128 to 255;
-// digits end it.
+// A number starts with a digit, with "." followed by a digit, or with a sign ("-" or
+// "+") followed by either; it runs over digits, "-" and ".", and may end with an
+// exponent ("e" or "E", an optional sign, at least one digit). Its text is converted
+// as a whole, as atof converts it: ".5" is 0.5, "+1" is 1, "2E+06" is 2000000, "1-2"
+// is one number worth 1, and "1e" is the number 1 followed by the word "e". A sign or
+// "." that no number follows is an ordinary character. A word is letters, "_" and
+// bytes 128 to 255; digits end it.
 #pragma once
 
 #include <istream>
@@ -42,9 +45,10 @@ class Tokenizer {
     std::string owned;
     std::string_view text;
     size_t pos = 0;
-
-    int peek_class() const { return pos < text.size() ? char_class(text[pos]) : CT_WHITESPACE; }
 };
+
+// Length of the number token that starts at text[pos], or 0 when none starts there.
+size_t number_token_length(std::string_view text, size_t pos);
 
 // The value of a number token's text, as the C library's atof would convert it, but
 // independent of the locale.

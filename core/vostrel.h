@@ -2,6 +2,7 @@
 // the tokenizer and the mesh file formats. No toolkit and no OpenGL below this line.
 #pragma once
 
+#include "core/camera.h"    // projections, framing and zoom of the view's camera
 #include "core/console.h"   // where progress lines go
 #include "core/io_result.h" // outcome of file operations
 #include "core/mesh.h"      // Mesh, Face, build flags, OBJ and NET readers, OBJ writer

@@ -3,6 +3,7 @@
 #include "core/scan.h"
 #include "core/tokenizer.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (tk.position() <= last || tk.position() > size) std::abort();
         last = tk.position();
         if ((t == Tokenizer::TOKEN_WORD && tk.sval.empty()) || tk.lineno < 0) std::abort();
+        if (t == Tokenizer::TOKEN_NUMBER && std::isnan(tk.nval)) std::abort(); // no "nan" text
     }
+    for (size_t p = 0; p <= size; ++p)
+        if (number_token_length(text, p) > size - p) std::abort();
 
     double values[10];
     static const char* patterns[] = {

@@ -3,13 +3,22 @@
 #include "core/atomic_file.h"
 
 #include <QBuffer>
+#include <QImageReader>
+#include <QStringList>
 #include <cstring>
 
 QImage load_heightmap_image(const QString& path) {
     QImage file;
-    if (!file.load(path, "PNG")) return {};
+    if (!file.load(path)) return {}; // whichever format Qt recognises in the file
     QImage scaled = file.scaled(256, 256, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return scaled.convertToFormat(QImage::Format_RGB32).rgbSwapped();
+}
+
+QString heightmap_file_filter() {
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << "*." + QString::fromLatin1(format);
+    return "Images (" + patterns.join(' ') + ")";
 }
 
 RgbImage rgb_image(const QImage& image) {

@@ -11,9 +11,12 @@
 #include <string>
 #include <vector>
 
-// The heightmap of a PNG file, scaled smoothly to 256 x 256 with its red and blue
-// channels exchanged; a null image when the file cannot be read as PNG.
+// The heightmap of an image file of any format Qt reads (PNG, BMP, JPEG, TIFF, ...),
+// scaled smoothly to 256 x 256 with its red and blue channels exchanged; a null image
+// when the file cannot be read as an image.
 QImage load_heightmap_image(const QString& path);
+// The file dialog filter of the formats load_heightmap_image reads.
+QString heightmap_file_filter();
 
 // The image's pixels as 8-bit RGB.
 RgbImage rgb_image(const QImage& image);

@@ -4,6 +4,7 @@
 #include "qtshared/colours.h"
 #include "qtshared/image_files.h"
 #include "qtshared/start_folder.h"
+#include "qtshared/swatch.h"
 #include "qtshared/warning.h"
 #include "terrain/terrain_grid.h"
 
@@ -21,13 +22,12 @@
 #include <QSlider>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
 QLabel* swatch(const QColor& colour) {
-    auto* label = new QLabel;
-    label->setPixmap(swatch_pixmap(colour, 16));
-    return label;
+    return framed_swatch(colour, 16);
 }
 
 // The grid settings' sliders start at 256 until the panel sets its values.
@@ -138,16 +138,16 @@ void QtMeshTerrainWidget::gridsize_event(int sliderval) {
 
 void QtMeshTerrainWidget::heightmapload_event() {
     QString name = QFileDialog::getOpenFileName(
-        this, "", data_start_folder("Heightmaps", "heightmaps"), "*.png");
+        this, "", data_start_folder("Heightmaps", "heightmaps"), heightmap_file_filter());
     if (!name.isEmpty()) load_heightmap_file(name);
     update();
 }
 
-// A file that is not a readable PNG is reported and the previous heightmap stays.
+// A file that is not a readable image is reported and the previous heightmap stays.
 bool QtMeshTerrainWidget::load_heightmap_file(const QString& name) {
     QImage image = load_heightmap_image(name);
     if (image.isNull()) {
-        QString error = "ERROR: could not read the heightmap " + name + " as PNG";
+        QString error = "ERROR: could not read the heightmap " + name + " as an image";
         console_printf("%s\n", error.toLocal8Bit().constData());
         show_warning(this, "Terrain", error);
         return false;
@@ -230,7 +230,15 @@ void QtMeshTerrainWidget::pickcol_event() {
     if (dialog_swatch) dialog_swatch->setPixmap(swatch_pixmap(current_colour, 16));
 }
 
+// A value that is not a number is refused, and the dialog stays open to mend it.
 void QtMeshTerrainWidget::ok_event() {
+    bool number = false;
+    float typed = dialog_value->text().trimmed().toFloat(&number);
+    if (!number || !std::isfinite(typed)) {
+        show_warning(colour_dialog, "Colour Map",
+                     "\"" + dialog_value->text() + "\" is not a number: type a value such as 0.5");
+        return;
+    }
     colour_dialog->accept();
     QTreeWidgetItem* item =
         edit_index == -1 ? new QTreeWidgetItem(colour_tree) : colour_tree->topLevelItem(edit_index);
@@ -261,6 +269,8 @@ void QtMeshTerrainWidget::delcol_event() {
     int row = colour_tree->indexOfTopLevelItem(current);
     if (row == 0 || row == colour_tree->topLevelItemCount() - 1) {
         console_printf("not allowed\n");
+        show_warning(this, "Colour Map",
+                     "The first and the last entry of a colour map cannot be deleted.");
         return;
     }
     auto answer = QMessageBox::warning(
@@ -281,9 +291,11 @@ ColourMap QtMeshTerrainWidget::colour_map() const {
     return map;
 }
 
+// Saves start in the working folder's ColourMaps (or the working folder), never among
+// the bundled samples.
 void QtMeshTerrainWidget::save_event() {
-    QString name = QFileDialog::getSaveFileName(
-        this, "", data_start_folder("ColourMaps", "colourmaps"), "*.map");
+    QString name =
+        QFileDialog::getSaveFileName(this, "", dialog_start_folder("ColourMaps"), "*.map");
     if (!name.isEmpty()) save_colour_map_file(name);
 }
 
@@ -312,12 +324,19 @@ void QtMeshTerrainWidget::load_colour_map_file(const QString& name) {
     send_map();
 }
 
+// An unreadable file leaves the map as it was; a map of fewer than two entries is
+// taken but reported, since colouring needs a pair of entries to interpolate between.
 void QtMeshTerrainWidget::read_colour_map_file(const QString& name) {
     ColourMap map;
     if (IoResult r = load_colour_map(name.toStdString(), map); !r) {
         console_printf("ERROR!!!\n");
         show_warning(this, "Colour Map", QString::fromStdString(r.error));
+        return;
     }
+    if (map.values.size() < 2)
+        show_warning(this, "Colour Map",
+                     name + (map.values.empty() ? " holds no entries" : " holds one entry only") +
+                         ": a colour map needs two to colour by height.");
     colours.clear();
     values = map.values;
     for (const Rgb& c : map.colours) colours.push_back(qcolor(c));

@@ -52,7 +52,7 @@ class QtMeshTerrainWidget : public ToolPanel {
     // What the file dialogs' choices lead to; false (after saying so) on failure.
     bool load_heightmap_file(const QString& name);
     bool save_colour_map_file(QString name);
-    // Reads a .map file (an unreadable one leaves the map empty), shows and sends it.
+    // Reads a .map file (an unreadable one leaves the map as it was), shows and sends it.
     void load_colour_map_file(const QString& name);
 
   signals:

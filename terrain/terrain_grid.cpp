@@ -64,5 +64,6 @@ void generate_terrain(Mesh& mesh, const RgbImage& heightmap, const TerrainSettin
         }
 
     mesh.build({MESH_CENTRE, MESH_FACE_NORMALS, MESH_VERTEX_NORMALS, MESH_TEXCOORDS});
+    mesh.build_centroids(); // for the face normals, which start at them
     console_printf("%d, %d \n", mesh.nv, mesh.nf);
 }

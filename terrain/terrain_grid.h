@@ -19,5 +19,6 @@ inline int grey_level(const uint8_t* rgb) {
 }
 
 // Replaces `mesh` by the terrain of `heightmap` (an empty image counts as black) and
-// runs its builds; prints the progress lines and the vertex and face counts.
+// runs its builds (centroids too); prints the progress lines and the vertex and face
+// counts.
 void generate_terrain(Mesh& mesh, const RgbImage& heightmap, const TerrainSettings& settings);

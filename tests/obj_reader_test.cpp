@@ -1,9 +1,11 @@
 #include "core/mesh.h"
+#include "core/text_file.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -60,14 +62,76 @@ TEST(ObjReader, PolygonsBecomeFansAndShortFacesAreSkipped) {
 
 TEST(ObjReader, RegistersCarryOverWhereATokenIsNoNumber) {
     Mesh m;
-    ASSERT_TRUE(load_obj_string(
-        m, "v 7 8 9\nv .5 1 2\nv 1.5e-3 2 3\nv 4 .5 .5\nv 4 5\nvn 0 0 1\nvt 0 1\n"));
+    ASSERT_TRUE(load_obj_string(m, "v 7 8 9\nv inf 1 2\nv 0x10 2 3\nv 4 nan 5\nv 4 5\nvn 0 0 1\n"
+                                   "vt 0 1\n"));
     ASSERT_EQ(m.nv, 4); // "v 4 5" has no third number and is no vertex
     expect_xyz(m.vertices[0], 7, 8, 9);
-    expect_xyz(m.vertices[1], 7, 5, 1);     // ".", 5, 1
-    expect_xyz(m.vertices[2], 1.5f, 5, -3); // 1.5, "e", -3
-    expect_xyz(m.vertices[3], 4, 5, 5);     // 4, ".", 5
+    expect_xyz(m.vertices[1], 7, 1, 2);  // the word "inf", 1, 2
+    expect_xyz(m.vertices[2], 0, 1, 10); // 0, the word "x", 10
+    expect_xyz(m.vertices[3], 4, 1, 5);  // 4, the word "nan", 5
     EXPECT_EQ(m.vertices[3].w, 1);
+}
+
+TEST(ObjReader, NumbersWithSignsPointsAndExponents) {
+    Mesh m;
+    ASSERT_TRUE(load_obj_string(m, "v .5 -.25 +1\nv 1.5e-3 2E+06 -4.33681e-19\nv +1e1 -1E-1 2\n"
+                                   "vc .5 1e 1\nf +1 2 3e0\n"));
+    ASSERT_EQ(m.nv, 3);
+    expect_xyz(m.vertices[0], 0.5f, -0.25f, 1);
+    expect_xyz(m.vertices[1], 0.0015f, 2e6f, -4.33681e-19f);
+    expect_xyz(m.vertices[2], 10, -0.1f, 2);
+    // "1e" is the number 1 and the word "e": the three reads take 0.5, 1 and "e".
+    expect_xyz(m.colours[0], 0.5f, 1, 2);
+    EXPECT_EQ(triangles(m), (std::vector<Tri>{{0, 1, 2}}));
+}
+
+// Files that write some coordinates in exponent form load where their text puts them.
+TEST(ObjReader, RealFilesWithExponentsLoadUndisplaced) {
+    for (const char* name : {"spot_triangulated.obj", "spot_quadrangulated.obj", "fandisk.obj",
+                             "nefertiti.obj", "ogre.obj", "rocker_arm.obj"}) {
+        std::string path = shared_data(std::string("meshes/") + name);
+        std::string text;
+        if (!read_file(path, text)) GTEST_SKIP() << path << " is missing";
+        Mesh m;
+        ConsoleCapture quiet;
+        ASSERT_TRUE(m.load_obj(path)) << name;
+        // Every "v" line's three numbers, as strtod reads them, are the vertex read.
+        std::istringstream lines(text);
+        std::string line;
+        int v = 0, exponents = 0;
+        while (std::getline(lines, line)) {
+            if (line.rfind("v ", 0) != 0) continue;
+            std::istringstream numbers(line.substr(2));
+            double x, y, z;
+            ASSERT_TRUE(numbers >> x >> y >> z) << line;
+            exponents += line.find_first_of("eE") != std::string::npos;
+            ASSERT_LT(v, m.nv);
+            EXPECT_EQ(m.vertices[v].x, float(x)) << name << ": " << line;
+            EXPECT_EQ(m.vertices[v].y, float(y)) << name << ": " << line;
+            EXPECT_EQ(m.vertices[v].z, float(z)) << name << ": " << line;
+            ++v;
+        }
+        EXPECT_EQ(v, m.nv) << name;
+        EXPECT_GT(exponents, 0) << name;
+    }
+}
+
+TEST(ObjReader, FilesWithoutColoursAreGrey) {
+    Mesh m;
+    ASSERT_TRUE(load_obj_string(m, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    for (const Vector& c : m.colours) {
+        expect_xyz(c, 0.4f, 0.4f, 0.4f);
+        EXPECT_EQ(c.w, 1);
+    }
+    EXPECT_TRUE(m.has_default_colours());
+    // Any colour in the file keeps the rule for colours: vertices without one are black.
+    ASSERT_TRUE(load_obj_string(m, "v 0 0 0\nvc 1 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    expect_xyz(m.colours[0], 1, 0, 0);
+    expect_xyz(m.colours[1], 0, 0, 0);
+    EXPECT_FALSE(m.has_default_colours());
+    ASSERT_TRUE(load_obj_string(m, "v 0 0 0 1 1 1\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    expect_xyz(m.colours[0], 1, 1, 1);
+    expect_xyz(m.colours[2], 0, 0, 0);
 }
 
 TEST(ObjReader, KeywordsCountOnlyAtTheStartOfALine) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -39,27 +40,29 @@ TEST(ObjWriter, ColourLinesFollowTheirVertices) {
     Mesh m = triangle();
     ConsoleCapture quiet;
     ASSERT_TRUE(m.save_obj(path, true));
-    EXPECT_EQ(contents(path), "v 0.5 0 0\nvc 0 0 0\nv 1 0 0\nvc 1 0.5 0.25\nv 0 1 0\nvc 0 0 0\n"
-                              "f 1/1/ 2/2/ 3/3/\n");
+    EXPECT_EQ(contents(path), "v 0.5 0 0\nvc 0.4 0.4 0.4\nv 1 0 0\nvc 1 0.5 0.25\nv 0 1 0\n"
+                              "vc 0.4 0.4 0.4\nf 1/1/ 2/2/ 3/3/\n");
     Mesh back;
     ASSERT_TRUE(back.load_obj(path));
     EXPECT_EQ(back.colours[1], m.colours[1]);
 }
 
-TEST(ObjWriter, SixSignificantDigitsNeverInExponentForm) {
+// Six significant digits as a stream writes a float by default, exponent form for very
+// small and very large values; the reader takes every form back.
+TEST(ObjWriter, NumbersAsAStreamWritesThem) {
     const std::pair<float, const char*> cases[] = {
-        {123456.7f, "123457"},
-        {1234567.0f, "1234570"},
-        {-1.5e20f, "-150000000000000000000"},
-        {0.000123456f, "0.000123456"},
-        {1.5e-7f, "0.00000015"},
-        {-2.5e-5f, "-0.000025"},
-        {3.14159265f, "3.14159"},
-        {-0.0f, "-0"},
+        {123456.7f, "123457"},    {1234567.0f, "1.23457e+06"},
+        {-1.5e20f, "-1.5e+20"},   {0.000123456f, "0.000123456"},
+        {1.5e-7f, "1.5e-07"},     {-2.5e-5f, "-2.5e-05"},
+        {3.14159265f, "3.14159"}, {-0.0f, "-0"},
+        {1e-45f, "1.4013e-45"},
     };
     TempDir dir;
     std::string path = dir.file("out.obj");
     for (const auto& [value, text] : cases) {
+        std::ostringstream stream;
+        stream << value;
+        EXPECT_EQ(stream.str(), text);
         Mesh m = triangle(value);
         ConsoleCapture quiet;
         ASSERT_TRUE(m.save_obj(path));
@@ -69,6 +72,38 @@ TEST(ObjWriter, SixSignificantDigitsNeverInExponentForm) {
         ASSERT_TRUE(back.load_obj(path));
         EXPECT_NEAR(back.vertices[0].x, value, std::abs(value) * 5e-6f) << text;
     }
+}
+
+TEST(ObjWriter, MorphogenNamesAndRowsFollowTheirVertices) {
+    TempDir dir;
+    std::string path = dir.file("out.obj");
+    Mesh m;
+    ASSERT_TRUE(load_obj_string(m, "mn growth decay\nv 0 0 0\nm 1 0.5\nv 1 0 0\nm 2.5e-7 3\n"
+                                   "v 0 1 0\nf 1 2 3\n"));
+    ConsoleCapture quiet;
+    ASSERT_TRUE(m.save_obj(path));
+    EXPECT_EQ(contents(path), "mn growth decay\nv 0 0 0\nm 1 0.5\nv 1 0 0\nm 2.5e-07 3\n"
+                              "v 0 1 0\nm 0 0\nf 1/1/ 2/2/ 3/3/\n");
+    Mesh back;
+    ASSERT_TRUE(back.load_obj(path));
+    EXPECT_EQ(back.morphogen_names, m.morphogen_names);
+    EXPECT_EQ(back.morphogens, m.morphogens);
+
+    // Names without values, and values without names, are written as they are.
+    ASSERT_TRUE(load_obj_string(m, "mn a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    ASSERT_TRUE(m.save_obj(path));
+    EXPECT_EQ(contents(path), "mn a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1/1/ 2/2/ 3/3/\n");
+    ASSERT_TRUE(load_obj_string(m, "v 0 0 0\nm 7\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    ASSERT_TRUE(m.save_obj(path));
+    EXPECT_EQ(contents(path), "v 0 0 0\nm 7\nv 1 0 0\nm 0\nv 0 1 0\nm 0\nf 1/1/ 2/2/ 3/3/\n");
+}
+
+TEST(ObjWriter, DefaultColoursAreTheGreyOfAFileWithoutColours) {
+    Mesh m = triangle();
+    EXPECT_FALSE(m.has_default_colours());
+    m.colours[1] = Vector(0.4f, 0.4f, 0.4f, 0.5f); // alpha aside
+    EXPECT_TRUE(m.has_default_colours());
+    EXPECT_TRUE(Mesh().has_default_colours());
 }
 
 TEST(ObjWriter, EmptyMeshWritesNothing) {

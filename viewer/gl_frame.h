@@ -32,16 +32,26 @@ class MeshDrawer {
     // Every face flat-shaded in its own colour with its own normal; then, with
     // `marked_only`, only the marked faces (in whatever colour is current).
     virtual void draw_flat_faces(const Mesh& mesh, bool marked_only);
+    // For every face in order: a black point at its centroid, then a red line from
+    // there along its normal, extent / 30 long. Leaves the current colour red.
+    virtual void draw_face_normals(const Mesh& mesh);
 
   private:
     std::vector<GLuint> indices;
     std::vector<GLsizei> counts;
     std::vector<const void*> starts;
     std::vector<Vector> flat_positions, flat_normals, flat_colours;
+    std::vector<GLenum> modes;
+    std::vector<GLint> firsts;
 };
 
+// How the drawing finds OpenGL functions that the program's OpenGL library need not
+// export (extensions): the window's context or OSMesa answers. Without one, the drawing
+// keeps to what every library exports.
+using GlFunctionLookup = void (*(*)(const char* name))();
+void set_gl_function_lookup(GlFunctionLookup lookup);
+
 void draw_selected_face(const Mesh& mesh);
-void draw_face_normals(const Mesh& mesh);
 void draw_bounding_box(const Mesh& mesh);
 
 // The fixed OpenGL state of the view: shading, depth, lighting, light 0's colours,

@@ -16,7 +16,7 @@ Vector unproject(double wx, double wy, double wz, const std::array<int, 4>& view
 
 void pick_face(Mesh& mesh, const std::array<int, 4>& viewport,
                const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
-               Projection projection_mode, int view_height, int x, int y) {
+               Projection projection_mode, double view_height, double x, double y) {
     double wy = view_height - y;
     double near_depth = projection_mode == Projection::Orthographic ? -1.0 : 0.0;
     // The mesh is drawn translated by minus its centre; the ray moves back by it so that

@@ -7,10 +7,11 @@
 
 #include <array>
 
-// Sets mesh.selectedface to 1 + the index of the face the ray through window position
-// (x, y) (y downwards) crosses nearest to one unit along the ray; leaves it when no
-// face is crossed. The matrices and viewport are those of the frame on screen, before the
-// translation by minus the mesh centre that the drawing adds.
+// Sets mesh.selectedface to 1 + the index of the face the ray through frame position
+// (x, y) (y downwards, in the frame's pixels, view_height high) crosses nearest to one
+// unit along the ray; leaves it when no face is crossed. The matrices and viewport are
+// those of the frame on screen, before the translation by minus the mesh centre that
+// the drawing adds.
 void pick_face(Mesh& mesh, const std::array<int, 4>& viewport,
                const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
-               Projection projection_mode, int view_height, int x, int y);
+               Projection projection_mode, double view_height, double x, double y);

@@ -1,5 +1,7 @@
 #include "viewer/qt_gl_context.h"
 
+#include "viewer/gl_frame.h"
+
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
 
@@ -11,6 +13,10 @@ void use_compatibility_gl_format() {
     format.setDepthBufferSize(24);
     format.setSamples(0);
     QSurfaceFormat::setDefaultFormat(format);
+    set_gl_function_lookup([](const char* name) {
+        QOpenGLContext* current = QOpenGLContext::currentContext();
+        return current ? current->getProcAddress(name) : nullptr;
+    });
 }
 
 bool system_has_opengl() {

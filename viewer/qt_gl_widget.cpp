@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <cstdio>
 
 QtGLWidget::QtGLWidget(QWidget* parent, const char* name, QWidget* /*share*/)
@@ -20,6 +21,7 @@ QtGLWidget::~QtGLWidget() = default;
 void QtGLWidget::initializeGL() {
     arcball.set_bounds(500, 500);
     gl_initialise_state();
+    cleared_with = Qt::white;
     light_position = Vector(0, 0, 1, 0);
     light_position_slot(0, 180);
     view_width = width();
@@ -27,18 +29,25 @@ void QtGLWidget::initializeGL() {
     render_mode = RenderMode::Polygons;
     set_clipping_cube(256);
     projection_mode = Projection::Orthographic;
+    changed();
 }
 
+// Sizes are in the window's logical pixels, as mouse positions are, so the picture
+// looks the same at every screen scale; the frame itself has device pixels, and Qt
+// sets the viewport to them before each frame.
 void QtGLWidget::resizeGL(int w, int h) {
     if (w == 0) w = 1;
     if (h == 0) h = 1;
     gl_set_projection(w, h, projection_mode);
+    glViewport(0, 0, GLsizei(w * devicePixelRatio()), GLsizei(h * devicePixelRatio()));
     arcball.set_bounds(float(w), float(h));
     view_width = w;
     view_height = h;
+    changed();
 }
 
 void QtGLWidget::paintGL() {
+    frame_pending = false;
     FrameSettings s;
     s.render_mode = render_mode;
     s.projection_mode = projection_mode;
@@ -49,14 +58,32 @@ void QtGLWidget::paintGL() {
     s.arcball_transform = arcball.transform;
     FrameLayers layers{clipping_layer(), representatives_layer(), mean_shift_layer()};
     gl_paint_frame(s, mesh, drawer, layers);
+    ++frames_drawn;
 
     glGetDoublev(GL_MODELVIEW_MATRIX, frame_modelview.data());
     glGetDoublev(GL_PROJECTION_MATRIX, frame_projection.data());
     glGetIntegerv(GL_VIEWPORT, frame_viewport.data());
+
+    // A frame clears with the colour the one before it set: after a change of
+    // background the next frame is the first to show it.
+    QColor next_clear(background_colour.red(), background_colour.green(), background_colour.blue());
+    if (cleared_with != next_clear) {
+        cleared_with = next_clear;
+        frame_pending = true;
+    }
 }
 
 void QtGLWidget::timerEvent(QTimerEvent*) {
-    update();
+    if (frame_pending) update();
+}
+
+void QtGLWidget::changed() {
+    frame_pending = true;
+}
+
+void QtGLWidget::bring_frame_up_to_date() {
+    if (frame_pending && isVisible()) repaint();
+    makeCurrent();
 }
 
 void QtGLWidget::toggle_projection() {
@@ -65,11 +92,7 @@ void QtGLWidget::toggle_projection() {
     std::printf("projectionmode: %d\n", int(projection_mode));
     makeCurrent();
     resizeGL(view_width, view_height);
-    update();
-}
-
-void QtGLWidget::changed() {
-    update();
+    changed();
 }
 
 void QtGLWidget::set_render_mode(RenderMode mode) {
@@ -98,6 +121,8 @@ void QtGLWidget::mousePressEvent(QMouseEvent* event) {
             pick(int(position.x), int(position.y));
             std::printf("\nSelected: %d \n", mesh.selectedface);
             if (mesh.selectedface >= 1 && mesh.selectedface <= mesh.nf) traverse_from_selection();
+            changed();
+            emit selection_signal(mesh.selectedface);
         }
     } else if (button == Qt::RightButton) {
         drag_mode = planes ? DragMode::Planes : DragMode::Zoom;
@@ -111,12 +136,14 @@ void QtGLWidget::mousePressEvent(QMouseEvent* event) {
 
 void QtGLWidget::mouseMoveEvent(QMouseEvent* event) {
     Vector position(float(event->position().x()), float(event->position().y()), 0);
-    if (drag_mode == DragMode::Planes)
+    if (drag_mode == DragMode::Planes) {
         clipping_move(position);
-    else if (drag_mode == DragMode::Rotate)
+    } else if (drag_mode == DragMode::Rotate) {
+        if (arcball.dragging) changed();
         arcball.drag(position);
-    else if (drag_mode == DragMode::Zoom)
+    } else if (drag_mode == DragMode::Zoom) {
         zoom_step(position);
+    }
     last_mouse_position = position;
 }
 
@@ -126,16 +153,49 @@ void QtGLWidget::mouseReleaseEvent(QMouseEvent*) {
     clipping_release();
 }
 
-void QtGLWidget::zoom_step(const Vector& position) {
-    float step = last_mouse_position.y - position.y;
-    camera_distance += step * 0.1f;
+// The wheel zooms as the right button does: turned away from the user it brings the
+// camera distance nearer zero, as moving the mouse up does.
+void QtGLWidget::wheelEvent(QWheelEvent* event) {
+    double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0) return;
+    set_camera_distance(zoom_by_wheel(camera_distance, notches));
+    event->accept();
 }
 
+void QtGLWidget::zoom_step(const Vector& position) {
+    set_camera_distance(zoom_by_drag(camera_distance, last_mouse_position.y - position.y));
+}
+
+void QtGLWidget::set_camera_distance(float distance) {
+    if (distance == camera_distance) return;
+    camera_distance = distance;
+    changed();
+}
+
+void QtGLWidget::fit_to_view() {
+    // Before the first resize the projection's size is still the widget's.
+    int w = view_width > 0 ? view_width : width(), h = view_height > 0 ? view_height : height();
+    set_camera_distance(fit_camera_distance(mesh, arcball.transform, projection_mode, w, h));
+}
+
+void QtGLWidget::reset_view() {
+    arcball = ArcBall();
+    arcball.set_bounds(view_width > 0 ? float(view_width) : 500,
+                       view_height > 0 ? float(view_height) : 500);
+    changed();
+    fit_to_view();
+}
+
+// Window positions are in logical pixels and the frame in device pixels.
 void QtGLWidget::pick(int x, int y) {
-    pick_face(mesh, frame_viewport, frame_modelview, frame_projection, projection_mode, view_height,
-              x, y);
+    bring_frame_up_to_date();
+    double ratio = devicePixelRatio();
+    pick_face(mesh, frame_viewport, frame_modelview, frame_projection, projection_mode,
+              view_height * ratio, x * ratio, y * ratio);
 }
 
 void QtGLWidget::faces_replaced() {
+    selection_faces_version = mesh.faces_version;
     mesh.selectedface = -1;
+    changed();
 }

@@ -1,6 +1,7 @@
 // QtGLWidget: the OpenGL view. It owns the current mesh, the mesh as last loaded, the
 // camera, the light and the working state of the mesh tools, which reach it only
-// through its slots. A 10 ms timer repaints it continuously.
+// through its slots. A 10 ms timer draws a new frame when something that is drawn has
+// changed since the last one (changed()); a view at rest draws nothing.
 //
 // The slots are thin: each converts Qt types and calls the Qt-free code of its tool.
 // Its sources are split by topic: qt_gl_widget.cpp (GL callbacks, camera, mouse),
@@ -52,26 +53,46 @@ class QtGLWidget : public QOpenGLWidget {
     Mesh_Classifier classifier;
     MeanShift mean_shift;
 
-    // Reads a mesh file by its extension and builds it. On failure the error is
-    // printed and returned, and the current mesh and its kept copy stay as they were.
+    // Whether a load (or a new terrain) frames the new mesh (fit_to_view) or a load puts
+    // the camera at the start distance; the main window keeps the choice between runs.
+    bool fit_on_open = true;
+
+    // Reads a mesh file by its extension and builds it. On failure, and for a file that
+    // holds no faces, the error is printed and returned, and the current mesh and its
+    // kept copy stay as they were.
     IoResult load_file(const QString& name);
-    // Saves the mesh as OBJ, appending ".obj" to a name that does not contain it.
+    // Saves the mesh as OBJ under obj_file_name(name), with the vertex colours unless
+    // they are all the default grey, and with the morphogens the mesh has.
     IoResult save_file(const QString& name);
+    // The name a save writes: ".obj" appended unless the name contains it (any case).
+    static QString obj_file_name(const QString& name);
     // Writes the segments ("Save ALL...") into the working folder (named in the result's
     // folder); a file that cannot be written is reported and the others still are.
     SegmentFiles save_all();
-    // The last frame as a 32-bit image of the view's size.
+    // The current frame as a 32-bit image of its full size in device pixels (the view's
+    // size times the screen's scale).
     QImage grab_frame();
-    // Selects the face under the window position (y downwards); see the face test.
+    // Selects the face under the window position (logical pixels, y downwards, as the
+    // mouse gives it); see the face test.
     void pick(int x, int y);
     // Flips the projection and sets it up again.
     void toggle_projection();
     // Draws the mesh in `mode` from the next frame on and says so (render_mode_changed).
     void set_render_mode(RenderMode mode);
     // Something that is drawn has changed (the mesh, a tool's state, the camera, the
-    // light): the view draws a new frame. Every slot and event that changes what is
-    // drawn calls it.
+    // light): the view draws a new frame at the next tick. Every slot and event that
+    // changes what is drawn calls it.
     void changed();
+    // Whether a frame is owed for a change not yet drawn.
+    bool frame_due() const { return frame_pending; }
+    // Frames drawn so far.
+    int frames_drawn = 0;
+
+    // Sets the camera distance so that the whole mesh fits the view with a small margin,
+    // in the current projection and rotation.
+    void fit_to_view();
+    // Undoes the rotation and fits the mesh to the view.
+    void reset_view();
 
     // The model-view and projection matrices and the viewport the last frame left.
     std::array<double, 16> frame_modelview{}, frame_projection{};
@@ -84,6 +105,8 @@ class QtGLWidget : public QOpenGLWidget {
     void render_mode_changed(int mode);
     // The view has put the clipping planes back on a new cube, none selected.
     void cutplanes_deselected_signal();
+    // After a middle click: the selected face number, counted from 1 (-1 or 0: none).
+    void selection_signal(int face);
 
   public slots:
     void reload_slot();
@@ -127,12 +150,19 @@ class QtGLWidget : public QOpenGLWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
   private:
     MeshDrawer drawer;
+    bool frame_pending = true;
+    QColor cleared_with{255, 255, 255};   // the clear colour the next frame starts with
+    unsigned selection_faces_version = 0; // mesh.faces_version the selection belongs to
     void zoom_step(const Vector& position);
+    void set_camera_distance(float distance);
+    // The last frame, drawn now if a change is still owed (picking reads its matrices).
+    void bring_frame_up_to_date();
     // After a pick: the edge traversal from the selected face.
     void traverse_from_selection();
     // What the tools add to a frame (each defined with its tool's slots).

@@ -7,6 +7,12 @@
 
 void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
                                                  std::vector<float> values) {
+    // The terrain page rebuilds the mesh in place and then sends its map: a new mesh,
+    // framed as an opened one is.
+    if (mesh.faces_version != selection_faces_version) {
+        faces_replaced();
+        if (fit_on_open) fit_to_view();
+    }
     std::vector<Rgb> map;
     for (const QColor& c : colours) map.push_back(rgb(c));
     colour_by_height(mesh, colour_vectors(map), values);

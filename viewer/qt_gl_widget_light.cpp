@@ -5,6 +5,7 @@ void QtGLWidget::light_colour_slot(Vector amb, Vector diff, Vector spec) {
     if (!context()) return;
     makeCurrent();
     gl_set_light_colours(amb, diff, spec);
+    changed();
 }
 
 void QtGLWidget::light_position_slot(float alti, float azim) {
@@ -14,4 +15,5 @@ void QtGLWidget::light_position_slot(float alti, float azim) {
     if (!context()) return;
     makeCurrent();
     gl_set_light_position(light_position);
+    changed();
 }

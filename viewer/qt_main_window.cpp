@@ -22,7 +22,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
@@ -45,10 +47,14 @@ const std::pair<const char*, RenderMode> render_mode_items[] = {
 };
 
 const char* all_tool_pages_key = "tools/all_pages";
+const char* fit_on_open_key = "view/fit_on_open";
+const char* open_folder_key = "files/open_folder";
 
+// Separators show wherever they stand, also first or last in a menu.
 QMenu* tear_off_menu(const QString& title, QWidget* parent) {
     auto* menu = new QMenu(title, parent);
     menu->setTearOffEnabled(true);
+    menu->setSeparatorsCollapsible(false);
     return menu;
 }
 
@@ -87,6 +93,13 @@ QtMainWindow::QtMainWindow() {
     view_menu->addAction("Toggle Projection (ortho/persp)", this,
                          &QtMainWindow::projectionmodeEvent);
     view_menu->addAction("Lighting and Shading Editor", this, &QtMainWindow::lighteditorEvent);
+    view_menu->addSeparator();
+    view_menu->addAction("Fit Mesh to View", QKeySequence(Qt::Key_F), this,
+                         [this] { view()->fit_to_view(); });
+    view_menu->addAction("Reset View", QKeySequence(Qt::Key_Home), this,
+                         [this] { view()->reset_view(); });
+    fit_on_open_item = view_menu->addAction("Fit on Open");
+    fit_on_open_item->setCheckable(true);
 
     tools_menu = tear_off_menu("&Tools", this);
     tools_menu->addAction("Mesh &Tools", QKeySequence("Ctrl+E"), this,
@@ -124,6 +137,17 @@ QtMainWindow::QtMainWindow() {
     show_all_tool_pages(QSettings().value(all_tool_pages_key, false).toBool(), false);
     connect(all_tool_pages_item, &QAction::toggled, this,
             [this](bool on) { show_all_tool_pages(on, true); });
+
+    bool fit = QSettings().value(fit_on_open_key, true).toBool();
+    fit_on_open_item->setChecked(fit);
+    view()->fit_on_open = fit;
+    connect(fit_on_open_item, &QAction::toggled, this, &QtMainWindow::set_fit_on_open);
+
+    connect(view(), &QtGLWidget::selection_signal, this, [this](int face) {
+        bool named = face >= 1 && face <= view()->mesh.nf;
+        status_bar->showMessage(named ? QString("Selected: %1").arg(face)
+                                      : QString("Selected: none"));
+    });
 }
 
 // The panels' signals to the view's slots, and the view's signals back.
@@ -209,6 +233,13 @@ void QtMainWindow::show_all_tool_pages(bool all, bool remember) {
     if (remember) QSettings().setValue(all_tool_pages_key, all);
 }
 
+void QtMainWindow::set_fit_on_open(bool on) {
+    view()->fit_on_open = on;
+    QSettings().setValue(fit_on_open_key, on);
+    QSignalBlocker quiet(fit_on_open_item);
+    fit_on_open_item->setChecked(on);
+}
+
 void QtMainWindow::open_file(const QString& name) {
     IoResult r = view()->load_file(name);
     if (!r) report_failed_open(name, r);
@@ -241,13 +272,27 @@ void QtMainWindow::aboutEvent() {
 }
 
 void QtMainWindow::saveRenderImageEvent() {
-    QString name = QFileDialog::getSaveFileName(this, "", "rendering", "*.png");
-    if (name.isEmpty()) return;
+    QString name = QFileDialog::getSaveFileName(this, "", "rendering", "*.png", nullptr,
+                                                QFileDialog::DontConfirmOverwrite);
+    if (!name.isEmpty()) save_rendering_as(name);
+}
+
+bool QtMainWindow::confirm_replace(const QString& path) {
+    auto answer = QMessageBox::question(this, "Vostrel V1.0",
+                                        path + " already exists.\nDo you want to replace it?",
+                                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes;
+}
+
+bool QtMainWindow::save_rendering_as(const QString& chosen) {
+    QString name = QFileInfo(chosen).suffix().isEmpty() ? chosen + ".png" : chosen;
+    if (QFileInfo::exists(name) && !confirm_replace(name)) return false;
     IoResult r = save_png(view()->grab_frame(), name.toStdString());
     if (!r) {
         status_bar->showMessage("Could not save " + name, 5000);
         show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
     }
+    return bool(r);
 }
 
 void QtMainWindow::projectionmodeEvent() {
@@ -257,27 +302,42 @@ void QtMainWindow::projectionmodeEvent() {
 
 void QtMainWindow::backgroundcolourEvent() {
     QColor chosen = QColorDialog::getColor(view()->background_colour, this);
-    if (chosen.isValid()) view()->background_colour = chosen; // a cancelled dialog keeps the colour
+    if (chosen.isValid()) { // a cancelled dialog keeps the colour
+        view()->background_colour = chosen;
+        view()->changed();
+    }
     update();
 }
 
+QString QtMainWindow::open_folder() const {
+    QString folder = QSettings().value(open_folder_key).toString();
+    return !folder.isEmpty() && QDir(folder).exists() ? folder : dialog_start_folder("Data");
+}
+
 void QtMainWindow::openfileEvent() {
-    QString name =
-        QFileDialog::getOpenFileName(this, "", dialog_start_folder("Data"), "*.net *.obj *.gts");
+    QString name = QFileDialog::getOpenFileName(this, "", open_folder(), "*.net *.obj");
     if (name.isEmpty()) return;
+    QSettings().setValue(open_folder_key, QFileInfo(name).absolutePath());
     current_file = name;
     open_file(name);
 }
 
 void QtMainWindow::savefileEvent() {
-    QString name = QFileDialog::getSaveFileName(this, "", dialog_start_folder("data"), "*.obj");
-    if (name.isEmpty()) return;
-    current_file = name;
-    IoResult r = view()->save_file(name);
+    QString name = QFileDialog::getSaveFileName(this, "", dialog_start_folder("data"), "*.obj",
+                                                nullptr, QFileDialog::DontConfirmOverwrite);
+    if (!name.isEmpty()) save_mesh_as(name);
+}
+
+bool QtMainWindow::save_mesh_as(const QString& chosen) {
+    QString target = QtGLWidget::obj_file_name(chosen);
+    if (QFileInfo::exists(target) && !confirm_replace(target)) return false;
+    current_file = chosen;
+    IoResult r = view()->save_file(chosen);
     if (!r) {
         status_bar->showMessage("Could not save " + view()->file_name, 5000);
         show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
     }
+    return bool(r);
 }
 
 void QtMainWindow::saveallEvent() {
@@ -299,7 +359,6 @@ void QtMainWindow::saveallEvent() {
 // The Render Mode menu delivers 0 to 8; other values leave the mode.
 void QtMainWindow::rendermodeEvent(int id) {
     if (id >= 0 && id < render_mode_count) view()->set_render_mode(RenderMode(id));
-    view()->update();
     update();
 }
 

@@ -31,6 +31,7 @@ class QtMainWindow : public QMainWindow {
     QMenu* tools_menu;
     QActionGroup* rendermode_items;
     QAction* all_tool_pages_item;
+    QAction* fit_on_open_item;
     QStatusBar* status_bar;
     QString current_file;
 
@@ -40,6 +41,18 @@ class QtMainWindow : public QMainWindow {
     // Shows every tool panel as a page of the tools dialog, or the terrain page alone;
     // with `remember`, the choice holds for the next runs too.
     void show_all_tool_pages(bool all, bool remember);
+    // Whether the view frames each mesh as it opens; remembered for the next runs.
+    void set_fit_on_open(bool on);
+
+    // What the save dialogs' choices lead to. The name is completed first (".obj", or
+    // ".png" for a name without extension); replacing an existing file asks the user.
+    // False when nothing was written.
+    bool save_mesh_as(const QString& chosen);
+    bool save_rendering_as(const QString& chosen);
+    // Asks whether the existing file `path` may be replaced.
+    bool confirm_replace(const QString& path);
+    // Where the open dialog starts: the folder of the file last opened from it.
+    QString open_folder() const;
 
   public slots:
     void dragndrop_slot(QString filename);

@@ -2,6 +2,8 @@
 // settings use.
 #pragma once
 
+#include "core/camera.h" // Projection
+
 // What a frame draws of the mesh; the values are the Render Mode menu's item identifiers.
 enum class RenderMode : int {
     Wireframe = 0,
@@ -15,8 +17,6 @@ enum class RenderMode : int {
     Faces = 8, // flat faces in their own colours, marked faces highlighted
 };
 constexpr int render_mode_count = 9;
-
-enum class Projection : int { Perspective = 0, Orthographic = 1 };
 
 // What mouse motion drives.
 enum class DragMode : int { None = -1, Rotate = 0, Planes = 1, Zoom = 2 };

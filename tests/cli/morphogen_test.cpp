@@ -54,9 +54,10 @@ TEST(CliMorphogen, ColoursAndWritesVertexColours) {
     EXPECT_NE(r.out.find("\tMESH: Saving " + f.out + "... done...\n"), std::string::npos) << r.out;
     std::string text;
     ASSERT_TRUE(read_file(f.out, text));
-    // Vertex 0: red at 1 and blue at 0.5 give thirds; vertex 1: nothing contributes.
+    // Vertex 0: red at 1 and blue at 0.5 give thirds; vertex 1: nothing contributes. The
+    // morphogens themselves are saved too.
     EXPECT_EQ(text.substr(0, text.find("\nv 0 1 0")),
-              "v 0 0 0\nvc 0.333333 0 0.166667\nv 1 0 0\nvc 0 0 0");
+              "mn warm cold\nv 0 0 0\nvc 0.333333 0 0.166667\nm 1 0.5\nv 1 0 0\nvc 0 0 0\nm 0 -1");
 }
 
 TEST(CliMorphogen, SettingsThatDoNotFit) {

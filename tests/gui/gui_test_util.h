@@ -149,11 +149,22 @@ void when_open(std::function<void(T*)> answer) {
     timer->start();
 }
 
-// A view of its own, shown at a fixed size.
+// The smallest rectangle holding every pixel that differs from the background.
+inline QRect drawn_area(const QImage& image, QColor background) {
+    QRect area;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != background) area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+// A view of its own, shown at a fixed size. Meshes load at the start distance (the
+// fixture's tests place their meshes by it) unless a test asks for fitting.
 class ViewFixture {
   public:
     ViewFixture(int w, int h) {
         view = new QtGLWidget(nullptr, "glbox1");
+        view->fit_on_open = false;
         view->resize(w, h);
         view->show();
         if (!QTest::qWaitForWindowExposed(view)) qWarning("view not exposed");
@@ -196,13 +207,20 @@ class ViewFixture {
                            view->view_height);
     }
 
-    // The window pixel (y downwards) where a mesh point is drawn in the last frame.
+    // The frame's pixel (y downwards; device pixels, the window's at scale 1) where a
+    // mesh point is drawn in the last frame.
     QPoint pixel_of(const Vector& p) const {
         const Vector& c = view->mesh.centre;
         double wx, wy, wz;
         gluProject(p.x - c.x, p.y - c.y, p.z - c.z, view->frame_modelview.data(),
                    view->frame_projection.data(), view->frame_viewport.data(), &wx, &wy, &wz);
-        return QPoint(int(wx), int(view->view_height - wy));
+        return QPoint(int(wx), int(view->frame_viewport[3] - wy));
+    }
+    // The window position (logical pixels, as the mouse gives them) of that pixel.
+    QPoint mouse_position_of(const Vector& p) const {
+        QPoint pixel = pixel_of(p);
+        double ratio = view->devicePixelRatio();
+        return QPoint(int(pixel.x() / ratio), int(pixel.y() / ratio));
     }
 
     QtGLWidget* view;

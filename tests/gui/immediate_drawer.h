@@ -44,4 +44,27 @@ class ImmediateDrawer : public MeshDrawer {
         }
         glPopMatrix();
     }
+
+    void draw_face_normals(const Mesh& mesh) override { draw_face_normals_immediately(mesh); }
+
+    // For every face a point at its centroid, then a line along its normal.
+    static void draw_face_normals_immediately(const Mesh& mesh) {
+        glPushMatrix();
+        glTranslatef(-mesh.centre.x, -mesh.centre.y, -mesh.centre.z);
+        float length = mesh.extent / 30;
+        for (int i = 0; i < mesh.nf; ++i) {
+            const Vector& c = mesh.centroids[i];
+            Vector tip = c + mesh.faces[i].normal * length;
+            glColor4f(0, 0, 0, 1);
+            glBegin(GL_POINTS);
+            glVertex3f(c.x, c.y, c.z);
+            glEnd();
+            glColor4f(1, 0, 0, 1);
+            glBegin(GL_LINES);
+            glVertex3f(c.x, c.y, c.z);
+            glVertex3f(tip.x, tip.y, tip.z);
+            glEnd();
+        }
+        glPopMatrix();
+    }
 };

@@ -13,6 +13,7 @@
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -147,7 +148,7 @@ class TerrainPanelTest : public QObject {
         page.generate_terrain();
         QCOMPARE(mesh.vertices[7].y, 87.0f);
 
-        // Not a PNG: said so, and the blue heightmap stays.
+        // Not an image: said so, and the blue heightmap stays.
         QFile text(dir.file("text.png"));
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("not an image");
@@ -195,14 +196,8 @@ class TerrainPanelTest : public QObject {
 
     void deletingEntries() {
         QtMeshTerrainWidget page;
-        page.values = {0, 0.5f, 1};
-        page.colours = {Qt::black, Qt::red, Qt::white};
-        page.load_colour_map_file("/nonexistent/cancelled.map"); // an unreadable file: an empty map
-        QVERIFY(page.values.empty());
-
         TempFolder dir;
         StdoutCapture out;
-        QVERIFY(page.save_colour_map_file(dir.file("three"))); // empty, but written
         QFile file(dir.file("three.map"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("0 0 0 0\n0.5 255 0 0\n1 255 255 255\n");
@@ -215,6 +210,9 @@ class TerrainPanelTest : public QObject {
         page.colour_tree->setCurrentItem(page.colour_tree->topLevelItem(0));
         page.delcol_event();
         QCOMPARE(page.values.size(), size_t(3));
+        // Refused where the user sees it, not only on the console.
+        QTRY_VERIFY(page.findChild<QMessageBox*>() != nullptr);
+        QVERIFY(page.findChild<QMessageBox*>()->text().contains("cannot be deleted"));
         page.colour_tree->setCurrentItem(page.colour_tree->topLevelItem(1));
         when_open<QMessageBox>([](QMessageBox* box) {
             QCOMPARE(box->windowTitle(), QString("Confirm Delete..."));
@@ -224,6 +222,124 @@ class TerrainPanelTest : public QObject {
         QCOMPARE(page.values, (std::vector<float>{0, 1}));
         QCOMPARE(tree_texts(page), (QStringList{"0", "1"}));
         QVERIFY(out.text().contains("not allowed\n"));
+    }
+
+    void anUnreadableMapLeavesTheMapAsItWas() {
+        QtMeshTerrainWidget page;
+        page.values = {0, 0.5f, 1};
+        page.colours = {Qt::black, Qt::red, Qt::white};
+        QSignalSpy sent(&page, &QtMeshTerrainWidget::build_vertexcolours_signal);
+        StdoutCapture out;
+        page.load_colour_map_file("/nonexistent/gone.map");
+        QCOMPARE(page.values, (std::vector<float>{0, 0.5f, 1}));
+        QCOMPARE(page.colours[1], QColor(Qt::red));
+        QCOMPARE(tree_texts(page), (QStringList{"0", "0.5", "1"}));
+        QTRY_VERIFY(page.findChild<QMessageBox*>() != nullptr);
+        QVERIFY(out.text().contains("ERROR!!!\n"));
+    }
+
+    void shortMapsAreReported_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("empty") << QByteArray("# nothing\n") << "holds no entries";
+        QTest::newRow("one entry") << QByteArray("0.5 10 20 30\n") << "holds one entry only";
+    }
+    void shortMapsAreReported() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, said);
+        TempFolder dir;
+        QFile file(dir.file("short.map"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        QtMeshTerrainWidget page;
+        StdoutCapture quiet;
+        page.load_colour_map_file(dir.file("short.map"));
+        QCOMPARE(page.values.size(), size_t(text.startsWith("#") ? 0 : 1)); // taken, and said
+        QTRY_VERIFY(page.findChild<QMessageBox*>() != nullptr);
+        QVERIFY(page.findChild<QMessageBox*>()->text().contains(said));
+    }
+
+    // "abc" is refused in the dialog, which stays open for a number.
+    void aValueThatIsNoNumberIsRefused() {
+        QtMeshTerrainWidget page;
+        QSignalSpy sent(&page, &QtMeshTerrainWidget::build_vertexcolours_signal);
+        auto refused = std::make_shared<bool>(false);
+        when_open<QDialog>([refused](QDialog* dialog) {
+            QPushButton* ok = nullptr;
+            for (QPushButton* b : dialog->findChildren<QPushButton*>())
+                if (b->text() == "OK") ok = b;
+            for (const char* typed : {"abc", "", "1e999", "nan"}) {
+                dialog->findChild<QLineEdit*>()->setText(typed);
+                ok->click();
+                if (!dialog->isVisible()) return;
+            }
+            *refused = dialog->findChild<QMessageBox*>() != nullptr;
+            dialog->findChild<QLineEdit*>()->setText("0.75");
+            ok->click();
+        });
+        page.addcol_event();
+        QVERIFY(*refused);
+        QCOMPARE(page.values, (std::vector<float>{0, 0.75f, 1}));
+        QCOMPARE(sent.count(), 1);
+    }
+
+    // A white entry shows against the page: swatches have a frame, and their pixmaps
+    // still hold only the colour.
+    void swatchesAreFramed() {
+        QtMeshTerrainWidget page;
+        auto* white = qobject_cast<QLabel*>(
+            page.colour_tree->itemWidget(page.colour_tree->topLevelItem(1), 0));
+        QVERIFY(white);
+        QCOMPARE(white->frameShape(), QFrame::Box);
+        QCOMPARE(white->pixmap().toImage().pixelColor(0, 0), QColor(Qt::white));
+        QCOMPARE(white->pixmap().size(), QSize(16, 16));
+    }
+
+    // Loading may start among the bundled samples; saving never does.
+    void colourMapDialogsStartWhereTheyShould() {
+        TempFolder dir;
+        QString here = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        QtMeshTerrainWidget page;
+        auto folder = std::make_shared<QString>();
+        auto look = [folder](QFileDialog* d) {
+            *folder = d->directory().absolutePath();
+            d->reject();
+        };
+        when_open<QFileDialog>(look);
+        page.save_event();
+        QCOMPARE(*folder, dir.path());
+        when_open<QFileDialog>(look);
+        StdoutCapture quiet;
+        page.load_event();
+        QCOMPARE(*folder, QDir(QString(VOSTREL_DATA) + "/colourmaps").absolutePath());
+        QDir::setCurrent(here);
+    }
+
+    // Any format Qt reads, sampled as a PNG is.
+    void heightmapsOfOtherFormats() {
+        TempFolder dir;
+        QImage image(64, 48, QImage::Format_RGB32);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) image.setPixelColor(x, y, QColor(x * 4, y * 5, 255 - x));
+        QVERIFY(image.save(dir.file("h.png")));
+        QVERIFY(image.save(dir.file("h.bmp")));
+        QVERIFY(image.save(dir.file("h.jpg")));
+        QVERIFY(heightmap_file_filter().contains("*.bmp"));
+        QVERIFY(heightmap_file_filter().contains("*.jpg"));
+        QtMeshTerrainWidget page;
+        Mesh png, bmp;
+        StdoutCapture quiet;
+        page.mesh = &png;
+        QVERIFY(page.load_heightmap_file(dir.file("h.png")));
+        page.generate_terrain();
+        page.mesh = &bmp;
+        QVERIFY(page.load_heightmap_file(dir.file("h.bmp")));
+        page.generate_terrain();
+        QCOMPARE(bmp.nv, png.nv);
+        for (int v = 0; v < png.nv; ++v) QCOMPARE(bmp.vertices[v], png.vertices[v]);
+        QVERIFY(page.load_heightmap_file(dir.file("h.jpg")));
     }
 
     // A cancelled colour dialog keeps the colour, here and in the window's own dialogs.

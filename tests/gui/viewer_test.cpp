@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -55,9 +56,17 @@ class MainWindowTest : public QObject {
                               "-", "Save Rendering...|Ctrl+R", "-", "Exit|Ctrl+Q"}));
         QCOMPARE(menu_items(window.view_menu),
                  (QStringList{"Background Colour", "Toggle Projection (ortho/persp)",
-                              "Lighting and Shading Editor"}));
+                              "Lighting and Shading Editor", "-", "Fit Mesh to View|F",
+                              "Reset View|Home", "Fit on Open"}));
         QCOMPARE(menu_items(window.tools_menu),
                  (QStringList{"Mesh &Tools|Ctrl+E", "-", "Show All Tool Pages"}));
+        // Separators show also first and last in a menu.
+        for (QMenu* m : {window.file_menu, window.tools_menu}) QVERIFY(!m->separatorsCollapsible());
+        // Qt shows the slots' parameter names: the light's are the specified ones.
+        const QMetaObject* meta = window.view()->metaObject();
+        QMetaMethod light = meta->method(meta->indexOfSlot(
+            QMetaObject::normalizedSignature("light_colour_slot(Vector,Vector,Vector)")));
+        QCOMPARE(light.parameterNames(), (QList<QByteArray>{"amb", "diff", "spec"}));
         QStringList modes;
         for (QAction* a : window.rendermode_menu->actions())
             modes << a->text() + "=" + a->data().toString();
@@ -356,9 +365,9 @@ class PickingTest : public QObject {
         }
         f.frame();
         for (int face : {0, 1}) {
-            QPoint pixel = f.pixel_of(view->mesh.centroids[face]);
+            QPoint position = f.mouse_position_of(view->mesh.centroids[face]);
             StdoutCapture out;
-            QTest::mouseClick(view, Qt::MiddleButton, {}, pixel);
+            QTest::mouseClick(view, Qt::MiddleButton, {}, position);
             QCOMPARE(view->mesh.selectedface, face + 1);
             QCOMPARE(out.text(), QString("\nSelected: %1 \n").arg(face + 1));
         }
@@ -366,6 +375,28 @@ class PickingTest : public QObject {
         QTest::mouseClick(view, Qt::MiddleButton, {}, QPoint(2, 2)); // background
         QCOMPARE(view->mesh.selectedface, 2);
         QCOMPARE(out.text(), QString("\nSelected: 2 \n"));
+    }
+
+    void thePickedFaceShowsInTheStatusBar() {
+        QtMainWindow window;
+        show_main_window(window);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QtGLWidget* view = window.view();
+        view->fit_on_open = false;
+        StdoutCapture quiet;
+        QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
+        view->grabFramebuffer();
+        QTest::mouseClick(view, Qt::MiddleButton, {},
+                          QPoint(view->width() / 2, view->height() / 2));
+        QVERIFY(view->mesh.selectedface >= 1);
+        QCOMPARE(window.status_bar->currentMessage(),
+                 QString("Selected: %1").arg(view->mesh.selectedface));
+        QTest::mouseClick(view, Qt::MiddleButton, {}, QPoint(2, 2)); // nothing there
+        QCOMPARE(window.status_bar->currentMessage(),
+                 QString("Selected: %1").arg(view->mesh.selectedface)); // kept, as printed
+        QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
+        QTest::mouseClick(view, Qt::MiddleButton, {}, QPoint(2, 2));
+        QCOMPARE(window.status_bar->currentMessage(), QString("Selected: none"));
     }
 
     void backgroundRightAfterALoadPrintsMinusOne() {
