@@ -17,6 +17,8 @@ const Command table[] = {
      classify_command},
     {"clip-planes", "Move the clipping planes by a script and save them as .clp",
      clip_planes_command},
+    {"simplify", "Simplify a mesh to a level of detail and save it as OBJ", simplify_command},
+    {"subdivide", "Refine a mesh by butterfly subdivision and save it as OBJ", subdivide_command},
 #ifdef VOSTREL_RENDER
     {"render", "Draw the viewer's frame of a mesh without a display and save it as PNG",
      render_command},

@@ -3,6 +3,7 @@
 // centre and the bounding box with its extent. Each reference is computed from the
 // mesh as it stands before the build under test, then compared with what the build
 // left behind, on many random meshes and on every shared test mesh.
+#include "random_meshes.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
@@ -297,77 +298,6 @@ testing::AssertionResult same_bbox(const Mesh& m, const ReferenceBox& want) {
 
 // ---------------------------------------------------------------------------
 // Random meshes
-
-struct RandomMeshes {
-    explicit RandomMeshes(unsigned seed) : rng(seed) {}
-
-    int uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
-    bool chance(double p) { return std::bernoulli_distribution(p)(rng); }
-
-    // `missing_corners` puts -1 in some corners after link_faces, which cannot point a
-    // corner at vertex -1; only the edge list copes with such faces.
-    void fill(Mesh& m, bool missing_corners) {
-        int nv = uniform(1, 60);
-        int nf = uniform(0, 150);
-        m.alloc_vertices(nv);
-
-        // Whole-number coordinates on a small grid give ties in every extreme and
-        // coincident vertices; the other styles vary the scale.
-        int style = uniform(0, 3);
-        const float scales[4] = {1.0f, 1.0f, 1000.0f, 1e-3f};
-        bool random_w = chance(0.3);
-        std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
-        for (int v = 0; v < nv; ++v) {
-            Vector& p = m.vertices[v];
-            if (v > 0 && chance(0.15)) {
-                p = m.vertices[uniform(0, v - 1)];
-            } else if (style == 0) {
-                p = Vector(float(uniform(-2, 2)), float(uniform(-2, 2)), float(uniform(-2, 2)));
-            } else {
-                p = Vector(coordinate(rng) * scales[style], coordinate(rng) * scales[style],
-                           coordinate(rng) * scales[style]);
-            }
-            if (random_w) p.w = coordinate(rng) + 1.5f;
-        }
-
-        m.alloc_faces(nf);
-        for (int i = 0; i < nf; ++i) {
-            int* c = m.faces[i].vindex;
-            int kind = uniform(0, 19);
-            if (kind < 2) { // degenerate: a repeated corner
-                int a = uniform(0, nv - 1), b = kind == 0 ? a : uniform(0, nv - 1);
-                c[0] = a;
-                c[1] = a;
-                c[2] = b;
-                std::shuffle(c, c + 3, rng);
-            } else if (kind < 6 && i > 0) { // shares an edge with an earlier face
-                const int* e = m.faces[uniform(0, i - 1)].vindex;
-                int k = uniform(0, 2);
-                c[0] = e[k];
-                c[1] = e[(k + 1) % 3];
-                c[2] = uniform(0, nv - 1);
-                std::shuffle(c, c + 3, rng);
-            } else if (kind < 7 && i > 0) { // repeats an earlier face
-                const int* e = m.faces[uniform(0, i - 1)].vindex;
-                std::copy(e, e + 3, c);
-                std::shuffle(c, c + 3, rng);
-            } else {
-                for (int k = 0; k < 3; ++k) c[k] = uniform(0, nv - 1);
-            }
-        }
-        m.link_faces();
-
-        if (missing_corners)
-            for (int i = 0; i < nf; ++i)
-                if (chance(0.15)) {
-                    int* c = m.faces[i].vindex;
-                    c[uniform(0, 2)] = -1;
-                    if (chance(0.3)) c[uniform(0, 2)] = -1;
-                }
-    }
-
-    std::mt19937 rng;
-};
 
 constexpr int random_mesh_count = 200;
 

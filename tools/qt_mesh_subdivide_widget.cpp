@@ -1,6 +1,7 @@
 #include "tools/qt_mesh_subdivide_widget.h"
 
 #include "qtshared/tool_panel.h"
+#include "tools/subdivide.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -28,6 +29,6 @@ void QtMeshSubdivideWidget::subdivlevel_event(int sliderval) {
 
 // Slider 0 gives -0.125, 50 gives 0 and 100 gives 0.125.
 void QtMeshSubdivideWidget::weight_event(int sliderval) {
-    weight = float((0.5 - sliderval / 100.0) * -0.25);
+    weight = subdivision_weight(sliderval);
     weight_label->setText("Weight:\t" + panel_number(weight));
 }

@@ -1,0 +1,42 @@
+// vostrel-cli simplify: the simplification panel's "Apply" without a window: the mesh
+// loaded as the viewer loads it, simplified to a level of detail as the view does it,
+// saved as OBJ.
+#include "cli/command.h"
+#include "tools/simplify.h"
+
+#include <memory>
+
+namespace {
+
+struct Options {
+    std::string input, output;
+    float lod = 75;
+    bool colours = false;
+};
+
+int run(const Options& o) {
+    Mesh mesh;
+    if (!load_mesh_reporting(mesh, o.input)) return exit_failure;
+    simplify_lod(mesh, o.lod);
+    return report(mesh.save_obj(o.output, o.colours));
+}
+
+} // namespace
+
+CommandRun simplify_command(CLI::App& command) {
+    auto o = std::make_shared<Options>();
+    command.add_option("MESH", o->input, "The mesh (.obj or .net)")->required();
+    command.add_option("-o,--output", o->output, "The OBJ file to write")->required();
+    command
+        .add_option("--lod", o->lod,
+                    "Level of detail: the percentage of the vertices to keep, 0 to 100")
+        ->required()
+        ->check(CLI::Range(0.0f, 100.0f));
+    command.add_flag("--colours", o->colours,
+                     "Write a line \"vc r g b\" after every vertex (the survivors keep theirs)");
+    command.footer("Collapses edges, the cheapest first (edge length times the curvature "
+                   "around the edge), until trunc(vertices x P / 100) vertices are left, then "
+                   "saves the result. With P = 0 nothing is left, and there is nothing to "
+                   "save.");
+    return [o] { return run(*o); };
+}

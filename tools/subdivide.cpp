@@ -1,0 +1,265 @@
+// Butterfly subdivision over flat arrays: the levels work on positions, colours,
+// morphogen rows and corner triples, and only the last level's result is written into
+// the mesh's records. The edge table is built through a hash map of vertex pairs, so a
+// level is linear in its faces, and it keeps for every face the edges of its three
+// corner pairs, which is how the stencil finds the wing edges: the edge (A, C) lies in
+// face1 (which holds A, B and C at three different corners), (A, D) in face2.
+#include "tools/subdivide.h"
+
+#include "core/big_arrays.h"
+
+#include <climits>
+#include <cstdint>
+#include <unistd.h>
+
+namespace {
+
+// Unordered vertex pairs to edge numbers: open addressing with linear probing.
+class PairIndex {
+  public:
+    explicit PairIndex(size_t expected) {
+        size_t capacity = 16;
+        int bits = 4;
+        while (capacity < 2 * expected) capacity <<= 1, ++bits;
+        keys.assign(capacity, empty);
+        values.resize(capacity);
+        mask = capacity - 1;
+        shift = 64 - bits;
+    }
+
+    // The edge stored for the pair, or -1 after storing `edge` for it.
+    int find_or_insert(int x, int y, int edge) {
+        uint64_t key = x < y ? (uint64_t(uint32_t(x)) << 32) | uint32_t(y)
+                             : (uint64_t(uint32_t(y)) << 32) | uint32_t(x);
+        for (size_t i = (key * 0x9E3779B97F4A7C15ull) >> shift;; i = (i + 1) & mask) {
+            if (keys[i] == key) return values[i];
+            if (keys[i] == empty) {
+                keys[i] = key;
+                values[i] = edge;
+                return -1;
+            }
+        }
+    }
+
+  private:
+    static constexpr uint64_t empty = ~uint64_t(0); // no pair of ints in range has it
+    std::vector<uint64_t> keys;
+    std::vector<int> values;
+    size_t mask = 0;
+    int shift = 0;
+};
+
+constexpr int corner_pairs[3][2] = {{0, 1}, {1, 2}, {2, 0}};
+
+struct Work {
+    std::vector<Vector> positions, colours;
+    std::vector<std::vector<float>> rows; // empty unless the mesh has one per vertex
+    std::vector<std::array<int, 3>> faces;
+};
+
+// The first corner of `face` that is neither x nor y, or -1.
+int other_corner(const std::array<int, 3>& face, int x, int y) {
+    for (int c : face)
+        if (c != x && c != y) return c;
+    return -1;
+}
+
+class Level {
+  public:
+    Level(Work& w, double weight) : work(w), table(subdivision_edges(w.faces)) {
+        c1 = 2 * weight + 0.125;
+        c2 = -0.0625 - weight;
+    }
+
+    void refine() {
+        int nv = int(work.positions.size());
+        int ne = int(table.edges.size());
+        resize_big(work.positions, size_t(nv) + ne);
+        resize_big(work.colours, size_t(nv) + ne);
+        bool rows = !work.rows.empty();
+        if (rows) work.rows.resize(size_t(nv) + ne);
+        for (int k = 0; k < ne; ++k) {
+            const SubdivisionEdge& e = table.edges[k];
+            work.positions[nv + k] = place(e);
+            work.colours[nv + k] = (work.colours[e.a] + work.colours[e.b]) * 0.5f;
+            if (rows) work.rows[nv + k] = mean(work.rows[e.a], work.rows[e.b]);
+        }
+
+        std::vector<std::array<int, 3>> faces;
+        reserve_big(faces, work.faces.size() * 4);
+        for (size_t i = 0; i < work.faces.size(); ++i) {
+            const auto& c = work.faces[i];
+            const int* fe = &table.face_edges[3 * i];
+            int m01 = nv + fe[0], m12 = nv + fe[1], m20 = nv + fe[2];
+            faces.push_back({c[0], m01, m20});
+            faces.push_back({m01, c[1], m12});
+            faces.push_back({m20, m12, c[2]});
+            faces.push_back({m01, m12, m20});
+        }
+        work.faces = std::move(faces);
+    }
+
+  private:
+    Work& work;
+    SubdivisionEdges table;
+    double c1, c2;
+
+    template <typename T>
+    static void resize_big(std::vector<T>& v, size_t n) {
+        if (n > v.capacity()) {
+            std::vector<T> bigger;
+            reserve_big(bigger, n);
+            bigger.assign(v.begin(), v.end());
+            v = std::move(bigger);
+        }
+        v.resize(n);
+    }
+
+    static std::vector<float> mean(const std::vector<float>& a, const std::vector<float>& b) {
+        std::vector<float> m(std::min(a.size(), b.size()));
+        for (size_t i = 0; i < m.size(); ++i) m[i] = (a[i] + b[i]) * 0.5f;
+        return m;
+    }
+
+    // The edge of face f whose ends are x and y, in either order. Every pair of
+    // different corners of a triangle is one of its three corner pairs.
+    int edge_in_face(int f, int x, int y) const {
+        for (int p = 0; p < 3; ++p) {
+            const SubdivisionEdge& e = table.edges[table.face_edges[3 * f + p]];
+            if ((e.a == x && e.b == y) || (e.a == y && e.b == x)) return table.face_edges[3 * f + p];
+        }
+        return -1;
+    }
+
+    // The wing vertex across the edge `wing` from edge k's faces: the first corner,
+    // on neither end of `wing`, of its face that is not one of k's (its face1 unless
+    // that is one of them). -1 when `wing` is a border edge or no such corner exists.
+    int wing_vertex(const SubdivisionEdge& k, int wing) const {
+        if (wing < 0) return -1;
+        const SubdivisionEdge& e = table.edges[wing];
+        if (e.face2 == -1) return -1;
+        int face = e.face1 == k.face1 || e.face1 == k.face2 ? e.face2 : e.face1;
+        return other_corner(work.faces[face], e.a, e.b);
+    }
+
+    Vector place(const SubdivisionEdge& k) const {
+        const Vector &A = work.positions[k.a], &B = work.positions[k.b];
+        Vector midpoint((A.x + B.x) * 0.5f, (A.y + B.y) * 0.5f, (A.z + B.z) * 0.5f);
+        if (k.face2 == -1) return midpoint;
+        int c = other_corner(work.faces[k.face1], k.a, k.b);
+        int d = other_corner(work.faces[k.face2], k.a, k.b);
+        if (c < 0 || d < 0) return midpoint;
+        int w[4] = {wing_vertex(k, edge_in_face(k.face1, k.a, c)),
+                    wing_vertex(k, edge_in_face(k.face2, k.a, d)),
+                    wing_vertex(k, edge_in_face(k.face1, k.b, c)),
+                    wing_vertex(k, edge_in_face(k.face2, k.b, d))};
+        for (int v : w)
+            if (v < 0) return midpoint;
+        const Vector &C = work.positions[c], &D = work.positions[d];
+        const Vector &W1 = work.positions[w[0]], &W2 = work.positions[w[1]],
+                     &W3 = work.positions[w[2]], &W4 = work.positions[w[3]];
+        auto stencil = [&](float Vector::*axis) {
+            double ab = (double(A.*axis) + double(B.*axis)) / 2;
+            double cd = double(C.*axis) + double(D.*axis);
+            double wings = ((double(W1.*axis) + double(W2.*axis)) + double(W3.*axis)) +
+                           double(W4.*axis);
+            return float((ab + c1 * cd) + c2 * wings);
+        };
+        return Vector(stencil(&Vector::x), stencil(&Vector::y), stencil(&Vector::z));
+    }
+};
+
+// Bytes a result of `faces` faces and at most `vertices` vertices takes at its peak:
+// the mesh's face records, pointers and centroids, its four vertex arrays, and the
+// edge list and neighbour lists built for it afterwards, with room for the working
+// arrays of the last level.
+constexpr int64_t bytes_per_face = int64_t(sizeof(Face) + sizeof(Face*) + sizeof(Vector)) + 200;
+constexpr int64_t bytes_per_vertex = 4 * int64_t(sizeof(Vector)) + 64;
+
+int64_t physical_memory() {
+    long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGE_SIZE);
+    return pages > 0 && page > 0 ? int64_t(pages) * page : INT64_MAX;
+}
+
+} // namespace
+
+SubdivisionEdges subdivision_edges(const std::vector<std::array<int, 3>>& faces) {
+    SubdivisionEdges t;
+    reserve_big(t.edges, faces.size() * 3 / 2 + 3);
+    assign_big(t.face_edges, faces.size() * 3, 0);
+    PairIndex index(faces.size() * 3 / 2 + 3);
+    for (size_t i = 0; i < faces.size(); ++i) {
+        for (int p = 0; p < 3; ++p) {
+            int x = faces[i][corner_pairs[p][0]], y = faces[i][corner_pairs[p][1]];
+            int next = int(t.edges.size());
+            int found = index.find_or_insert(x, y, next);
+            if (found < 0) {
+                t.edges.push_back({x, y, int(i), -1});
+                found = next;
+            } else {
+                t.edges[found].face2 = int(i);
+            }
+            t.face_edges[3 * i + p] = found;
+        }
+    }
+    return t;
+}
+
+float subdivision_weight(int slider_value) {
+    return float((0.5 - slider_value / 100.0) * -0.25);
+}
+
+std::string subdivision_refusal(const Mesh& mesh, int levels) {
+    // Each level multiplies the faces by 4 and adds at most 3 vertices a face.
+    int64_t faces = mesh.nf, vertices = mesh.nv;
+    for (int l = 0; l < levels && faces > 0; ++l) {
+        vertices += 3 * faces;
+        faces *= 4;
+        if (faces > INT_MAX || vertices > INT_MAX)
+            return "ERROR: " + std::to_string(levels) + " subdivision levels of " +
+                   std::to_string(mesh.nf) + " faces would give more faces or vertices than a "
+                   "mesh can hold; the mesh is left as it was";
+    }
+    int64_t bytes = faces * bytes_per_face + vertices * bytes_per_vertex;
+    if (bytes > physical_memory())
+        return "ERROR: " + std::to_string(levels) + " subdivision levels of " +
+               std::to_string(mesh.nf) + " faces would give " + std::to_string(faces) +
+               " faces, more than the memory holds; the mesh is left as it was";
+    return "";
+}
+
+void subdivide(Mesh& mesh, int levels, float weight) {
+    Work work;
+    work.positions = std::move(mesh.vertices);
+    work.colours = std::move(mesh.colours);
+    if (int(mesh.morphogens.size()) == mesh.nv) work.rows = std::move(mesh.morphogens);
+    work.faces.resize(mesh.nf);
+    for (int i = 0; i < mesh.nf; ++i)
+        for (int k = 0; k < 3; ++k) work.faces[i][k] = mesh.faceptrs[i]->vindex[k];
+
+    for (int l = 0; l < levels; ++l) Level(work, double(weight)).refine();
+
+    mesh.clear();
+    int nv = int(work.positions.size()), nf = int(work.faces.size());
+    mesh.alloc_vertices(nv);
+    for (int v = 0; v < nv; ++v) {
+        mesh.vertices[v] = work.positions[v];
+        mesh.colours[v] = work.colours[v];
+    }
+    mesh.morphogens = std::move(work.rows);
+    mesh.alloc_faces(nf);
+    for (int i = 0; i < nf; ++i)
+        for (int k = 0; k < 3; ++k) mesh.faces[i].vindex[k] = work.faces[i][k];
+    mesh.link_faces();
+}
+
+SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight) {
+    if (subdiv < 1) return {SubdivisionOutcome::Unchanged, ""};
+    if (std::string why = subdivision_refusal(mesh, subdiv); !why.empty())
+        return {SubdivisionOutcome::Refused, why};
+    subdivide(mesh, subdiv, weight);
+    mesh.build({MESH_EDGE_LIST, MESH_VERTEX_NORMALS});
+    mesh.build_centroids();
+    mesh.build_bbox();
+    return {SubdivisionOutcome::Subdivided, ""};
+}
