@@ -1,8 +1,8 @@
 // vostrel-cli simplify: the simplification panel's "Apply" without a window: the mesh
 // loaded as the viewer loads it, simplified to a level of detail as the view does it,
 // saved as OBJ.
-#include "cli/command.h"
 #include "tools/simplify.h"
+#include "cli/command.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 // vostrel-cli subdivide: the subdivision panel's "Apply" without a window: the mesh
 // loaded as the viewer loads it, refined by butterfly subdivision as the view does it,
 // saved as OBJ.
-#include "cli/command.h"
 #include "tools/subdivide.h"
+#include "cli/command.h"
 
 #include <cstdio>
 #include <memory>

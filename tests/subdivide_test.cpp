@@ -26,15 +26,9 @@ Mesh tetrahedron() {
 
 // Vertices +x, -x, +y, -y, +z, -z; faces counter-clockwise seen from outside.
 Mesh octahedron() {
-    return make_mesh({{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}},
-                     {{0, 2, 4},
-                      {2, 1, 4},
-                      {1, 3, 4},
-                      {3, 0, 4},
-                      {2, 0, 5},
-                      {1, 2, 5},
-                      {3, 1, 5},
-                      {0, 3, 5}});
+    return make_mesh(
+        {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}},
+        {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4}, {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}});
 }
 
 TEST(Subdivide, SingleTriangleOneLevel) {
@@ -81,8 +75,7 @@ TEST(Subdivide, SliderTwentyFiveGivesMidpoints) {
     ASSERT_EQ(m.nv, before.nv + int(table.edges.size()));
     for (size_t k = 0; k < table.edges.size(); ++k) {
         const SubdivisionEdge& e = table.edges[k];
-        ASSERT_EQ(m.vertices[before.nv + k],
-                  midpoint(before.vertices[e.a], before.vertices[e.b]));
+        ASSERT_EQ(m.vertices[before.nv + k], midpoint(before.vertices[e.a], before.vertices[e.b]));
     }
     for (int v = 0; v < before.nv; ++v) ASSERT_EQ(m.vertices[v], before.vertices[v]);
 }
@@ -165,9 +158,8 @@ TEST(Subdivide, TheViewsStepsBuildWhatLaterToolsNeed) {
     EXPECT_EQ(m.nedges, 192);
     EXPECT_FLOAT_EQ(m.normals[0].length(), 1);
     EXPECT_GE(m.extent, 2);
-    EXPECT_EQ(m.centroids[5], (*m.faces[5].corners[0] + *m.faces[5].corners[1] +
-                               *m.faces[5].corners[2]) /
-                                  3);
+    EXPECT_EQ(m.centroids[5],
+              (*m.faces[5].corners[0] + *m.faces[5].corners[1] + *m.faces[5].corners[2]) / 3);
 }
 
 // ---------------------------------------------------------------------------
@@ -200,8 +192,7 @@ void expect_same_as_linear(const Mesh& source, int levels, float weight) {
     fast.morphogens = source.morphogens;
     subdivide(fast, levels, weight);
     Mesh literal = reference::literal_subdivide(source, levels, weight);
-    EXPECT_TRUE(same_vertices_and_faces(fast, literal))
-        << levels << " levels, weight " << weight;
+    EXPECT_TRUE(same_vertices_and_faces(fast, literal)) << levels << " levels, weight " << weight;
 }
 
 TEST(SubdivideAgainstLinear, RandomMeshes) {

@@ -14,35 +14,79 @@
 
 namespace {
 
-void remove_first(std::vector<int>& list, int x) {
-    auto it = std::find(list.begin(), list.end(), x);
-    if (it != list.end()) list.erase(it);
-}
+// A list of ints with room for a few in place: most vertices have fewer than nine
+// faces and neighbours, so most lists never touch the heap.
+class SmallList {
+  public:
+    SmallList() = default;
+    SmallList(const SmallList&) = delete;
+    SmallList& operator=(const SmallList&) = delete;
+    ~SmallList() { delete[] heap; }
 
-bool contains(const std::vector<int>& list, int x) {
-    return std::find(list.begin(), list.end(), x) != list.end();
-}
+    int size() const { return n; }
+    bool empty() const { return n == 0; }
+    const int* begin() const { return data(); }
+    const int* end() const { return data() + n; }
+    int operator[](int i) const { return data()[i]; }
 
-void add_unique(std::vector<int>& list, int x) {
-    if (!contains(list, x)) list.push_back(x);
-}
+    bool contains(int x) const { return std::find(begin(), end(), x) != end(); }
+
+    void push_back(int x) {
+        if (n == capacity) grow();
+        data()[n++] = x;
+    }
+    void add_unique(int x) {
+        if (!contains(x)) push_back(x);
+    }
+    // Removes the first occurrence; nothing when absent.
+    void remove_first(int x) {
+        int* d = data();
+        int* at = std::find(d, d + n, x);
+        if (at == d + n) return;
+        std::copy(at + 1, d + n, at);
+        --n;
+    }
+
+  private:
+    static constexpr int local_capacity = 8;
+    int n = 0, capacity = local_capacity;
+    int* heap = nullptr;
+    int local[local_capacity];
+
+    int* data() { return heap ? heap : local; }
+    const int* data() const { return heap ? heap : local; }
+    void grow() {
+        int* bigger = new int[size_t(capacity) * 2];
+        std::copy(data(), data() + n, bigger);
+        delete[] heap;
+        heap = bigger;
+        capacity *= 2;
+    }
+};
 
 struct WorkVertex {
-    Vector position;
-    std::vector<int> neighbours; // vertices sharing a live triangle, each once
-    std::vector<int> faces;      // live triangles using the vertex, once per corner it holds
-    float cost = 0;
-    int target = -1; // the neighbour of the cheapest collapse, or -1
-    bool live = true;
+    float cost = 0;       // of the vertex's cheapest collapse
+    int target = -1;      // the neighbour of that collapse, or -1
+    bool live = true;     // still in the list of live vertices
+    SmallList neighbours; // vertices sharing a live triangle, each once
+    SmallList faces;      // live triangles using the vertex, once per corner it holds
+};
+
+struct Point {
+    float x, y, z;
 };
 
 struct WorkTriangle {
     int vertex[3];
-    Vector normal;
-    bool live = true;
+    float normal[3];
 
     bool has(int v) const { return vertex[0] == v || vertex[1] == v || vertex[2] == v; }
 };
+
+// The curvature term of two faces: (1 - n1 . n2) * 0.5, the dot product summed x, y, z.
+float curvature_term(const float* a, const float* b) {
+    return (1 - (a[0] * b[0] + a[1] * b[1] + a[2] * b[2])) * 0.5f;
+}
 
 // The live vertices ordered by (cost, index): the top is the first cheapest vertex in
 // index order, which is what a scan from the start of the live list finds. Costs are
@@ -124,8 +168,11 @@ class VertexHeap {
 
 class Simplifier {
   public:
-    explicit Simplifier(const Mesh& mesh) : vertices(mesh.nv), triangles(mesh.nf) {
-        for (int i = 0; i < mesh.nv; ++i) vertices[i].position = mesh.vertices[i];
+    explicit Simplifier(const Mesh& mesh)
+        : point(size_t(mesh.nv)), vertices(size_t(mesh.nv)), triangles(size_t(mesh.nf)),
+          triangle_live(size_t(mesh.nf), 1) {
+        for (int v = 0; v < mesh.nv; ++v)
+            point[v] = {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z};
         for (int i = 0; i < mesh.nf; ++i) {
             WorkTriangle& t = triangles[i];
             for (int k = 0; k < 3; ++k) t.vertex[k] = mesh.faceptrs[i]->vindex[k];
@@ -135,16 +182,16 @@ class Simplifier {
                 WorkVertex& corner = vertices[t.vertex[k]];
                 corner.faces.push_back(i);
                 for (int j = 0; j < 3; ++j)
-                    if (j != k) add_unique(corner.neighbours, t.vertex[j]);
+                    if (j != k) corner.neighbours.add_unique(t.vertex[j]);
             }
         }
-        for (WorkVertex& v : vertices) compute_cost(v);
+        for (int v = 0; v < mesh.nv; ++v) compute_cost(v);
         heap.build(vertices);
         live_vertices = mesh.nv;
     }
 
-    void run(int target) {
-        while (live_vertices > target) {
+    void run(int goal) {
+        while (live_vertices > goal) {
             int u = heap.top();
             collapse(u, vertices[u].target);
         }
@@ -152,6 +199,7 @@ class Simplifier {
 
     // The survivors in index order, numbered by rank.
     void write_back(Mesh& mesh) {
+        std::vector<Vector> positions = std::move(mesh.vertices);
         std::vector<Vector> colours = std::move(mesh.colours);
         std::vector<std::vector<float>> rows = std::move(mesh.morphogens);
         bool keep_rows = int(rows.size()) == mesh.nv;
@@ -160,37 +208,49 @@ class Simplifier {
         for (size_t v = 0; v < vertices.size(); ++v)
             if (vertices[v].live) rank[v] = kept++;
         int faces = 0;
-        for (const WorkTriangle& t : triangles) faces += t.live;
+        for (char live : triangle_live) faces += live;
 
         mesh.clear();
         mesh.alloc_vertices(kept);
         mesh.alloc_faces(faces);
         for (size_t v = 0; v < vertices.size(); ++v) {
             if (rank[v] < 0) continue;
-            mesh.vertices[rank[v]] = vertices[v].position;
+            mesh.vertices[rank[v]] = positions[v];
             mesh.colours[rank[v]] = colours[v];
             if (keep_rows) mesh.morphogens.push_back(std::move(rows[v]));
         }
         int i = 0;
-        for (const WorkTriangle& t : triangles) {
-            if (!t.live) continue;
-            for (int k = 0; k < 3; ++k) mesh.faces[i].vindex[k] = rank[t.vertex[k]];
+        for (size_t f = 0; f < triangles.size(); ++f) {
+            if (!triangle_live[f]) continue;
+            for (int k = 0; k < 3; ++k) mesh.faces[i].vindex[k] = rank[triangles[f].vertex[k]];
             ++i;
         }
         mesh.link_faces();
     }
 
   private:
+    std::vector<Point> point; // the positions, x, y and z
     std::vector<WorkVertex> vertices;
     std::vector<WorkTriangle> triangles;
+    std::vector<char> triangle_live;
     VertexHeap heap;
     int live_vertices = 0;
-    std::vector<int> sides, remembered; // scratch lists, kept for their room
+    int collapsing = -1; // the vertex being collapsed, while it is
+    static constexpr int max_table_faces = 64;
+    // Scratch, kept for its room: a vertex's faces gathered (corners and normals), the
+    // curvature terms of each pair of them, the faces on one edge, a neighbour list.
+    std::vector<WorkTriangle> gathered;
+    std::vector<float> terms;
+    std::vector<int> sides, remembered;
+
+    Vector difference(int a, int b) const {
+        return Vector(point[a].x - point[b].x, point[a].y - point[b].y, point[a].z - point[b].z);
+    }
 
     // normalise((P1 - P0) x (P2 - P1)), or the raw cross product when its length is 0.
     void compute_normal(WorkTriangle& t) const {
-        Vector a = vertices[t.vertex[1]].position - vertices[t.vertex[0]].position;
-        Vector b = vertices[t.vertex[2]].position - vertices[t.vertex[1]].position;
+        Vector a = difference(t.vertex[1], t.vertex[0]);
+        Vector b = difference(t.vertex[2], t.vertex[1]);
         Vector n;
         n.cross(a, b);
         if (n.length() != 0) {
@@ -198,72 +258,100 @@ class Simplifier {
             n.y /= n.len;
             n.z /= n.len;
         }
-        t.normal = n;
+        t.normal[0] = n.x;
+        t.normal[1] = n.y;
+        t.normal[2] = n.z;
     }
 
-    // The edge length times the largest, over w's faces, of the smallest curvature
-    // term (1 - f.n . s.n) / 2 against the faces s on the edge. Comparisons are written
-    // so that a NaN term is passed over.
-    float edge_cost(const WorkVertex& w, int n) {
-        Vector d = vertices[n].position - w.position;
-        float length = d.length();
-        sides.clear();
-        for (int f : w.faces)
-            if (triangles[f].has(n)) sides.push_back(f);
-        float curvature = 0;
-        for (int f : w.faces) {
-            const Vector& normal = triangles[f].normal;
-            float m = 1;
-            for (int s : sides) {
-                float x = (1 - normal.dot(triangles[s].normal)) * 0.5f;
-                if (x < m) m = x;
-            }
-            if (m > curvature) curvature = m;
-        }
-        return curvature * length;
-    }
-
-    // The first cheapest neighbour below 1,000,000; a vertex without neighbours costs
-    // -0.01 and goes first. A vertex with neighbours always gets a target, so that no
-    // vertex leaves while triangles still use it: when no edge costs less than
-    // 1,000,000 (huge or NaN costs), the first cheapest edge that is a number, else the
-    // first neighbour.
-    void compute_cost(WorkVertex& w) {
-        w.target = -1;
-        if (w.neighbours.empty()) {
-            w.cost = -0.01f;
+    // The cost of w's cheapest collapse and its target: for each neighbour n in list
+    // order, the edge length times the largest, over w's faces f, of the smallest
+    // curvature term of f against the faces s on the edge (w's faces that have n);
+    // the first edge cheaper than 1,000,000 and every other one that is strictly
+    // cheaper win. Comparisons are written so that a NaN is passed over. A vertex
+    // without neighbours costs -0.01 and goes first.
+    //
+    // A vertex with neighbours always gets a target, so that no vertex leaves while
+    // triangles use it: when no edge costs less than 1,000,000 (huge or NaN costs), the
+    // first cheapest edge that is a number, else the first neighbour.
+    void compute_cost(int w) {
+        WorkVertex& vertex = vertices[w];
+        const SmallList& neighbours = vertex.neighbours;
+        vertex.target = -1;
+        if (neighbours.empty()) {
+            vertex.cost = -0.01f;
             return;
         }
-        w.cost = 1000000;
+        const SmallList& faces = vertex.faces;
+        int nf = faces.size();
+        gathered.resize(nf);
+        for (int i = 0; i < nf; ++i) gathered[i] = triangles[faces[i]];
+        // A term does not depend on the order of its two faces (the products commute,
+        // the sum runs x, y, z either way), so each pair is computed once; a vertex
+        // with very many faces has its terms computed where they are used instead.
+        bool table = nf <= max_table_faces;
+        if (table) {
+            terms.resize(size_t(nf) * nf);
+            for (int f = 0; f < nf; ++f)
+                for (int s = 0; s <= f; ++s)
+                    terms[f * nf + s] = terms[s * nf + f] =
+                        curvature_term(gathered[f].normal, gathered[s].normal);
+        }
+
+        float best = 1000000;
         int cheapest = -1;
         float cheapest_cost = 0;
-        for (int n : w.neighbours) {
-            float c = edge_cost(w, n);
-            if (c < w.cost) {
-                w.cost = c;
-                w.target = n;
+        for (int n : neighbours) {
+            float length = difference(n, w).length();
+            sides.clear();
+            for (int i = 0; i < nf; ++i)
+                if (gathered[i].has(n)) sides.push_back(i);
+            // The smallest term against the sides and the largest of those minima,
+            // neither of which depends on the order the terms come in.
+            float curvature = 0;
+            for (int f = 0; f < nf; ++f) {
+                float m = 1;
+                if (table) {
+                    const float* row = &terms[size_t(f) * nf];
+                    for (int s : sides) m = row[s] < m ? row[s] : m;
+                } else {
+                    for (int s : sides) {
+                        float x = curvature_term(gathered[f].normal, gathered[s].normal);
+                        m = x < m ? x : m;
+                    }
+                }
+                curvature = m > curvature ? m : curvature;
+            }
+            float c = curvature * length;
+            if (c < best) {
+                best = c;
+                vertex.target = n;
             }
             if (!std::isnan(c) && (cheapest < 0 || c < cheapest_cost)) {
                 cheapest = n;
                 cheapest_cost = c;
             }
         }
-        if (w.target < 0) w.target = cheapest >= 0 ? cheapest : w.neighbours[0];
+        vertex.cost = best;
+        if (vertex.target < 0) vertex.target = cheapest >= 0 ? cheapest : neighbours[0];
     }
 
-    // Drops b from a's neighbours when no triangle of a uses b.
+    // Drops b from a's neighbours when no triangle of a uses b. The collapsing
+    // vertex's own list is left alone: it is read again only to take the vertex out
+    // of its neighbours' lists, and by then no vertex shares a triangle with it, so
+    // the entries the walks would have dropped change nothing there.
     void remove_if_non_neighbour(int a, int b) {
+        if (a == collapsing) return;
         WorkVertex& va = vertices[a];
-        if (!contains(va.neighbours, b)) return;
+        if (!va.neighbours.contains(b)) return;
         for (int f : va.faces)
             if (triangles[f].has(b)) return;
-        remove_first(va.neighbours, b);
+        va.neighbours.remove_first(b);
     }
 
     void delete_triangle(int f) {
-        WorkTriangle& t = triangles[f];
-        t.live = false;
-        for (int k = 0; k < 3; ++k) remove_first(vertices[t.vertex[k]].faces, f);
+        const WorkTriangle& t = triangles[f];
+        triangle_live[f] = 0;
+        for (int k = 0; k < 3; ++k) vertices[t.vertex[k]].faces.remove_first(f);
         for (int k = 0; k < 3; ++k) {
             int a = t.vertex[k], b = t.vertex[(k + 1) % 3];
             remove_if_non_neighbour(a, b);
@@ -279,7 +367,7 @@ class Simplifier {
                 t.vertex[k] = v;
                 break;
             }
-        remove_first(vertices[u].faces, f);
+        vertices[u].faces.remove_first(f);
         vertices[v].faces.push_back(f);
         for (int k = 0; k < 3; ++k) {
             remove_if_non_neighbour(u, t.vertex[k]);
@@ -287,18 +375,18 @@ class Simplifier {
         }
         for (int i = 0; i < 3; ++i)
             for (int j = 0; j < 3; ++j)
-                if (i != j) add_unique(vertices[t.vertex[i]].neighbours, t.vertex[j]);
+                if (i != j) vertices[t.vertex[i]].neighbours.add_unique(t.vertex[j]);
         compute_normal(t);
     }
 
     // Takes x out of its neighbours' lists and out of the live vertices (x is the
     // heap's top whenever this runs).
     void remove_vertex(int x) {
-        std::vector<int>& own = vertices[x].neighbours;
+        SmallList& own = vertices[x].neighbours;
         while (!own.empty()) {
             int n = own[0];
-            remove_first(vertices[n].neighbours, x);
-            remove_first(own, n);
+            vertices[n].neighbours.remove_first(x);
+            own.remove_first(n);
         }
         vertices[x].live = false;
         heap.pop();
@@ -310,20 +398,22 @@ class Simplifier {
             remove_vertex(u);
             return;
         }
-        remembered = vertices[u].neighbours;
+        const SmallList& own = vertices[u].neighbours;
+        remembered.assign(own.begin(), own.end());
+        collapsing = u;
         // Both walks go from the last face to the first; a deletion may take two
         // entries of a face that holds u twice, so an index past the end is skipped.
-        std::vector<int>& faces = vertices[u].faces;
-        for (int i = int(faces.size()) - 1; i >= 0; --i)
-            if (i < int(faces.size()) && triangles[faces[i]].has(v)) delete_triangle(faces[i]);
-        for (int i = int(faces.size()) - 1; i >= 0; --i)
-            if (i < int(faces.size())) replace_vertex(faces[i], u, v);
+        const SmallList& faces = vertices[u].faces;
+        for (int i = faces.size() - 1; i >= 0; --i)
+            if (i < faces.size() && triangles[faces[i]].has(v)) delete_triangle(faces[i]);
+        for (int i = faces.size() - 1; i >= 0; --i)
+            if (i < faces.size()) replace_vertex(faces[i], u, v);
         remove_vertex(u);
+        collapsing = -1;
         for (int n : remembered) {
-            WorkVertex& w = vertices[n];
-            if (!w.live) continue; // u itself, when it was its own neighbour
-            compute_cost(w);
-            heap.update(n, w.cost);
+            if (!vertices[n].live) continue; // u itself, when it was its own neighbour
+            compute_cost(n);
+            heap.update(n, vertices[n].cost);
         }
     }
 };

@@ -8,45 +8,56 @@
 
 #include "core/big_arrays.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <unistd.h>
 
 namespace {
 
-// Unordered vertex pairs to edge numbers: open addressing with linear probing.
+// Unordered vertex pairs to edge numbers: open addressing with linear probing, a key
+// and its edge side by side. Callers announce the pairs they will ask for a little
+// ahead (prefetch), so that the table's cache misses overlap.
 class PairIndex {
   public:
     explicit PairIndex(size_t expected) {
         size_t capacity = 16;
         int bits = 4;
         while (capacity < 2 * expected) capacity <<= 1, ++bits;
-        keys.assign(capacity, empty);
-        values.resize(capacity);
+        assign_big(slots, capacity, Slot{empty, 0});
         mask = capacity - 1;
         shift = 64 - bits;
     }
 
+    void prefetch(int x, int y) const { __builtin_prefetch(&slots[home(key_of(x, y))]); }
+
     // The edge stored for the pair, or -1 after storing `edge` for it.
     int find_or_insert(int x, int y, int edge) {
-        uint64_t key = x < y ? (uint64_t(uint32_t(x)) << 32) | uint32_t(y)
-                             : (uint64_t(uint32_t(y)) << 32) | uint32_t(x);
-        for (size_t i = (key * 0x9E3779B97F4A7C15ull) >> shift;; i = (i + 1) & mask) {
-            if (keys[i] == key) return values[i];
-            if (keys[i] == empty) {
-                keys[i] = key;
-                values[i] = edge;
+        uint64_t key = key_of(x, y);
+        for (size_t i = home(key);; i = (i + 1) & mask) {
+            if (slots[i].key == key) return slots[i].edge;
+            if (slots[i].key == empty) {
+                slots[i] = {key, edge};
                 return -1;
             }
         }
     }
 
   private:
+    struct Slot {
+        uint64_t key;
+        int edge;
+    };
     static constexpr uint64_t empty = ~uint64_t(0); // no pair of ints in range has it
-    std::vector<uint64_t> keys;
-    std::vector<int> values;
+    std::vector<Slot> slots;
     size_t mask = 0;
     int shift = 0;
+
+    static uint64_t key_of(int x, int y) {
+        return x < y ? (uint64_t(uint32_t(x)) << 32) | uint32_t(y)
+                     : (uint64_t(uint32_t(y)) << 32) | uint32_t(x);
+    }
+    size_t home(uint64_t key) const { return (key * 0x9E3779B97F4A7C15ull) >> shift; }
 };
 
 constexpr int corner_pairs[3][2] = {{0, 1}, {1, 2}, {2, 0}};
@@ -126,7 +137,8 @@ class Level {
     int edge_in_face(int f, int x, int y) const {
         for (int p = 0; p < 3; ++p) {
             const SubdivisionEdge& e = table.edges[table.face_edges[3 * f + p]];
-            if ((e.a == x && e.b == y) || (e.a == y && e.b == x)) return table.face_edges[3 * f + p];
+            if ((e.a == x && e.b == y) || (e.a == y && e.b == x))
+                return table.face_edges[3 * f + p];
         }
         return -1;
     }
@@ -161,8 +173,8 @@ class Level {
         auto stencil = [&](float Vector::*axis) {
             double ab = (double(A.*axis) + double(B.*axis)) / 2;
             double cd = double(C.*axis) + double(D.*axis);
-            double wings = ((double(W1.*axis) + double(W2.*axis)) + double(W3.*axis)) +
-                           double(W4.*axis);
+            double wings =
+                ((double(W1.*axis) + double(W2.*axis)) + double(W3.*axis)) + double(W4.*axis);
             return float((ab + c1 * cd) + c2 * wings);
         };
         return Vector(stencil(&Vector::x), stencil(&Vector::y), stencil(&Vector::z));
@@ -185,22 +197,29 @@ int64_t physical_memory() {
 
 SubdivisionEdges subdivision_edges(const std::vector<std::array<int, 3>>& faces) {
     SubdivisionEdges t;
-    reserve_big(t.edges, faces.size() * 3 / 2 + 3);
-    assign_big(t.face_edges, faces.size() * 3, 0);
-    PairIndex index(faces.size() * 3 / 2 + 3);
-    for (size_t i = 0; i < faces.size(); ++i) {
-        for (int p = 0; p < 3; ++p) {
-            int x = faces[i][corner_pairs[p][0]], y = faces[i][corner_pairs[p][1]];
-            int next = int(t.edges.size());
-            int found = index.find_or_insert(x, y, next);
-            if (found < 0) {
-                t.edges.push_back({x, y, int(i), -1});
-                found = next;
-            } else {
-                t.edges[found].face2 = int(i);
-            }
-            t.face_edges[3 * i + p] = found;
+    size_t pairs = faces.size() * 3;
+    reserve_big(t.edges, pairs / 2 + 3);
+    assign_big(t.face_edges, pairs, 0);
+    PairIndex index(pairs / 2 + 3);
+    auto ends = [&](size_t j) {
+        const auto& face = faces[j / 3];
+        return std::pair(face[corner_pairs[j % 3][0]], face[corner_pairs[j % 3][1]]);
+    };
+    constexpr size_t ahead = 16;
+    for (size_t j = 0; j < std::min(ahead, pairs); ++j)
+        index.prefetch(ends(j).first, ends(j).second);
+    for (size_t j = 0; j < pairs; ++j) {
+        if (j + ahead < pairs) index.prefetch(ends(j + ahead).first, ends(j + ahead).second);
+        auto [x, y] = ends(j);
+        int next = int(t.edges.size());
+        int found = index.find_or_insert(x, y, next);
+        if (found < 0) {
+            t.edges.push_back({x, y, int(j / 3), -1});
+            found = next;
+        } else {
+            t.edges[found].face2 = int(j / 3);
         }
+        t.face_edges[j] = found;
     }
     return t;
 }
@@ -217,7 +236,8 @@ std::string subdivision_refusal(const Mesh& mesh, int levels) {
         faces *= 4;
         if (faces > INT_MAX || vertices > INT_MAX)
             return "ERROR: " + std::to_string(levels) + " subdivision levels of " +
-                   std::to_string(mesh.nf) + " faces would give more faces or vertices than a "
+                   std::to_string(mesh.nf) +
+                   " faces would give more faces or vertices than a "
                    "mesh can hold; the mesh is left as it was";
     }
     int64_t bytes = faces * bytes_per_face + vertices * bytes_per_vertex;
@@ -239,18 +259,27 @@ void subdivide(Mesh& mesh, int levels, float weight) {
 
     for (int l = 0; l < levels; ++l) Level(work, double(weight)).refine();
 
+    // The arrays are handed to the mesh or written once, as a reader fills a mesh.
     mesh.clear();
     int nv = int(work.positions.size()), nf = int(work.faces.size());
-    mesh.alloc_vertices(nv);
-    for (int v = 0; v < nv; ++v) {
-        mesh.vertices[v] = work.positions[v];
-        mesh.colours[v] = work.colours[v];
-    }
+    mesh.nv = nv;
+    mesh.vertices = std::move(work.positions);
+    mesh.colours = std::move(work.colours);
+    assign_big(mesh.normals, nv, Vector());
+    assign_big(mesh.texcoords, nv, Vector());
     mesh.morphogens = std::move(work.rows);
-    mesh.alloc_faces(nf);
-    for (int i = 0; i < nf; ++i)
-        for (int k = 0; k < 3; ++k) mesh.faces[i].vindex[k] = work.faces[i][k];
-    mesh.link_faces();
+    mesh.nf = nf;
+    reserve_big(mesh.faces, nf);
+    assign_big(mesh.faceptrs, nf, (Face*)nullptr);
+    for (int i = 0; i < nf; ++i) {
+        Face& f = mesh.faces.emplace_back();
+        for (int k = 0; k < 3; ++k) {
+            f.vindex[k] = work.faces[i][k];
+            f.corners[k] = &mesh.vertices[f.vindex[k]];
+        }
+        mesh.faceptrs[i] = &f;
+    }
+    assign_big(mesh.centroids, nf, Vector());
 }
 
 SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight) {

@@ -21,8 +21,7 @@ std::string write_grid(const TempDir& dir) {
     for (int z = 0; z < 3; ++z)
         for (int x = 0; x < 3; ++x) {
             int a = z * 4 + x + 1, b = a + 1, c = a + 4, d = c + 1;
-            out << "f " << a << " " << c << " " << b << "\nf " << b << " " << c << " " << d
-                << "\n";
+            out << "f " << a << " " << c << " " << b << "\nf " << b << " " << c << " " << d << "\n";
         }
     return path;
 }

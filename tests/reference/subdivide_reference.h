@@ -72,8 +72,8 @@ inline Vector linear_edge_vertex(const Mesh& m, const std::vector<LinearEdge>& t
     auto coordinate = [&](int axis) {
         auto at = [&](int v) { return double((&m.vertices[v].x)[axis]); };
         return float(((at(k.a) + at(k.b)) / 2 + (2 * w + 1.0 / 8) * (at(c) + at(d))) +
-                     (-1.0 / 16 - w) * (((at(wings[0]) + at(wings[1])) + at(wings[2])) +
-                                        at(wings[3])));
+                     (-1.0 / 16 - w) *
+                         (((at(wings[0]) + at(wings[1])) + at(wings[2])) + at(wings[3])));
     };
     return Vector(coordinate(0), coordinate(1), coordinate(2));
 }

@@ -1,0 +1,142 @@
+// Simplification and subdivision on fuzzed small meshes. The first three bytes choose
+// the level of detail, the subdivision levels and the weight slider; the rest is read
+// as OBJ text, or, when that gives no face, as a binary mesh (vertex and face counts,
+// coordinates as raw floats or small whole numbers, corners), so that NaN, infinite
+// and coincident positions and degenerate faces all come up. Each tool must leave
+// every face corner in range, and on meshes small enough for the plain versions give
+// exactly their result.
+#include "fuzz/fuzz_common.h"
+#include "tests/reference/simplify_reference.h"
+#include "tests/reference/subdivide_reference.h"
+#include "tools/simplify.h"
+#include "tools/subdivide.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+class Bytes {
+  public:
+    Bytes(const uint8_t* d, size_t n) : data(d), size(n) {}
+    uint8_t next() { return at < size ? data[at++] : 0; }
+    float next_float() {
+        uint32_t bits = 0;
+        for (int i = 0; i < 4; ++i) bits = bits << 8 | next();
+        return std::bit_cast<float>(bits);
+    }
+
+  private:
+    const uint8_t* data;
+    size_t size, at = 0;
+};
+
+void binary_mesh(Mesh& m, Bytes& in) {
+    int nv = 1 + in.next() % 48, nf = in.next() % 96;
+    m.alloc_vertices(nv);
+    for (int v = 0; v < nv; ++v) {
+        float c[3];
+        for (float& x : c) {
+            uint8_t kind = in.next();
+            x = kind < 64 ? in.next_float() : float(int(kind % 5) - 2);
+        }
+        m.vertices[v] = Vector(c[0], c[1], c[2]);
+        m.colours[v] = Vector(float(v % 3), 0.5f, 1, 1);
+    }
+    m.alloc_faces(nf);
+    for (int i = 0; i < nf; ++i)
+        for (int k = 0; k < 3; ++k) m.faces[i].vindex[k] = in.next() % nv;
+    m.link_faces();
+}
+
+void check_links(const Mesh& m) {
+    if (int(m.vertices.size()) != m.nv || int(m.colours.size()) != m.nv ||
+        int(m.faces.size()) != m.nf || int(m.faceptrs.size()) != m.nf)
+        std::abort();
+    if (!m.morphogens.empty() && int(m.morphogens.size()) != m.nv) std::abort();
+    for (int i = 0; i < m.nf; ++i) {
+        const Face& f = m.faces[i];
+        if (m.faceptrs[i] != &f) std::abort();
+        for (int k = 0; k < 3; ++k)
+            if (f.vindex[k] < 0 || f.vindex[k] >= m.nv || f.corners[k] != &m.vertices[f.vindex[k]])
+                std::abort();
+    }
+}
+
+// The same float to the bit; any two NaNs count as the same, since which operand's
+// payload a NaN result carries is the compiler's choice.
+bool same_float(float a, float b) {
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b) ||
+           (std::isnan(a) && std::isnan(b));
+}
+
+bool same_vector(const Vector& a, const Vector& b) {
+    return same_float(a.x, b.x) && same_float(a.y, b.y) && same_float(a.z, b.z) &&
+           same_float(a.w, b.w);
+}
+
+void check_same(const Mesh& a, const Mesh& b) {
+    if (a.nv != b.nv || a.nf != b.nf) std::abort();
+    for (int v = 0; v < a.nv; ++v)
+        if (!same_vector(a.vertices[v], b.vertices[v]) || !same_vector(a.colours[v], b.colours[v]))
+            std::abort();
+    if (a.morphogens.size() != b.morphogens.size()) std::abort();
+    for (size_t v = 0; v < a.morphogens.size(); ++v) {
+        const auto &ra = a.morphogens[v], &rb = b.morphogens[v];
+        if (ra.size() != rb.size()) std::abort();
+        for (size_t i = 0; i < ra.size(); ++i)
+            if (!same_float(ra[i], rb[i])) std::abort();
+    }
+    for (int i = 0; i < a.nf; ++i)
+        for (int k = 0; k < 3; ++k)
+            if (a.faces[i].vindex[k] != b.faces[i].vindex[k]) std::abort();
+}
+
+Mesh copy_of(const Mesh& m) {
+    Mesh c = m.clone();
+    c.morphogens = m.morphogens;
+    return c;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    silence_console();
+    Bytes in(data, size);
+    float lod = float(in.next()) * (100.0f / 255);
+    int levels = 1 + in.next() % 3;
+    float weight = subdivision_weight(in.next() % 101);
+
+    Mesh source;
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    text.remove_prefix(std::min<size_t>(3, size));
+    if (!source.load_obj_text(text, "fuzz.obj") || source.nf == 0) {
+        source = Mesh();
+        binary_mesh(source, in);
+    }
+
+    Mesh simplified = copy_of(source);
+    simplify_lod(simplified, lod);
+    check_links(simplified);
+    if (simplified.nv != simplification_target(source.nv, lod / 100)) std::abort();
+    if (source.nv <= 300) {
+        Mesh plain = copy_of(source);
+        reference::literal_simplify(plain, lod / 100);
+        check_same(simplified, plain);
+    }
+
+    // Results past 20,000 faces take too long for a fuzzer's input.
+    while (levels > 0 && int64_t(source.nf) << (2 * levels) > 20000) --levels;
+    if (levels == 0 || !subdivision_refusal(source, levels).empty()) return 0;
+    Mesh refined = copy_of(source);
+    if (subdivide_levels(refined, levels, weight).outcome != SubdivisionOutcome::Subdivided)
+        std::abort();
+    check_links(refined);
+    if (source.nf <= 200) {
+        Mesh plain = reference::literal_subdivide(source, levels, weight);
+        check_same(refined, plain);
+    }
+    return 0;
+}
