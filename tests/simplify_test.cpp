@@ -255,6 +255,26 @@ TEST(SimplifyAgainstScan, RandomMeshes) {
     }
 }
 
+TEST(SimplifyAgainstScan, VerticesWithVeryManyFaces) {
+    // Cones of 100 faces around their apex, some of them flat, with rims of random
+    // heights: the apex has more faces than the cost's table of face pairs takes.
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    for (int n = 0; n < 6; ++n) {
+        const int rim = 100;
+        std::vector<Vector> positions{{0, n % 2 ? 0.0f : 1.0f, 0}};
+        std::vector<Tri> faces;
+        for (int i = 0; i < rim; ++i) {
+            float angle = 6.2831853f * float(i) / rim;
+            positions.emplace_back(std::cos(angle), n % 3 ? unit(rng) * 0.1f : 0.0f,
+                                   std::sin(angle));
+            faces.push_back({0, 1 + (i + 1) % rim, 1 + i});
+        }
+        Mesh m = make_mesh(positions, faces);
+        for (float lod : {99.0f, 90.0f, 50.0f, 10.0f}) expect_same_as_scan(m, lod / 100);
+    }
+}
+
 class SimplifyAgainstScanOnSharedMeshes : public testing::TestWithParam<std::string> {};
 
 TEST_P(SimplifyAgainstScanOnSharedMeshes, SeveralLevelsOfDetail) {
