@@ -76,7 +76,10 @@ bool registered = [] {
         if (bench::shared_mesh(c.file).empty()) continue;
         std::string file = c.file;
         std::string tag;
-        tag.append("/").append(file, 0, file.find('.')).append("/").append(std::to_string(c.levels));
+        tag.append("/")
+            .append(file, 0, file.find('.'))
+            .append("/")
+            .append(std::to_string(c.levels));
         benchmark::RegisterBenchmark(("BM_Subdivide" + tag).c_str(), BM_Subdivide, file, c.levels)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("BM_SubdivideWithBuilds" + tag).c_str(),

@@ -110,6 +110,8 @@ TEST(CliMeshTools, UsageErrors) {
     for (std::string args :
          {"simplify " + in + out, "simplify " + in + out + " --lod 101",
           "simplify " + in + out + " --lod -1", "simplify " + in + " --lod 50",
+          "simplify " + in + out + " --lod nan",
+          "subdivide " + in + out + " --levels 1 --weight nan",
           "subdivide " + in + out + " --weight 0", "subdivide " + in + out + " --levels 1",
           "subdivide " + in + out + " --levels 0 --weight 0",
           "subdivide " + in + out + " --levels 1 --weight 0.2",
