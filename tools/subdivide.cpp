@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -188,7 +190,17 @@ class Level {
 constexpr int64_t bytes_per_face = int64_t(sizeof(Face) + sizeof(Face*) + sizeof(Vector)) + 200;
 constexpr int64_t bytes_per_vertex = 4 * int64_t(sizeof(Vector)) + 64;
 
-int64_t physical_memory() {
+// The memory a new result can have: what the system reports available (free memory
+// and caches it can give back), else the physical memory.
+int64_t available_memory() {
+    if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
+        char line[256];
+        long long kib = -1;
+        while (std::fgets(line, sizeof line, f))
+            if (std::sscanf(line, "MemAvailable: %lld kB", &kib) == 1) break;
+        std::fclose(f);
+        if (kib > 0) return int64_t(kib) * 1024;
+    }
     long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGE_SIZE);
     return pages > 0 && page > 0 ? int64_t(pages) * page : INT64_MAX;
 }
@@ -241,7 +253,7 @@ std::string subdivision_refusal(const Mesh& mesh, int levels) {
                    "mesh can hold; the mesh is left as it was";
     }
     int64_t bytes = faces * bytes_per_face + vertices * bytes_per_vertex;
-    if (bytes > physical_memory())
+    if (bytes > available_memory())
         return "ERROR: " + std::to_string(levels) + " subdivision levels of " +
                std::to_string(mesh.nf) + " faces would give " + std::to_string(faces) +
                " faces, more than the memory holds; the mesh is left as it was";
@@ -249,44 +261,63 @@ std::string subdivision_refusal(const Mesh& mesh, int levels) {
 }
 
 void subdivide(Mesh& mesh, int levels, float weight) {
+    // The mesh is read, not taken apart, until the result is complete, so that a
+    // failed allocation leaves it as it was.
     Work work;
-    work.positions = std::move(mesh.vertices);
-    work.colours = std::move(mesh.colours);
-    if (int(mesh.morphogens.size()) == mesh.nv) work.rows = std::move(mesh.morphogens);
+    work.positions = mesh.vertices;
+    work.colours = mesh.colours;
+    if (int(mesh.morphogens.size()) == mesh.nv) work.rows = mesh.morphogens;
     work.faces.resize(mesh.nf);
     for (int i = 0; i < mesh.nf; ++i)
         for (int k = 0; k < 3; ++k) work.faces[i][k] = mesh.faceptrs[i]->vindex[k];
 
     for (int l = 0; l < levels; ++l) Level(work, double(weight)).refine();
 
-    // The arrays are handed to the mesh or written once, as a reader fills a mesh.
-    mesh.clear();
+    // The result's arrays, each written once, as a reader fills a mesh; then handed
+    // over, which cannot fail.
     int nv = int(work.positions.size()), nf = int(work.faces.size());
-    mesh.nv = nv;
-    mesh.vertices = std::move(work.positions);
-    mesh.colours = std::move(work.colours);
-    assign_big(mesh.normals, nv, Vector());
-    assign_big(mesh.texcoords, nv, Vector());
-    mesh.morphogens = std::move(work.rows);
-    mesh.nf = nf;
-    reserve_big(mesh.faces, nf);
-    assign_big(mesh.faceptrs, nf, (Face*)nullptr);
+    std::vector<Vector> normals, texcoords, centroids;
+    std::vector<Face> faces;
+    std::vector<Face*> faceptrs;
+    assign_big(normals, nv, Vector());
+    assign_big(texcoords, nv, Vector());
+    reserve_big(faces, nf);
+    assign_big(faceptrs, nf, (Face*)nullptr);
+    assign_big(centroids, nf, Vector());
     for (int i = 0; i < nf; ++i) {
-        Face& f = mesh.faces.emplace_back();
+        Face& f = faces.emplace_back();
         for (int k = 0; k < 3; ++k) {
             f.vindex[k] = work.faces[i][k];
-            f.corners[k] = &mesh.vertices[f.vindex[k]];
+            f.corners[k] = &work.positions[f.vindex[k]];
         }
-        mesh.faceptrs[i] = &f;
+        faceptrs[i] = &f;
     }
-    assign_big(mesh.centroids, nf, Vector());
+
+    mesh.clear();
+    mesh.nv = nv;
+    mesh.vertices = std::move(work.positions); // the corners stay valid: the storage moves
+    mesh.colours = std::move(work.colours);
+    mesh.normals = std::move(normals);
+    mesh.texcoords = std::move(texcoords);
+    mesh.morphogens = std::move(work.rows);
+    mesh.nf = nf;
+    mesh.faces = std::move(faces);
+    mesh.faceptrs = std::move(faceptrs);
+    mesh.centroids = std::move(centroids);
 }
 
 SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight) {
     if (subdiv < 1) return {SubdivisionOutcome::Unchanged, ""};
     if (std::string why = subdivision_refusal(mesh, subdiv); !why.empty())
         return {SubdivisionOutcome::Refused, why};
-    subdivide(mesh, subdiv, weight);
+    try {
+        subdivide(mesh, subdiv, weight);
+    } catch (const std::bad_alloc&) {
+        return {SubdivisionOutcome::Refused,
+                "ERROR: not enough memory for " + std::to_string(subdiv) +
+                    " subdivision levels of " + std::to_string(mesh.nf) +
+                    " faces; the mesh is left as it was"};
+    }
     mesh.build({MESH_EDGE_LIST, MESH_VERTEX_NORMALS});
     mesh.build_centroids();
     mesh.build_bbox();

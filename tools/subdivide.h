@@ -34,8 +34,8 @@ SubdivisionEdges subdivision_edges(const std::vector<std::array<int, 3>>& faces)
 float subdivision_weight(int slider_value);
 
 // Why `levels` levels of `mesh` cannot be made, or "" when they can: the face or vertex
-// count would pass the int range, or the result would need more memory than the
-// machine has. Cheap: nothing is allocated.
+// count would pass the int range, or the result would need more memory than the system
+// reports available. Cheap: nothing is allocated.
 std::string subdivision_refusal(const Mesh& mesh, int levels);
 
 // Refines `mesh` `levels` times (levels >= 1, subdivision_refusal empty; every face
@@ -63,7 +63,8 @@ struct SubdivisionResult {
 };
 
 // What the view does for `subdiv` levels with `weight`: nothing below one level; a
-// refusal with its message when the result would not fit; else subdivide, then the
+// refusal with its message when the result would not fit (or an allocation fails
+// after all: the mesh is then as it was); else subdivide, then the
 // builds "MESH_EDGE_LIST MESH_VERTEX_NORMALS" with their progress line, and the
 // centroids and bounding box, so that every later tool finds its data current.
 SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight);
