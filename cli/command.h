@@ -46,3 +46,5 @@ CommandRun subdivide_command(CLI::App& command);
 bool load_mesh_reporting(Mesh& mesh, const std::string& path);
 // exit_success, or the error printed on standard error and exit_failure.
 int report(const IoResult& r);
+// Refuses "nan", which a range check lets through (it compares false both ways).
+CLI::Validator not_nan();

@@ -2,7 +2,9 @@
 
 #include "core/mesh_file.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -43,4 +45,13 @@ int report(const IoResult& r) {
     if (r) return exit_success;
     std::fprintf(stderr, "%s\n", r.error.c_str());
     return exit_failure;
+}
+
+CLI::Validator not_nan() {
+    return CLI::Validator(
+        [](std::string& s) {
+            return std::isnan(std::strtod(s.c_str(), nullptr)) ? std::string("not a number")
+                                                               : std::string();
+        },
+        "");
 }

@@ -4,8 +4,6 @@
 #include "tools/simplify.h"
 #include "cli/command.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -23,14 +21,6 @@ int run(const Options& o) {
     return report(mesh.save_obj(o.output, o.colours));
 }
 
-// NaN passes a range check: it compares false both ways.
-const CLI::Validator not_nan(
-    [](std::string& s) {
-        return std::isnan(std::strtod(s.c_str(), nullptr)) ? std::string("not a number")
-                                                           : std::string();
-    },
-    "");
-
 } // namespace
 
 CommandRun simplify_command(CLI::App& command) {
@@ -42,7 +32,7 @@ CommandRun simplify_command(CLI::App& command) {
                     "Level of detail: the percentage of the vertices to keep, 0 to 100")
         ->required()
         ->check(CLI::Range(0.0f, 100.0f))
-        ->check(not_nan);
+        ->check(not_nan());
     command.add_flag("--colours", o->colours,
                      "Write a line \"vc r g b\" after every vertex (the survivors keep theirs)");
     command.footer("Collapses edges, the cheapest first (edge length times the curvature "

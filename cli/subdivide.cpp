@@ -4,9 +4,7 @@
 #include "tools/subdivide.h"
 #include "cli/command.h"
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -32,14 +30,6 @@ int run(const Options& o) {
     return report(mesh.save_obj(o.output, o.colours));
 }
 
-// NaN passes a range check: it compares false both ways.
-const CLI::Validator not_nan(
-    [](std::string& s) {
-        return std::isnan(std::strtod(s.c_str(), nullptr)) ? std::string("not a number")
-                                                           : std::string();
-    },
-    "");
-
 } // namespace
 
 CommandRun subdivide_command(CLI::App& command) {
@@ -55,7 +45,7 @@ CommandRun subdivide_command(CLI::App& command) {
                      "Weight w, -0.125 to 0.125: -0.0625 gives plain midpoints, 0 the classic "
                      "butterfly stencil")
         ->check(CLI::Range(-0.125f, 0.125f))
-        ->check(not_nan);
+        ->check(not_nan());
     o->slider_option =
         weight
             ->add_option("--weight-slider", o->slider,

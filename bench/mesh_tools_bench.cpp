@@ -1,0 +1,109 @@
+// Simplification and subdivision, each with its plain version as the baseline in the
+// same run:
+// - simplification of ogre.obj (62,194 vertices, 124,008 faces) and armadillo.obj
+//   (25,002 vertices, 50,000 faces) to a level of detail of 50%, by simplify() alone
+//   and with the builds the view runs after it; the baseline scans every live vertex
+//   for the cheapest at each collapse;
+// - subdivision of stanford_bunny.obj (69,451 faces) two levels, to 1,111,216 faces,
+//   alone and with the view's builds; and of cow.obj (5,804 faces) one level, where
+//   the baseline (a mesh cloned per level, the edge table searched linearly for every
+//   pair) can run too.
+#include "bench/bench_files.h"
+#include "core/vostrel.h"
+#include "tests/reference/simplify_reference.h"
+#include "tests/reference/subdivide_reference.h"
+#include "tools/simplify.h"
+#include "tools/subdivide.h"
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+const Mesh& loaded(const std::string& name) {
+    static std::map<std::string, Mesh> meshes;
+    auto it = meshes.find(name);
+    if (it == meshes.end()) {
+        std::string path = bench::shared_mesh(name.c_str());
+        if (path.empty()) throw std::runtime_error(name + " is not in the shared data");
+        Mesh m;
+        if (IoResult r = load_mesh_file(m, path); !r) throw std::runtime_error(r.error);
+        it = meshes.emplace(name, std::move(m)).first;
+    }
+    return it->second;
+}
+
+// `run` on the loaded mesh as the view holds it, copied and freed outside the timing.
+void tool_case(benchmark::State& state, const std::string& name,
+               const std::function<void(Mesh&)>& run) {
+    const Mesh& source = loaded(name);
+    int nv = 0, nf = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto m = std::make_unique<Mesh>(source.clone());
+        m->morphogens = source.morphogens;
+        state.ResumeTiming();
+        run(*m);
+        nv = m->nv;
+        nf = m->nf;
+        benchmark::DoNotOptimize(m->faces.data());
+        state.PauseTiming();
+        m.reset();
+        state.ResumeTiming();
+    }
+    state.counters["vertices"] = nv;
+    state.counters["faces"] = nf;
+}
+
+void register_case(const std::string& name, const char* file, const std::function<void(Mesh&)>& run,
+                   bool once = false) {
+    auto* b = benchmark::RegisterBenchmark(
+        name.c_str(), [file, run](benchmark::State& state) { tool_case(state, file, run); });
+    b->Unit(benchmark::kMillisecond);
+    if (once) b->Iterations(1);
+}
+
+bool registered = [] {
+    set_console_stream(std::fopen("/dev/null", "w"));
+    for (const char* file : {"ogre.obj", "armadillo.obj"}) {
+        if (bench::shared_mesh(file).empty()) continue;
+        std::string stem(file, std::string(file).find('.'));
+        register_case("BM_Simplify/" + stem + "/lod50", file,
+                      [](Mesh& m) { simplify(m, 50.0f / 100); });
+        register_case("BM_SimplifyWithBuilds/" + stem + "/lod50", file,
+                      [](Mesh& m) { simplify_lod(m, 50); });
+        register_case(
+            "BM_SimplifyScan/" + stem + "/lod50", file,
+            [](Mesh& m) { reference::literal_simplify(m, 50.0f / 100); }, true);
+    }
+    struct Subdivision {
+        const char* file;
+        int levels;
+        bool linear;
+    };
+    for (Subdivision c : {Subdivision{"stanford_bunny.obj", 2, false}, {"cow.obj", 1, true}}) {
+        if (bench::shared_mesh(c.file).empty()) continue;
+        std::string tag(c.file, std::string(c.file).find('.'));
+        tag.append("/").append(std::to_string(c.levels));
+        int levels = c.levels;
+        register_case("BM_Subdivide/" + tag, c.file,
+                      [levels](Mesh& m) { subdivide(m, levels, 0); });
+        register_case("BM_SubdivideWithBuilds/" + tag, c.file,
+                      [levels](Mesh& m) { subdivide_levels(m, levels, 0); });
+        if (c.linear)
+            register_case("BM_SubdivideLinear/" + tag, c.file, [levels](Mesh& m) {
+                Mesh result = reference::literal_subdivide(m, levels, 0);
+                m = std::move(result);
+            });
+    }
+    return true;
+}();
+
+} // namespace
+
+BENCHMARK_MAIN();
