@@ -15,13 +15,13 @@
 namespace {
 
 // A list of ints with room for a few in place: most vertices have fewer than nine
-// faces and neighbours, so most lists never touch the heap.
+// faces and neighbours, so most lists never allocate.
 class SmallList {
   public:
     SmallList() = default;
     SmallList(const SmallList&) = delete;
     SmallList& operator=(const SmallList&) = delete;
-    ~SmallList() { delete[] heap; }
+    ~SmallList() { delete[] spilled; }
 
     int size() const { return n; }
     bool empty() const { return n == 0; }
@@ -50,16 +50,16 @@ class SmallList {
   private:
     static constexpr int local_capacity = 8;
     int n = 0, capacity = local_capacity;
-    int* heap = nullptr;
+    int* spilled = nullptr; // the entries once they outgrow `local`
     int local[local_capacity];
 
-    int* data() { return heap ? heap : local; }
-    const int* data() const { return heap ? heap : local; }
+    int* data() { return spilled ? spilled : local; }
+    const int* data() const { return spilled ? spilled : local; }
     void grow() {
         int* bigger = new int[size_t(capacity) * 2];
         std::copy(data(), data() + n, bigger);
-        delete[] heap;
-        heap = bigger;
+        delete[] spilled;
+        spilled = bigger;
         capacity *= 2;
     }
 };
