@@ -9,7 +9,9 @@
 #include "tools/simplify.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -302,24 +304,33 @@ class Simplifier {
         float cheapest_cost = 0;
         for (int n : neighbours) {
             float length = difference(n, w).length();
-            sides.clear();
-            for (int i = 0; i < nf; ++i)
-                if (gathered[i].has(n)) sides.push_back(i);
-            // The smallest term against the sides and the largest of those minima,
-            // neither of which depends on the order the terms come in.
+            // The smallest term against the faces on the edge and the largest of those
+            // minima, neither of which depends on the order the terms come in.
             float curvature = 0;
-            for (int f = 0; f < nf; ++f) {
-                float m = 1;
-                if (table) {
+            if (table) {
+                uint64_t on_edge = 0; // bit i: face i has n
+                for (int i = 0; i < nf; ++i) on_edge |= uint64_t(gathered[i].has(n)) << i;
+                for (int f = 0; f < nf; ++f) {
                     const float* row = &terms[size_t(f) * nf];
-                    for (int s : sides) m = row[s] < m ? row[s] : m;
-                } else {
+                    float m = 1;
+                    for (uint64_t b = on_edge; b; b &= b - 1) {
+                        float x = row[std::countr_zero(b)];
+                        m = x < m ? x : m;
+                    }
+                    curvature = m > curvature ? m : curvature;
+                }
+            } else {
+                sides.clear();
+                for (int i = 0; i < nf; ++i)
+                    if (gathered[i].has(n)) sides.push_back(i);
+                for (int f = 0; f < nf; ++f) {
+                    float m = 1;
                     for (int s : sides) {
                         float x = curvature_term(gathered[f].normal, gathered[s].normal);
                         m = x < m ? x : m;
                     }
+                    curvature = m > curvature ? m : curvature;
                 }
-                curvature = m > curvature ? m : curvature;
             }
             float c = curvature * length;
             if (c < best) {
