@@ -2,8 +2,9 @@
 // same run:
 // - simplification of ogre.obj (62,194 vertices, 124,008 faces) and armadillo.obj
 //   (25,002 vertices, 50,000 faces) to a level of detail of 50%, by simplify() alone
-//   and with the builds the view runs after it; the baseline scans every live vertex
-//   for the cheapest at each collapse;
+//   and with the builds the view runs after it, and at 100% (no collapse: the set-up
+//   and the write-back alone); the baseline scans every live vertex for the cheapest
+//   at each collapse;
 // - subdivision of stanford_bunny.obj (69,451 faces) two levels, to 1,111,216 faces,
 //   alone and with the view's builds; and of cow.obj (5,804 faces) one level, where
 //   the baseline (a mesh cloned per level, the edge table searched linearly for every
@@ -75,6 +76,7 @@ bool registered = [] {
         std::string stem(file, std::string(file).find('.'));
         register_case("BM_Simplify/" + stem + "/lod50", file,
                       [](Mesh& m) { simplify(m, 50.0f / 100); });
+        register_case("BM_Simplify/" + stem + "/lod100", file, [](Mesh& m) { simplify(m, 1); });
         register_case("BM_SimplifyWithBuilds/" + stem + "/lod50", file,
                       [](Mesh& m) { simplify_lod(m, 50); });
         register_case(
