@@ -3,6 +3,19 @@
 #include "core/big_arrays.h"
 #include "core/console.h"
 
+#include <atomic>
+
+namespace {
+
+// Versions come from one counter for every mesh, so that a mesh moved in from elsewhere
+// never carries the version the faces it replaces had.
+unsigned next_faces_version() {
+    static std::atomic<unsigned> last{0};
+    return ++last;
+}
+
+} // namespace
+
 const char* build_flag_name(int flag) {
     switch (flag) {
     case MESH_CENTRE:
@@ -38,7 +51,7 @@ void Mesh::alloc_faces(int n) {
     assign_big(faceptrs, n, (Face*)nullptr);
     assign_big(centroids, n, Vector());
     nf = n;
-    ++faces_version;
+    faces_version = next_faces_version();
 }
 
 void Mesh::clear() {
@@ -57,7 +70,7 @@ void Mesh::clear() {
     faceneighbours.clear();
     face_adjacency.clear();
     nv = nf = nedges = 0;
-    ++faces_version;
+    faces_version = next_faces_version();
     bbox.fill(Vector(0));
 }
 

@@ -104,8 +104,9 @@ class Mesh {
 
     std::array<Vector, 8> bbox;
 
-    // Bumped whenever the faces are replaced (alloc_faces, clear); the edge build
-    // records the value it built for, so that tools can tell a stale edge table.
+    // Renewed whenever the faces are replaced (alloc_faces, clear), to a value no mesh of
+    // the program had before; the edge build records the value it built for, so that
+    // tools can tell a stale edge table, and the view a stale selection.
     unsigned faces_version = 0;
     unsigned edge_list_faces = ~0u;
     bool edge_list_current() const { return edge_list_faces == faces_version; }

@@ -47,6 +47,8 @@ void QtGLWidget::resizeGL(int w, int h) {
 }
 
 void QtGLWidget::paintGL() {
+    // Whatever replaced the faces, a face number picked before marks nothing now.
+    if (mesh.faces_version != selection_faces_version) faces_replaced();
     frame_pending = false;
     FrameSettings s;
     s.render_mode = render_mode;

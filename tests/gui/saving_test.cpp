@@ -182,6 +182,18 @@ class SavingTest : public QObject {
         window->mesheditor->terrain_page->load_colour_map_file(QString(VOSTREL_DATA) +
                                                                "/colourmaps/grey.map");
         QCOMPARE(view->mesh.selectedface, 5);
+        // Any other replacement of the faces, even by a mesh moved in whole, drops it by
+        // the next frame.
+        Mesh other;
+        QVERIFY(bool(other.load_obj_text("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "moved.obj")));
+        build_loaded_mesh(other);
+        view->mesh.selectedface = 1;
+        view->grabFramebuffer();
+        QCOMPARE(view->mesh.selectedface, 1);
+        view->mesh = std::move(other);
+        view->mesh.selectedface = 1;
+        view->grabFramebuffer();
+        QCOMPARE(view->mesh.selectedface, -1);
     }
 
     // The terrain gets centroids, so its face normals start on their faces.
