@@ -1,10 +1,99 @@
 // MeanShift: the normal filters of the view (mean shift, sphere jump, median filter)
 // and their working state.
+//
+// Mean shift and sphere jump gather the faces into regions of nearby centroids and give
+// every face of a region the region's mean normal; the median filter replaces each face
+// normal by the average normal of a ring neighbourhood, fifty times over. The region
+// filters can run one pass at a time ("Step"): the state between calls is kept here.
+// Everything is reported on the core's console.
 #pragma once
+
+#include "core/mesh.h"
+#include "core/vector.h"
+#include "segmentation/centroid_grid.h"
+#include "segmentation/face_list.h"
+
+#include <vector>
 
 // Which filter runs, as the mean shift page numbers them.
 enum class FilterMode : int { MeanShift = 0, SphereJump = 1, Median = 2 };
 
+// How a region filter runs: to the end, or one pass and then stop ("Step").
+enum class CallKind : int { Run = 1, Step = 2 };
+
+// The search radius for the page's vector v (v.x is the slider value, 0..100):
+// s = v.x / 200 x extent in float, returned as (s, s, s, w = v.x).
+Vector filter_radius(const Vector& v, float extent);
+
 class MeanShift {
   public:
+    // Bound to `mesh` for its whole life; the mesh is not owned.
+    explicit MeanShift(Mesh& mesh);
+
+    // Console progress bar: `progress_width` frames per run (print_progress).
+    float progress_width = 10.0f;
+    int progress_ticks = 0, progress_step = 0, progress_threshold = 0;
+
+    FilterMode mode = FilterMode::MeanShift; // the filter "Step" runs
+    Mesh* mesh;
+    FaceList remaining_faces;                 // faces not yet in a region, in index order
+    std::vector<Vector> current_region;       // member centroids, each with its face in w
+    std::vector<std::vector<Vector>> regions; // closed regions of the current run
+    Vector radius{0, 0, 0, 1};                // (s, s, s, panel value)
+    Vector centre{0, 0, 0, 1};                // centre of the search sphere (drawn)
+    Vector centroid_sum{0}, normal_sum{0};    // running sums of the region being built
+    int processed = 0;                        // faces taken out in the current run
+    bool growing = false;                     // the mean shift window gained faces last pass
+    bool needs_reset = true;                  // the next region run starts from all faces
+    int weight_mode = 0;                      // 0 full normals; 1 weighted by the curve
+    std::vector<Vector> weight_function;      // weight curve points; only y is read
+    int function_height = 0;                  // height of the curve's plot
+
+    // Runs filter `mode` with `radius` (a step or a whole run for the region filters;
+    // the median filter always runs whole) and makes `mode` the one "Step" runs. A
+    // radius of (0, 0, 0) does nothing. Returns whether a filter ran.
+    bool evaluate(const Vector& radius, CallKind kind, FilterMode mode);
+    // "Step": prints "Step", then one pass of the stored mode.
+    bool step(const Vector& radius);
+
+    // Uses the weight curve `func` (101 points or more, only y read) with the plot
+    // height `height` from now on: weight_mode becomes 1 for good. A shorter curve or a
+    // height that is not positive is ignored with a console line; returns whether the
+    // curve is used.
+    bool set_weight_function(std::vector<Vector> func, int height);
+
+    // The filters themselves, on the bound mesh as it is (evaluate() first rebuilds
+    // the centroids or the edge table they read where those are stale).
+    void mean_shift(const Vector& radius, CallKind kind);
+    void sphere_jump(const Vector& radius, CallKind kind);
+    void median_filter(const Vector& radius);
+
+    // The console progress bar: called with done = 0 at the start of a run (which
+    // resets it), it prints a frame each time done reaches the next tenth of total.
+    void print_progress(int done, int total);
+
+    // What member face f adds to the normal sum of a region centred on c.
+    Vector contribution(int f, const Vector& c) const;
+
+  private:
+    // Face indices of current_region, exact however many faces there are (a float's w
+    // holds integers exactly only up to 2^24).
+    std::vector<int> current_faces;
+    // The faces a region run was started on: a stepped run does not continue on others.
+    unsigned run_faces_version = 0;
+    int run_nf = -1;
+    const Face* run_faces = nullptr;
+    // Prunes the within tests of one call; `hits` collects a pass's faces.
+    CentroidGrid grid;
+    bool grid_active = false;
+    std::vector<int> hits;
+
+    void prepare_region_run();
+    bool start_region_run(const char* title, const Vector& r);
+    void print_end() const;
+    void take(int f);
+    void gather(const Vector& c, float s);
+    int open_region();
+    void close_region();
+    bool pass_ends_call(CallKind kind);
 };

@@ -51,7 +51,7 @@ class QtGLWidget : public QOpenGLWidget {
     Mesh loaded_mesh;
     EdgeTraversal traversal;
     Mesh_Classifier classifier;
-    MeanShift mean_shift;
+    MeanShift mean_shift{mesh}; // bound to `mesh` for good
 
     // Whether a load (or a new terrain) frames the new mesh (fit_to_view) or a load puts
     // the camera at the start distance; the main window keeps the choice between runs.

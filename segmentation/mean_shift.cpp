@@ -1,0 +1,243 @@
+// The region filters (mean shift, sphere jump) and the median filter.
+//
+// Each pass of a region filter gathers the remaining faces whose centroids lie within
+// s of a fixed centre, in increasing face order. Instead of testing every remaining
+// face, a pass asks a grid over the centroids for the faces within s and takes them
+// in face order: the same faces in the same order, so the sums are the same floats.
+#include "segmentation/mean_shift.h"
+
+#include "core/console.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+Vector filter_radius(const Vector& v, float extent) {
+    float s = v.x / 200 * extent;
+    return {s, s, s, v.x};
+}
+
+MeanShift::MeanShift(Mesh& m) : mesh(&m) {}
+
+void MeanShift::print_progress(int done, int total) {
+    if (total == 0) return;
+    if (done == 0) {
+        progress_ticks = 0;
+        progress_step = int(std::floor(float(total) / progress_width + 0.5f));
+        progress_threshold = 0;
+    }
+    if (done != progress_threshold) return;
+    ++progress_ticks;
+    // The bar keeps its width even when a small total makes more frames than it has
+    // places for (the step rounds down to 1, or a stepped run crosses runs).
+    int places = std::max(int(progress_width) - 1, 0);
+    int stars = std::clamp(progress_ticks - 1, 0, places);
+    std::string bar(size_t(places) + 2, ' ');
+    bar.front() = '[';
+    bar.back() = ']';
+    std::fill_n(bar.begin() + 1, stars, '*');
+    console_printf("\r\rProgress = %s", bar.c_str());
+    std::fflush(console_stream());
+    progress_threshold += progress_step;
+}
+
+bool MeanShift::set_weight_function(std::vector<Vector> func, int height) {
+    if (func.size() < 101) {
+        console_printf("Weight curve ignored: %zu points, 101 needed\n", func.size());
+        return false;
+    }
+    if (height <= 0) {
+        console_printf("Weight curve ignored: plot height %d\n", height);
+        return false;
+    }
+    weight_mode = 1;
+    function_height = height;
+    weight_function = std::move(func);
+    return true;
+}
+
+Vector MeanShift::contribution(int f, const Vector& c) const {
+    const Vector& normal = mesh->faces[f].normal;
+    if (weight_mode == 0) return normal;
+    Vector offset = mesh->centroids[f] - c;
+    float d = offset.length();
+    float k = std::floor(d / radius.x * 100 + 0.5f);
+    // Only points of the curve are read: a distance the curve does not cover (which
+    // only geometry that is not finite gives) weighs nothing.
+    if (!(k >= 0 && k < float(weight_function.size()))) return 0.0f * normal;
+    float weight = 1 - weight_function[size_t(k)].y / float(function_height);
+    if (weight < 0) weight = 0;
+    return weight * normal;
+}
+
+bool MeanShift::evaluate(const Vector& r, CallKind kind, FilterMode m) {
+    if (r == Vector(0, 0, 0)) return false;
+    mode = m;
+    switch (m) {
+    case FilterMode::MeanShift:
+        prepare_region_run();
+        mean_shift(r, kind);
+        return true;
+    case FilterMode::SphereJump:
+        prepare_region_run();
+        sphere_jump(r, kind);
+        return true;
+    case FilterMode::Median:
+        if (!mesh->edge_list_current()) mesh->build_edge_list();
+        median_filter(r);
+        return true;
+    }
+    return false;
+}
+
+bool MeanShift::step(const Vector& r) {
+    console_printf("Step\n");
+    return evaluate(r, CallKind::Step, mode);
+}
+
+// A stepped run continues only on the faces it started on; a run from scratch reads
+// centroids of the current faces (tools that replace faces may leave them stale).
+void MeanShift::prepare_region_run() {
+    if (!needs_reset && (mesh->faces_version != run_faces_version || mesh->nf != run_nf ||
+                         mesh->faces.data() != run_faces))
+        needs_reset = true;
+    if (needs_reset) {
+        mesh->build_centroids();
+        run_faces_version = mesh->faces_version;
+        run_nf = mesh->nf;
+        run_faces = mesh->faces.data();
+    }
+}
+
+// The common start of the region filters; false when there is nothing to gather.
+bool MeanShift::start_region_run(const char* title, const Vector& r) {
+    console_printf("Evaluating %s: \n", title);
+    console_printf("WEIGHT_MODE = %d\n", weight_mode);
+    radius = r;
+    if (needs_reset) {
+        regions.clear();
+        current_region.clear();
+        current_faces.clear();
+        centroid_sum = Vector(0);
+        growing = false;
+        processed = 0;
+        remaining_faces.fill(mesh->nf);
+        needs_reset = false;
+    }
+    if (processed == mesh->nf) return false;
+    grid_active = grid.build(mesh->centroids, remaining_faces, radius.x);
+    return true;
+}
+
+void MeanShift::print_end() const {
+    console_printf("\nData Size:\t\t%d \n", mesh->nf);
+    console_printf("Mean Shift Radius:\t%f \n", double(radius.x));
+    console_printf("Number of Regions:\t%d \n", int(regions.size()));
+}
+
+// Moves face f from the remaining faces into the current region.
+void MeanShift::take(int f) {
+    Vector c = mesh->centroids[f];
+    c.w = float(f);
+    current_region.push_back(c);
+    current_faces.push_back(f);
+    remaining_faces.remove(f);
+    if (grid_active) grid.remove(f);
+    print_progress(processed, mesh->nf);
+    ++processed;
+}
+
+// The remaining faces within s of c, in face order, into `hits`.
+void MeanShift::gather(const Vector& c, float s) {
+    hits.clear();
+    if (grid_active) {
+        grid.query(mesh->centroids, c, s, hits);
+        std::sort(hits.begin(), hits.end());
+    } else {
+        for (int f = remaining_faces.front(); f >= 0; f = remaining_faces.next(f))
+            if (mesh->centroids[f].within(c, s)) hits.push_back(f);
+    }
+}
+
+// Opens a region at the first remaining face: the search starts at its centroid.
+int MeanShift::open_region() {
+    current_region.clear();
+    current_faces.clear();
+    int seed = remaining_faces.front();
+    centre = mesh->centroids[seed];
+    take(seed);
+    normal_sum = mesh->faces[seed].normal;
+    return seed;
+}
+
+// Gives every member of the current region the normal sum.
+void MeanShift::close_region() {
+    for (int f : current_faces) mesh->faces[f].normal = normal_sum;
+    regions.push_back(current_region);
+}
+
+// The end of a pass: the run is over when no face remains, a step after one pass.
+bool MeanShift::pass_ends_call(CallKind kind) {
+    bool done = false;
+    if (remaining_faces.empty()) {
+        needs_reset = true;
+        processed = 0;
+        done = true;
+    }
+    if (kind == CallKind::Step) {
+        console_printf("\n");
+        done = true;
+    }
+    return done;
+}
+
+void MeanShift::mean_shift(const Vector& r, CallKind kind) {
+    if (!start_region_run("MEAN_SHIFT", r)) return;
+    float s = radius.x;
+    const std::vector<Vector>& centroids = mesh->centroids;
+    bool done = false;
+    while (!done) {
+        if (!growing) {
+            open_region();
+            centroid_sum = centre;
+        }
+        growing = false;
+        gather(centre, s);
+        for (int f : hits) {
+            take(f);
+            centroid_sum += centroids[f];
+            normal_sum += contribution(f, centre);
+            growing = true;
+        }
+        if (growing && !remaining_faces.empty()) {
+            centre = centroid_sum / float(current_region.size());
+        } else {
+            normal_sum /= float(current_region.size());
+            normal_sum.normalise();
+            close_region();
+        }
+        done = pass_ends_call(kind);
+    }
+    print_end();
+}
+
+void MeanShift::sphere_jump(const Vector& r, CallKind kind) {
+    if (!start_region_run("SHPERE_JUMP", r)) return;
+    float s = radius.x;
+    const std::vector<Vector>& centroids = mesh->centroids;
+    bool done = false;
+    while (!done) {
+        int seed = open_region();
+        gather(centroids[seed], s);
+        for (int f : hits) {
+            normal_sum += contribution(f, centroids[seed]);
+            take(f);
+        }
+        normal_sum.normalise();
+        close_region();
+        done = pass_ends_call(kind);
+    }
+    print_end();
+}

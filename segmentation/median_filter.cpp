@@ -1,0 +1,109 @@
+// The median filter: fifty passes, each replacing every face normal (in face order, in
+// place) by the average of the normals around it in rings.
+//
+// Ring 0 of face i is {i}; ring j + 1 is the neighbour list of the first face of ring
+// j; every face of a ring, taken from the ring's end, adds the normals of all its
+// neighbours. So the normals ring j adds are a fixed list per face q = the first face
+// of ring j - 1, made once per run, and the rings of face i follow the first neighbours
+// from i. The sums add the same normals in the same order as the rings themselves.
+#include "core/console.h"
+#include "segmentation/mean_shift.h"
+
+#include <climits>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Flat lists of face indices: list i is items[start[i], start[i + 1]).
+struct FaceLists {
+    std::vector<int> start{0}, items;
+    int size(int i) const { return start[i + 1] - start[i]; }
+    const int* begin(int i) const { return items.data() + start[i]; }
+    const int* end(int i) const { return items.data() + start[i + 1]; }
+    void close_list() { start.push_back(int(items.size())); }
+};
+
+struct alignas(16) Normal {
+    float x, y, z, w;
+};
+
+int depth_of(float value) {
+    float w = std::floor(value);
+    if (w >= float(INT_MAX)) return INT_MAX;
+    if (w <= float(INT_MIN)) return INT_MIN;
+    return w == w ? int(w) : 0;
+}
+
+} // namespace
+
+void MeanShift::median_filter(const Vector& r) {
+    console_printf("Evaluating MEDIAN_FILTER: \n");
+    int depth = depth_of(r.w);
+    console_printf("depth: %d\n", depth);
+
+    // Neighbours of each face (the edge table's lists, in discovery order), and what a
+    // ring made of them adds: the neighbours of each, the ring taken from its end.
+    int nf = mesh->nf;
+    const NeighbourLists& lists = mesh->face_adjacency;
+    FaceLists neighbours, ring_sums;
+    for (int i = 0; i < nf; ++i) {
+        if (i < lists.size())
+            for (const EdgeRef& ref : lists[i])
+                neighbours.items.push_back(mesh->edgefaces[ref.edge][ref.end]);
+        neighbours.close_list();
+    }
+    for (int q = 0; q < nf; ++q) {
+        for (const int* t = neighbours.end(q); t != neighbours.begin(q);) {
+            --t;
+            ring_sums.items.insert(ring_sums.items.end(), neighbours.begin(*t),
+                                   neighbours.end(*t));
+        }
+        ring_sums.close_list();
+    }
+
+    // The normals in a compact array while the passes run; a face's normal is its four
+    // components (the cached length is not part of it).
+    std::vector<Normal> normals(nf);
+    for (int i = 0; i < nf; ++i) {
+        const Vector& n = mesh->faces[i].normal;
+        normals[i] = {n.x, n.y, n.z, n.w};
+    }
+    auto add = [&](Normal& sum, const int* from, const int* to) {
+        for (; from != to; ++from) {
+            const Normal& n = normals[*from];
+            sum.x += n.x;
+            sum.y += n.y;
+            sum.z += n.z;
+            sum.w += n.w;
+        }
+    };
+
+    for (int p = 0; p < 50; ++p) {
+        print_progress(p, 50);
+        for (int i = 0; i < nf; ++i) {
+            Normal sum{0, 0, 0, 0};
+            add(sum, neighbours.begin(i), neighbours.end(i)); // ring 0 = {i}
+            int m = neighbours.size(i);
+            for (int j = 1, q = i; j < depth && neighbours.size(q) > 0; ++j) {
+                add(sum, ring_sums.begin(q), ring_sums.end(q));
+                m += ring_sums.size(q);
+                q = *neighbours.begin(q);
+            }
+            if (m > 0) {
+                float count = float(m); // x, y and z are averaged; w stays the sum
+                sum.x /= count;
+                sum.y /= count;
+                sum.z /= count;
+                if (sum.x != 0 || sum.y != 0 || sum.z != 0) normals[i] = sum;
+            }
+        }
+    }
+    for (int i = 0; i < nf; ++i) {
+        Vector& n = mesh->faces[i].normal;
+        n.x = normals[i].x;
+        n.y = normals[i].y;
+        n.z = normals[i].z;
+        n.w = normals[i].w;
+    }
+}
