@@ -41,6 +41,7 @@ CommandRun classify_command(CLI::App& command);
 CommandRun clip_planes_command(CLI::App& command);
 CommandRun simplify_command(CLI::App& command);
 CommandRun subdivide_command(CLI::App& command);
+CommandRun smooth_command(CLI::App& command);
 
 // Loads a mesh as the viewer does; on failure prints the error on standard error.
 bool load_mesh_reporting(Mesh& mesh, const std::string& path);

@@ -21,6 +21,7 @@ const Command table[] = {
      clip_planes_command},
     {"simplify", "Simplify a mesh to a level of detail and save it as OBJ", simplify_command},
     {"subdivide", "Refine a mesh by butterfly subdivision and save it as OBJ", subdivide_command},
+    {"smooth", "Filter a mesh's face normals (mean shift, sphere jump, median)", smooth_command},
 #ifdef VOSTREL_RENDER
     {"render", "Draw the viewer's frame of a mesh without a display and save it as PNG",
      render_command},

@@ -69,8 +69,8 @@ bool CentroidGrid::build(const std::vector<Vector>& centroids, const FaceList& f
     for (int f = faces.front(); f >= 0; f = faces.next(f)) {
         const Vector& c = centroids[f];
         if (!finite(c)) continue;
-        int cell_number = (cell_index(c.z, 2) * dims[1] + cell_index(c.y, 1)) * dims[0] +
-                          cell_index(c.x, 0);
+        int cell_number =
+            (cell_index(c.z, 2) * dims[1] + cell_index(c.y, 1)) * dims[0] + cell_index(c.x, 0);
         cell_of[f] = cell_number;
         ++count[cell_number];
     }

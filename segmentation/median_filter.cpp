@@ -56,8 +56,7 @@ void MeanShift::median_filter(const Vector& r) {
     for (int q = 0; q < nf; ++q) {
         for (const int* t = neighbours.end(q); t != neighbours.begin(q);) {
             --t;
-            ring_sums.items.insert(ring_sums.items.end(), neighbours.begin(*t),
-                                   neighbours.end(*t));
+            ring_sums.items.insert(ring_sums.items.end(), neighbours.begin(*t), neighbours.end(*t));
         }
         ring_sums.close_list();
     }

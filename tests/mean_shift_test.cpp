@@ -3,8 +3,8 @@
 // filters as first written.
 #include "core/vostrel.h"
 #include "segmentation/mean_shift.h"
-#include "tests/reference/mean_shift_reference.h"
 #include "test_util.h"
+#include "tests/reference/mean_shift_reference.h"
 
 #include <cstring>
 #include <random>
@@ -35,8 +35,8 @@ std::array<Vector, 3> small_triangle(const Vector& p) {
 
 // Three triangles far apart.
 Mesh three_apart() {
-    return triangles({small_triangle({0, 0, 0}), small_triangle({10, 0, 0}),
-                      small_triangle({0, 10, 0})});
+    return triangles(
+        {small_triangle({0, 0, 0}), small_triangle({10, 0, 0}), small_triangle({0, 10, 0})});
 }
 
 // A square grid of n x n quads, each split in two, slightly curved so that normals vary.
@@ -305,8 +305,7 @@ TEST(MeanShiftWeights, DistancesOutsideTheCurveWeighNothing) {
     filter.radius = Vector(INFINITY, INFINITY, INFINITY, 1);
     Vector c = filter.contribution(1, m.centroids[0]);
     EXPECT_EQ(c.x, 0.0f);
-    filter.evaluate(Vector(INFINITY, INFINITY, INFINITY, 1), CallKind::Run,
-                    FilterMode::SphereJump);
+    filter.evaluate(Vector(INFINITY, INFINITY, INFINITY, 1), CallKind::Run, FilterMode::SphereJump);
     EXPECT_EQ(filter.regions.size(), 1u);
 }
 
@@ -355,7 +354,8 @@ struct Twin {
     ReferenceMeanShift reference{mesh};
     std::vector<Vector> fast_normals, reference_normals;
 
-    explicit Twin(Mesh& m) : mesh(m), fast_normals(face_normals(m)), reference_normals(fast_normals) {}
+    explicit Twin(Mesh& m)
+        : mesh(m), fast_normals(face_normals(m)), reference_normals(fast_normals) {}
 
     void weigh(const std::vector<Vector>& curve, int height) {
         ConsoleCapture quiet;
