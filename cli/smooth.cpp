@@ -62,35 +62,41 @@ int run(const Options& o) {
 CommandRun smooth_command(CLI::App& command) {
     auto o = std::make_shared<Options>();
     command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required()->option_text("MESH");
-    command.add_option("--normals", o->normals, "Where to write the face normals, one line per "
-                                                "face: \"x y z\"")
+    command
+        .add_option("--normals", o->normals,
+                    "Where to write the face normals, one line per "
+                    "face: \"x y z\"")
         ->required()
         ->option_text("OUT.txt");
     auto* filters = command.add_option_group("filter", "The filter and its value (0..100)");
     // Each names the filter and stores the value.
     auto filter = [&](const char* name, FilterMode mode, const char* help) {
-        filters->add_option_function<double>(
-            name,
-            [o, mode](double value) {
-                o->mode = mode;
-                o->value = value;
-            },
-            help)
+        filters
+            ->add_option_function<double>(
+                name,
+                [o, mode](double value) {
+                    o->mode = mode;
+                    o->value = value;
+                },
+                help)
             ->option_text("V");
     };
     filter("--mean-shift", FilterMode::MeanShift,
            "Mean shift with the Sphere Radius slider at V: s = V / 200 x extent");
-    filter("--sphere-jump", FilterMode::SphereJump, "Sphere jump with the Sphere Radius slider at V");
+    filter("--sphere-jump", FilterMode::SphereJump,
+           "Sphere jump with the Sphere Radius slider at V");
     filter("--median", FilterMode::Median, "Median filter of depth floor(V)");
     filters->require_option(1);
-    command.add_option("--steps", o->steps,
-                       "Run N single passes (\"Step\") instead of a whole run; each step of the "
-                       "median filter is a whole run")
+    command
+        .add_option("--steps", o->steps,
+                    "Run N single passes (\"Step\") instead of a whole run; each step of the "
+                    "median filter is a whole run")
         ->check(CLI::Range(1, 1000000000))
         ->option_text("N");
-    command.add_option("--curve", o->curve,
-                       "Weigh the members by a weight curve: a first line with the plot height, "
-                       "then 101 lines \"x y\"")
+    command
+        .add_option("--curve", o->curve,
+                    "Weigh the members by a weight curve: a first line with the plot height, "
+                    "then 101 lines \"x y\"")
         ->option_text("FILE");
     command.add_option("-o", o->output, "Also save the mesh as OBJ")->option_text("OUT.obj");
     command.footer("Loads the mesh as the viewer does and runs the Mean Shift page's filter on "

@@ -1,11 +1,18 @@
 // QtFunctionWidget: the weight curve of the mean shift page, a curve over a black plot
-// area. It sends the curve's points with the plot height to the view.
+// area. The user drags its four control points with the left button; when a drag ends
+// it sends the curve's 101 points with the plot height to the view.
+//
+// The curve is the quadratic B-spline of the control points (clamped uniform knots),
+// sampled at 101 parameter values. Point k weighs a member k hundredths of the radius
+// from the centre by 1 - y / height, with y measured down from the plot's top: a curve
+// at the top weighs fully, at the bottom not at all.
 #pragma once
 
 #include "core/vector.h"
 
 #include <QLabel>
 #include <QPixmap>
+#include <array>
 #include <vector>
 
 class QtFunctionWidget : public QLabel {
@@ -14,10 +21,31 @@ class QtFunctionWidget : public QLabel {
   public:
     QtFunctionWidget(int w, int h, QWidget* parent = nullptr, const char* name = nullptr);
 
-    int plot_width, plot_height; // the widget's size at construction
+    int plot_width, plot_height; // the widget's size at construction: the pixmap's size
     QPixmap plot;
-    std::vector<Vector> weight_curve; // in widget pixels, y downwards
+    std::array<Vector, 4> control_points; // in pixmap pixels, y downwards
+    std::vector<Vector> weight_curve;     // in pixmap pixels, y downwards
+    int dragged = -1;                     // the control point being dragged, or -1
+
+    // The plot area inside the pixmap: 0.8 of it, with margins of 0.1.
+    QRectF plot_area() const;
+    // The curve as sent: relative to the plot area's top left corner.
+    std::vector<Vector> curve_points() const;
+    // The plot area's height in pixels, sent with the curve.
+    int curve_height() const;
+    // Where a point of the widget falls in the pixmap (which is shown scaled).
+    QPointF pixmap_point(QPointF widget_point) const;
+    // Where a point of the pixmap is shown in the widget.
+    QPointF widget_point(const Vector& pixmap_point) const;
 
   signals:
     void signal_function(std::vector<Vector> func, int sizey);
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    void draw();
 };

@@ -34,6 +34,12 @@ QtMeanShiftWidget::QtMeanShiftWidget(QWidget* parent, const char* name) : ToolPa
     function_widget = new QtFunctionWidget(300, 150, nullptr, "histogram");
     boxlayout->addWidget(function_widget);
     layout->addLayout(boxlayout);
+    // The view weighs by the curve from the first one it receives on.
+    curve_label = new QLabel("Weight Curve:\tnot used (drag a point to use it)");
+    curve_label->setObjectName("curve_label");
+    layout->addWidget(curve_label);
+    connect(function_widget, &QtFunctionWidget::signal_function, curve_label,
+            [this] { curve_label->setText("Weight Curve:\tin use"); });
 
     radius_label = new QLabel("Sphere Radius:\t\t0");
     xsize_slider = tool_slider("xsize_slider", 0, 100, 1, 5, 0);

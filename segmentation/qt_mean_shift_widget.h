@@ -23,6 +23,7 @@ class QtMeanShiftWidget : public ToolPanel {
     float scale = 1.0f;
     QtFunctionWidget* function_widget;
     QLabel* radius_label;
+    QLabel* curve_label; // says whether the weight curve is in use
     QSlider* xsize_slider;
     QPushButton *meanshift_button, *median_button, *spherejump_button;
 

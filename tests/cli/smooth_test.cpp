@@ -46,8 +46,8 @@ TEST(CliSmooth, HelpAndUsageErrors) {
     EXPECT_NE(help.out.find("  smooth"), std::string::npos);
     CliRun topic = run_cli("help smooth");
     EXPECT_EQ(topic.status, 0);
-    for (const char* word : {"--normals", "--mean-shift", "--sphere-jump", "--median", "--steps",
-                             "--curve", "-o"})
+    for (const char* word :
+         {"--normals", "--mean-shift", "--sphere-jump", "--median", "--steps", "--curve", "-o"})
         EXPECT_NE(topic.out.find(word), std::string::npos) << word;
     Smooth s;
     for (const char* args : {"", "--mean-shift 5 --median 5", "--mean-shift", "--median x",
