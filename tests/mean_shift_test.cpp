@@ -40,13 +40,13 @@ Mesh three_apart() {
 }
 
 // A square grid of n x n quads, each split in two, slightly curved so that normals vary.
-Mesh grid(int n) {
+Mesh grid(int n, float bend = 0.3f) {
     std::string obj;
     for (int i = 0; i <= n; ++i)
         for (int j = 0; j <= n; ++j) {
             float x = float(j) / n, y = float(i) / n;
             obj += "v " + std::to_string(x) + " " + std::to_string(y) + " " +
-                   std::to_string(0.3f * x * x - 0.2f * y * x) + "\n";
+                   std::to_string(bend * x * x - 0.2f * y * x) + "\n";
         }
     auto v = [n](int i, int j) { return std::to_string(i * (n + 1) + j + 1); };
     for (int i = 0; i < n; ++i)
@@ -461,5 +461,54 @@ TEST(MeanShiftRandom, SameAsTheLiteralFilters) {
             }
             if (HasFailure()) return;
         }
+    }
+}
+
+// Tools that replace the faces may leave the edge table and the centroids of the old
+// faces: the filters rebuild them first.
+TEST(MeanShiftStaleData, EdgeTableAndCentroidsOfReplacedFaces) {
+    for (FilterMode mode : {FilterMode::Median, FilterMode::MeanShift, FilterMode::SphereJump}) {
+        Mesh stale = grid(6), fresh = grid(6);
+        // The faces in reverse order, with their normals only (as subdivision leaves them).
+        for (Mesh* m : {&stale, &fresh}) {
+            std::vector<Face> old = m->faces;
+            m->alloc_faces(int(old.size()));
+            for (int i = 0; i < m->nf; ++i)
+                for (int k = 0; k < 3; ++k)
+                    m->faces[i].vindex[k] = old[old.size() - 1 - i].vindex[k];
+            m->link_faces();
+            m->build_normals();
+        }
+        fresh.build_edge_list();
+        fresh.build_centroids();
+        ASSERT_FALSE(stale.edge_list_current());
+        MeanShift filter(stale);
+        ReferenceMeanShift reference(fresh);
+        ConsoleCapture quiet;
+        Vector r(0.2f, 0.2f, 0.2f, 2);
+        filter.evaluate(r, CallKind::Run, mode);
+        reference.evaluate(r, 1, int(mode));
+        expect_same_normals(face_normals(stale), face_normals(fresh),
+                            "mode " + std::to_string(int(mode)));
+        EXPECT_EQ(filter.regions.size(), reference.regions.size());
+    }
+}
+
+// A stepped run does not continue on other faces: it starts over on the mesh as it is.
+TEST(MeanShiftStaleData, SteppedRunOnAReplacedMesh) {
+    for (bool same_count : {false, true}) {
+        Mesh m = grid(4);
+        MeanShift filter(m);
+        ConsoleCapture quiet;
+        Vector r(0.1f, 0.1f, 0.1f, 20);
+        filter.step(r);
+        filter.step(r);
+        ASSERT_FALSE(filter.needs_reset);
+        m = same_count ? grid(4, -0.5f) : three_apart();
+        EXPECT_TRUE(filter.step(r));
+        EXPECT_EQ(filter.regions.size(), 1u);
+        EXPECT_EQ(filter.remaining_faces.size() + int(filter.current_region.size()), m.nf);
+        filter.evaluate(r, CallKind::Run, FilterMode::SphereJump);
+        EXPECT_TRUE(filter.needs_reset);
     }
 }

@@ -56,7 +56,8 @@ class MeanShiftPanelTest : public QObject {
         QVERIFY(page.meanshift_button->isChecked());
         QVERIFY(page.findChild<QLayout*>("smoothertab_blayout"));
         QVERIFY(page.findChild<QLayout*>("boxlayout "));
-        QCOMPARE(page.curve_label->text(), QString("Weight Curve:\tnot used (drag a point to use it)"));
+        QCOMPARE(page.curve_label->text(),
+                 QString("Weight Curve:\tnot used (drag a point to use it)"));
         // No ellipsoid controls: the view uses only the radius.
         QVERIFY(page.findChildren<QSlider*>().size() == 1);
     }
