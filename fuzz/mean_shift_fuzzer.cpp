@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     silence_console();
     std::string_view text(reinterpret_cast<const char*>(data), size);
     Mesh fast, literal;
-    if (!fast.load_obj_text(text, "fuzz.obj") || !literal.load_obj_text(text, "fuzz.obj"))
-        return 0;
+    if (!fast.load_obj_text(text, "fuzz.obj") || !literal.load_obj_text(text, "fuzz.obj")) return 0;
     // The literal filters are quadratic in the faces.
     if (fast.nf > 400) return 0;
     build_loaded_mesh(fast);

@@ -9,7 +9,6 @@
 #include "core/console.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -77,15 +76,12 @@ bool MeanShift::evaluate(const Vector& r, CallKind kind, FilterMode m) {
     mode = m;
     switch (m) {
     case FilterMode::MeanShift:
-        prepare_region_run();
         mean_shift(r, kind);
         return true;
     case FilterMode::SphereJump:
-        prepare_region_run();
         sphere_jump(r, kind);
         return true;
     case FilterMode::Median:
-        if (!mesh->edge_list_current()) mesh->build_edge_list();
         median_filter(r);
         return true;
     }
@@ -97,26 +93,21 @@ bool MeanShift::step(const Vector& r) {
     return evaluate(r, CallKind::Step, mode);
 }
 
-// A stepped run continues only on the faces it started on; a run from scratch reads
-// centroids of the current faces (tools that replace faces may leave them stale).
-void MeanShift::prepare_region_run() {
-    if (!needs_reset && (mesh->faces_version != run_faces_version || mesh->nf != run_nf ||
-                         mesh->faces.data() != run_faces))
-        needs_reset = true;
-    if (needs_reset) {
-        mesh->build_centroids();
-        run_faces_version = mesh->faces_version;
-        run_nf = mesh->nf;
-        run_faces = mesh->faces.data();
-    }
-}
-
 // The common start of the region filters; false when there is nothing to gather.
 bool MeanShift::start_region_run(const char* title, const Vector& r) {
     console_printf("Evaluating %s: \n", title);
     console_printf("WEIGHT_MODE = %d\n", weight_mode);
     radius = r;
+    // A stepped run continues only on the faces it began on.
+    if (!needs_reset && (mesh->faces_version != run_faces_version || mesh->nf != run_nf ||
+                         mesh->faces.data() != run_faces))
+        needs_reset = true;
     if (needs_reset) {
+        // Tools that replace the faces may leave the centroids of the old ones.
+        mesh->build_centroids();
+        run_faces_version = mesh->faces_version;
+        run_nf = mesh->nf;
+        run_faces = mesh->faces.data();
         regions.clear();
         current_region.clear();
         current_faces.clear();

@@ -62,8 +62,10 @@ class MeanShift {
     // curve is used.
     bool set_weight_function(std::vector<Vector> func, int height);
 
-    // The filters themselves, on the bound mesh as it is (evaluate() first rebuilds
-    // the centroids or the edge table they read where those are stale).
+    // The filters themselves. A region run that starts from all faces rebuilds the
+    // centroids first, and the median filter a stale edge table: tools that replace
+    // the faces may leave those of the old faces. A stepped run whose faces have been
+    // replaced since it began starts over.
     void mean_shift(const Vector& radius, CallKind kind);
     void sphere_jump(const Vector& radius, CallKind kind);
     void median_filter(const Vector& radius);
@@ -88,7 +90,6 @@ class MeanShift {
     bool grid_active = false;
     std::vector<int> hits;
 
-    void prepare_region_run();
     bool start_region_run(const char* title, const Vector& r);
     void print_end() const;
     void take(int f);

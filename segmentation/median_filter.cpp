@@ -42,8 +42,10 @@ void MeanShift::median_filter(const Vector& r) {
     int depth = depth_of(r.w);
     console_printf("depth: %d\n", depth);
 
-    // Neighbours of each face (the edge table's lists, in discovery order), and what a
-    // ring made of them adds: the neighbours of each, the ring taken from its end.
+    // Neighbours of each face (the edge table's lists, in discovery order, of the
+    // current faces), and what a ring made of them adds: the neighbours of each, the
+    // ring taken from its end.
+    if (!mesh->edge_list_current()) mesh->build_edge_list();
     int nf = mesh->nf;
     const NeighbourLists& lists = mesh->face_adjacency;
     FaceLists neighbours, ring_sums;
