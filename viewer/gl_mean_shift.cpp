@@ -26,12 +26,16 @@ void draw_sphere(const Vector& c, float r, int n, GLenum primitive) {
 void draw_window(const MeanShift& filter) {
     glDisable(GL_LIGHTING);
     if (filter.mesh->nv == 0) return;
+    // Before the first run the radius is 0: a sphere without a surface, whose outlines
+    // (lines of no length) would still leave a dot at the origin.
+    float r = filter.radius.x;
+    if (!(std::fabs(r) > 0 && std::isfinite(r))) return;
     glEnable(GL_CULL_FACE);
     glCullFace(GL_FRONT);
     glEnable(GL_LIGHTING);
     glColor4f(1, 0, 0, 0.5f);
-    draw_sphere(filter.centre, filter.radius.x, 25, GL_QUAD_STRIP);
+    draw_sphere(filter.centre, r, 25, GL_QUAD_STRIP);
     glColor4f(0, 0, 0, 0.5f);
-    draw_sphere(filter.centre, filter.radius.x, 25, GL_LINE_LOOP);
+    draw_sphere(filter.centre, r, 25, GL_LINE_LOOP);
     glDisable(GL_CULL_FACE);
 }

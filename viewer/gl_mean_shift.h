@@ -9,8 +9,8 @@
 
 // The filter's current search sphere (its centre and radius.x): red and half
 // transparent, then its outlines in black, inner side only (front faces culled). Draws
-// nothing while the mesh has no vertices. Leaves lighting on after a sphere, off
-// otherwise.
+// nothing while the mesh has no vertices or the radius is 0 (before any run). Leaves
+// lighting on after a sphere, off otherwise.
 void draw_window(const MeanShift& filter);
 
 // A sphere of centre c and radius r in n bands, each band one primitive of the given
