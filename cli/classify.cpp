@@ -32,7 +32,32 @@ IoResult write_face_colours(const Mesh& mesh, const std::string& path) {
     return write_file_atomically(path, text);
 }
 
+// Each file written must not be one of the files read, nor another one written, unless
+// it is the OBJ mesh that the OBJ output replaces.
+bool outputs_replace_inputs(const Options& o) {
+    struct Output {
+        const std::string& name;
+        const char* written;
+    } outputs[] = {{o.save_table, "a shortest path table"},
+                   {o.faces, "face colours"},
+                   {o.output, "OBJ text"}};
+    for (const Output& out : outputs) {
+        if (out.name.empty()) continue;
+        bool obj = &out.name == &o.output;
+        if ((!obj || mesh_format(o.file) != MeshFormat::Obj) &&
+            output_replaces_input(out.name, o.file, out.written))
+            return true;
+        for (const std::string* other : {&o.load_table, &o.save_table, &o.faces, &o.output})
+            if (other != &out.name && !other->empty() &&
+                output_replaces_input(out.name, *other, out.written))
+                return true;
+    }
+    return false;
+}
+
 int run(const Options& o) {
+    if (outputs_replace_inputs(o)) return exit_failure;
+    if (!o.output.empty()) warn_unless_extension(o.output, ".obj", "OBJ text");
     Mesh mesh;
     if (!load_mesh_reporting(mesh, o.file)) return exit_failure;
     Mesh_Classifier classifier;

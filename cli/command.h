@@ -45,7 +45,20 @@ CommandRun smooth_command(CLI::App& command);
 
 // Loads a mesh as the viewer does; on failure prints the error on standard error.
 bool load_mesh_reporting(Mesh& mesh, const std::string& path);
+// A warning on standard error when the loaded mesh has no vertices or no faces, which
+// load without an error but show nothing.
+void warn_if_empty(const Mesh& mesh, const std::string& path);
 // exit_success, or the error printed on standard error and exit_failure.
 int report(const IoResult& r);
 // Refuses "nan", which a range check lets through (it compares false both ways).
 CLI::Validator not_nan();
+
+// Whether both names lead to one existing file (through links too).
+bool same_file(const std::string& a, const std::string& b);
+// True, with a message on standard error, when `output` is the file `input`: a command
+// must not replace its input with `written` ("a PNG image"), something else.
+bool output_replaces_input(const std::string& output, const std::string& input,
+                           const char* written);
+// A warning on standard error when a regular or new file `output` does not end in
+// `extension` (".obj", lower case), so is named for another format than `written`.
+void warn_unless_extension(const std::string& output, const char* extension, const char* written);

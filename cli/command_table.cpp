@@ -42,6 +42,13 @@ bool load_mesh_reporting(Mesh& mesh, const std::string& path) {
     return bool(r);
 }
 
+void warn_if_empty(const Mesh& mesh, const std::string& path) {
+    if (mesh.nv == 0)
+        std::fprintf(stderr, "WARNING: %s holds no vertices\n", path.c_str());
+    else if (mesh.nf == 0)
+        std::fprintf(stderr, "WARNING: %s holds no faces\n", path.c_str());
+}
+
 int report(const IoResult& r) {
     if (r) return exit_success;
     std::fprintf(stderr, "%s\n", r.error.c_str());

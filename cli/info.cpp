@@ -41,6 +41,7 @@ int run(const Options& o) {
     if (o.json) set_console_stream(stderr);
     Mesh mesh;
     if (!load_mesh_reporting(mesh, o.file)) return exit_failure;
+    warn_if_empty(mesh, o.file);
     const Vector &lo = mesh.bbox[4], &hi = mesh.bbox[1], &c = mesh.centre;
     int border = border_edges(mesh);
     if (o.json) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <new>
 
 namespace {
 
@@ -72,5 +73,11 @@ int main(int argc, char** argv) {
         }
         return finish(exit_success);
     }
-    return finish(run ? run() : exit_usage);
+    if (!run) return finish(exit_usage);
+    try {
+        return finish(run());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vostrel-cli: out of memory\n");
+        return finish(exit_failure);
+    }
 }

@@ -37,6 +37,13 @@ void print_names(const Mesh& mesh) {
 }
 
 int run(const Options& o) {
+    if (!o.list) {
+        if ((mesh_format(o.mesh) != MeshFormat::Obj &&
+             output_replaces_input(o.output, o.mesh, "OBJ text")) ||
+            output_replaces_input(o.output, o.mor, "OBJ text"))
+            return exit_failure;
+        warn_unless_extension(o.output, ".obj", "OBJ text");
+    }
     Mesh mesh;
     if (!load_mesh_reporting(mesh, o.mesh)) return exit_failure;
     if (o.list) {

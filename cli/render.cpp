@@ -9,6 +9,8 @@
 #include "viewer/gl_frame.h"
 #include "viewer/gl_frame_grab.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <memory>
 
@@ -37,9 +39,12 @@ bool parse_size(const std::string& s, int& w, int& h) {
 }
 
 bool parse_colour(const std::string& s, float rgb[3]) {
-    unsigned value;
-    int n = 0;
-    if (s.size() != 6 || std::sscanf(s.c_str(), "%6x%n", &value, &n) != 1 || n != 6) return false;
+    // Exactly six hex digits: sscanf alone would also take "0x12ab" or " +12ab".
+    if (s.size() != 6 || !std::all_of(s.begin(), s.end(), [](char c) {
+            return std::isxdigit((unsigned char)c) != 0;
+        }))
+        return false;
+    unsigned value = unsigned(std::stoul(s, nullptr, 16));
     for (int i = 0; i < 3; ++i) rgb[i] = float((value >> (16 - 8 * i)) & 0xFF) / 255;
     return true;
 }
@@ -47,8 +52,11 @@ bool parse_colour(const std::string& s, float rgb[3]) {
 int run(Options& o) {
     parse_size(o.size, o.width, o.height);
     parse_colour(o.background, o.rgb);
+    if (output_replaces_input(o.image, o.mesh, "a PNG image")) return exit_failure;
+    warn_unless_extension(o.image, ".png", "a PNG image");
     Mesh mesh;
     if (!load_mesh_reporting(mesh, o.mesh)) return exit_failure;
+    warn_if_empty(mesh, o.mesh);
     if (o.select != 0) {
         if (o.select < 1 || o.select > mesh.nf) {
             std::fprintf(stderr, "ERROR: --select %d: %s has faces 1 to %d\n", o.select,

@@ -18,10 +18,15 @@ struct Options {
 };
 
 int run(const Options& o) {
-    QImage heightmap = load_heightmap_image(QString::fromStdString(o.heightmap));
+    if (output_replaces_input(o.output, o.heightmap, "OBJ text") ||
+        (!o.colour_map.empty() && output_replaces_input(o.output, o.colour_map, "OBJ text")))
+        return exit_failure;
+    warn_unless_extension(o.output, ".obj", "OBJ text");
+    std::string why;
+    QImage heightmap = load_heightmap_image(QString::fromStdString(o.heightmap), &why);
     if (heightmap.isNull()) {
-        std::fprintf(stderr, "ERROR: could not read the heightmap %s as an image\n",
-                     o.heightmap.c_str());
+        std::fprintf(stderr, "ERROR: could not read the heightmap %s: %s\n", o.heightmap.c_str(),
+                     why.c_str());
         return exit_failure;
     }
     ColourMap map = ColourMap::initial();
@@ -45,8 +50,8 @@ CommandRun terrain_command(CLI::App& command) {
     command.add_option("-o,--output", o->output, "The OBJ file to write")->required();
     command
         .add_option("--resolution", o->settings.grid_resolution,
-                    "Grid points along each side, 1 to 512")
-        ->check(CLI::Range(1, 512))
+                    "Grid points along each side, 2 to 512 (one point makes no face)")
+        ->check(CLI::Range(2, 512))
         ->capture_default_str();
     command.add_option("--scale", o->settings.grid_scale, "Side of the grid, 1 to 512")
         ->check(CLI::Range(1, 512))

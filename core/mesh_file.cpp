@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 
 namespace {
 
@@ -21,8 +22,25 @@ MeshFormat mesh_format(const std::string& file_name) {
     return MeshFormat::None;
 }
 
-IoResult read_mesh_file(Mesh& mesh, const std::string& path) {
-    mesh.clear();
+IoResult out_of_memory(const std::string& path) {
+    return IoResult::failure("ERROR: out of memory while reading " + path);
+}
+
+namespace {
+
+// Runs `read` and turns an allocation failure into a reported one, leaving `mesh`
+// empty (and its memory released).
+template <typename Read>
+IoResult guarding_memory(Mesh& mesh, const std::string& path, Read read) {
+    try {
+        return read();
+    } catch (const std::bad_alloc&) {
+        mesh.clear();
+        return out_of_memory(path);
+    }
+}
+
+IoResult read_by_format(Mesh& mesh, const std::string& path) {
     IoResult r;
     switch (mesh_format(path)) {
     case MeshFormat::Obj:
@@ -35,6 +53,14 @@ IoResult read_mesh_file(Mesh& mesh, const std::string& path) {
         return IoResult::failure("ERROR: " + path +
                                  ": unknown mesh format (expected .obj or .net)");
     }
+    return r;
+}
+
+} // namespace
+
+IoResult read_mesh_file(Mesh& mesh, const std::string& path) {
+    mesh.clear();
+    IoResult r = guarding_memory(mesh, path, [&] { return read_by_format(mesh, path); });
     if (!r) mesh.clear();
     return r;
 }
@@ -47,6 +73,9 @@ void build_loaded_mesh(Mesh& mesh) {
 
 IoResult load_mesh_file(Mesh& mesh, const std::string& path) {
     IoResult r = read_mesh_file(mesh, path);
-    if (r) build_loaded_mesh(mesh);
+    if (r) r = guarding_memory(mesh, path, [&] {
+        build_loaded_mesh(mesh);
+        return IoResult::success();
+    });
     return r;
 }

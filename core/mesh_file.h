@@ -11,12 +11,14 @@ enum class MeshFormat { None, Obj, Net };
 // "obj" or "net" (any case) found in the last four characters of the name.
 MeshFormat mesh_format(const std::string& file_name);
 
-// Reads `path` into `mesh` (cleared first), leaving it empty on failure.
+// Reads `path` into `mesh` (cleared first), leaving it empty on failure. Running out of
+// memory is such a failure: "ERROR: out of memory while reading PATH".
 IoResult read_mesh_file(Mesh& mesh, const std::string& path);
+IoResult out_of_memory(const std::string& path);
 
 // The builds a freshly read mesh gets: centre, centroids, edges, normals and box,
 // then the face orientation and the normals once more.
 void build_loaded_mesh(Mesh& mesh);
 
-// read_mesh_file then build_loaded_mesh.
+// read_mesh_file then build_loaded_mesh, reporting an allocation failure in either.
 IoResult load_mesh_file(Mesh& mesh, const std::string& path);

@@ -3,8 +3,11 @@
 // numbered from 0.
 #include "core/console.h"
 #include "core/mesh.h"
+#include "core/reader_warnings.h"
 #include "core/scan.h"
 #include "core/text_file.h"
+
+#include <cmath>
 
 namespace {
 
@@ -27,6 +30,7 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
         return IoResult::failure("ERROR: " + name + ":" + std::to_string(line) + ": " + what);
     };
 
+    ReaderWarnings warnings(name);
     LineReader lines(text);
     std::string_view line;
     while (lines.next(line)) {
@@ -40,6 +44,9 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
             const char* form = forms[line[0] == 'v' ? 0 : line[0] == 'n' ? 1 : 2];
             if (scan(line, form, v, 3) < 3)
                 return error(lines.number, std::string("expected \"") + form + "\"");
+            if (!std::isfinite(float(v[0])) || !std::isfinite(float(v[1])) ||
+                !std::isfinite(float(v[2])))
+                return error(lines.number, "a value is not a finite number");
             auto& list = line[0] == 'v' ? positions : line[0] == 'n' ? net_normals : net_colours;
             list.emplace_back(float(v[0]), float(v[1]), float(v[2]), 1.0f);
             break;
@@ -47,10 +54,18 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
         case 't':
             // Texture coordinates are checked but not taken over.
             if (scan(line, "t %f %f", v, 2) < 2) return error(lines.number, "expected \"t %f %f\"");
+            if (!std::isfinite(v[0]) || !std::isfinite(v[1]))
+                return error(lines.number, "a value is not a finite number");
             break;
         case 'f': {
-            int n = scan(line, "f %d %d %d %d %d %d %d %d %d %d", v, 10);
+            // An eleventh number is looked for only to say that it is left out.
+            int n = scan(line, "f %d %d %d %d %d %d %d %d %d %d %d", v, 10);
             if (n < 3) return error(lines.number, "a face needs three to ten vertex numbers");
+            if (n > 10) {
+                warnings.warn(lines.number, "a face has more than ten corners; only the "
+                                            "first ten are taken");
+                n = 10;
+            }
             polygons.push_back({lines.number, int(corners.size()), n});
             for (int k = 0; k < n; ++k) corners.push_back(int(v[k]));
             break;
@@ -104,7 +119,7 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
 
 IoResult Mesh::load_net(const std::string& path) {
     FileText file;
-    if (!file.open(path)) return IoResult::cannot_open("ERROR Opening File: " + path);
+    if (!file.open(path)) return open_failure("ERROR Opening File: " + path, file);
     console_printf("Opening: %s\n", path.c_str());
     return load_net_text(file.text(), path);
 }

@@ -7,6 +7,7 @@
 #include "core/big_arrays.h"
 #include "core/console.h"
 #include "core/mesh.h"
+#include "core/reader_warnings.h"
 #include "core/scan.h"
 #include "core/text_file.h"
 #include "core/tokenizer.h"
@@ -125,7 +126,7 @@ void skip_gaps(std::string_view line, size_t& p) {
 
 class ObjParser {
   public:
-    explicit ObjParser(const std::string& file_name) : name(file_name) {}
+    explicit ObjParser(const std::string& file_name) : name(file_name), warnings(file_name) {}
 
     IoResult parse(std::string_view text);
     IoResult fill(Mesh& mesh);
@@ -134,7 +135,13 @@ class ObjParser {
 
   private:
     const std::string& name;
+    ReaderWarnings warnings;
     int line_number = 0;
+    // The first error found at once while reading (a vertex number counted back past
+    // the first vertex); reading goes on, since a vertex number beyond the end on an
+    // earlier line, known only at the end, is the one to report then.
+    int pending_line = 0;
+    std::string pending;
 
     float x = 0, y = 0, z = 0;
     std::vector<Vector> vertices;
@@ -146,7 +153,16 @@ class ObjParser {
     std::vector<std::pair<int, int>> forward_refs; // (line, vertex number) beyond those read so far
     std::vector<std::string> names;
     int columns = -1; // values per "m" row, set by the first one
-    std::vector<std::vector<float>> rows;
+    // The "m" rows, each as the values its line holds (at most `columns`) and the value
+    // the rest of the row repeats: storage in proportion to the text, whatever the
+    // first row's length.
+    struct Row {
+        size_t first;
+        size_t count;
+        float rest;
+    };
+    std::vector<Row> rows;
+    std::vector<float> row_values;
     bool detected = false;
     std::vector<int> corners;
 
@@ -154,20 +170,29 @@ class ObjParser {
         return IoResult::failure("ERROR: " + name + ":" + std::to_string(line_number) + ": " +
                                  what);
     }
-    void warn(const std::string& what) const {
-        std::fprintf(stderr, "WARNING: %s:%d: %s\n", name.c_str(), line_number, what.c_str());
-    }
+    void warn(std::string_view what) { warnings.warn(line_number, what); }
 
-    void read_register(Tokenizer& tk, float& r) {
-        if (tk.next_token() == Tokenizer::TOKEN_NUMBER) r = float(tk.nval);
+    // False when the line ends first (the register keeps its value).
+    bool read_register(Tokenizer& tk, float& r) {
+        int t = tk.next_token();
+        if (t == Tokenizer::TOKEN_NUMBER) r = float(tk.nval);
+        return t != Tokenizer::TOKEN_EOF;
+    }
+    IoResult not_finite(const char* what) const {
+        return error(std::string(what) + " is not a finite number");
     }
     bool plain_vertex(std::string_view line);
-    void vertex(Tokenizer& tk, std::string_view values);
-    IoResult face(std::string_view line, size_t p);
+    IoResult vertex(Tokenizer& tk, std::string_view values);
+    void face(std::string_view line, size_t p);
     IoResult add_corner(double n);
     void add_face();
-    void morphogen_row(Tokenizer& tk, std::string_view values);
+    IoResult morphogen_row(Tokenizer& tk, std::string_view values);
+    void fill_morphogens(Mesh& mesh, size_t k) const;
 };
+
+bool finite(float a, float b, float c) {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);
+}
 
 // "v x y z" with plain numbers and nothing after them.
 bool ObjParser::plain_vertex(std::string_view line) {
@@ -180,6 +205,8 @@ bool ObjParser::plain_vertex(std::string_view line) {
     }
     while (p < line.size() && is_blank(line[p])) ++p;
     if (p < line.size()) return false;
+    // A value beyond float's range is left to the general reading, which refuses it.
+    if (!finite(float(v[0]), float(v[1]), float(v[2]))) return false;
     x = float(v[0]);
     y = float(v[1]);
     z = float(v[2]);
@@ -187,22 +214,25 @@ bool ObjParser::plain_vertex(std::string_view line) {
     return true;
 }
 
-void ObjParser::vertex(Tokenizer& tk, std::string_view values) {
-    if (scan(values, "%f %f %f") != 3) return;
+IoResult ObjParser::vertex(Tokenizer& tk, std::string_view values) {
+    if (scan(values, "%f %f %f") != 3) return IoResult::success();
     read_register(tk, x);
     read_register(tk, y);
     read_register(tk, z);
+    if (!finite(x, y, z)) return not_finite("a coordinate");
     vertices.emplace_back(x, y, z, 1.0f);
 
     // Many exporters append a colour to the position: "v x y z r g b".
     float c[3];
     for (float& v : c) {
-        if (tk.next_token() != Tokenizer::TOKEN_NUMBER) return;
+        if (tk.next_token() != Tokenizer::TOKEN_NUMBER) return IoResult::success();
         v = float(tk.nval);
     }
+    if (!finite(c[0], c[1], c[2])) return not_finite("a colour value");
     colours_beyond_one |= c[0] > 1 || c[1] > 1 || c[2] > 1;
     vertex_colours.emplace_back(c[0], c[1], c[2], 1.0f);
     vertex_colour_owner.push_back(int(vertices.size()) - 1);
+    return IoResult::success();
 }
 
 IoResult ObjParser::add_corner(double n) {
@@ -232,37 +262,60 @@ void ObjParser::add_face() {
 
 // Corners are read one by one, whatever the notation: a corner's first number is its
 // vertex number and the rest of it ("/2/3", "//3") is passed over.
-IoResult ObjParser::face(std::string_view line, size_t p) {
+void ObjParser::face(std::string_view line, size_t p) {
     corners.clear();
     bool numbered = true;
     while (p < line.size()) {
         while (p < line.size() && is_blank(line[p])) ++p;
         if (p >= line.size() || line[p] == '#') break;
         double n;
-        if (!corner_number(line, p, n))
+        if (!corner_number(line, p, n)) {
             numbered = false;
-        else if (IoResult r = add_corner(n); !r)
-            return r;
+        } else if (IoResult r = add_corner(n); !r) {
+            if (pending.empty()) {
+                pending_line = line_number;
+                pending = std::move(r.error);
+            }
+            return;
+        }
         while (p < line.size() && !is_blank(line[p]) && line[p] != '#') ++p;
     }
     if (numbered)
         add_face();
     else
         warn("face with a corner that is not a vertex number skipped");
+}
+
+IoResult ObjParser::morphogen_row(Tokenizer& tk, std::string_view values) {
+    if (columns < 0) {
+        size_t pieces = 0;
+        for_each_piece(values, [&](std::string_view) { ++pieces; });
+        if (pieces > max_morphogen_values)
+            return error("too many per-vertex values (" + std::to_string(pieces) + ")");
+        columns = int(pieces);
+    }
+    // Each value is read into the register; once the line ends, the rest of the row
+    // repeats the register's value.
+    Row row{row_values.size(), 0, 0};
+    while (row.count < size_t(columns) && read_register(tk, x)) {
+        if (!std::isfinite(x)) return not_finite("a per-vertex value");
+        row_values.push_back(x);
+        ++row.count;
+    }
+    row.rest = x;
+    rows.push_back(row);
     return IoResult::success();
 }
 
-void ObjParser::morphogen_row(Tokenizer& tk, std::string_view values) {
-    if (columns < 0) {
-        columns = 0;
-        for_each_piece(values, [&](std::string_view) { ++columns; });
+void ObjParser::fill_morphogens(Mesh& mesh, size_t k) const {
+    const size_t nv = size_t(mesh.nv);
+    mesh.morphogens.assign(nv, std::vector<float>(k, 0.0f));
+    for (size_t v = 0; v < nv && v < rows.size(); ++v) {
+        const Row& row = rows[v];
+        std::vector<float>& out = mesh.morphogens[v];
+        std::copy_n(row_values.begin() + long(row.first), row.count, out.begin());
+        std::fill(out.begin() + long(row.count), out.end(), row.rest);
     }
-    std::vector<float> row(columns);
-    for (float& v : row) {
-        read_register(tk, x);
-        v = x;
-    }
-    rows.push_back(std::move(row));
 }
 
 IoResult ObjParser::parse(std::string_view text) {
@@ -276,7 +329,7 @@ IoResult ObjParser::parse(std::string_view text) {
         if (line.size() > 1 && is_gap(line[1])) {
             if (line[0] == 'v' && plain_vertex(line)) continue;
             if (line[0] == 'f' && detected) {
-                if (IoResult r = face(line, 2); !r) return r;
+                face(line, 2);
                 continue;
             }
         }
@@ -287,24 +340,25 @@ IoResult ObjParser::parse(std::string_view text) {
         std::string_view values = line.substr(values_at);
 
         if (keyword == "v") {
-            vertex(tk, values);
+            if (IoResult r = vertex(tk, values); !r) return r;
         } else if (keyword == "vc") {
             read_register(tk, x);
             read_register(tk, y);
             read_register(tk, z);
+            if (!finite(x, y, z)) return not_finite("a colour value");
             colours.emplace_back(x, y, z, 1.0f);
         } else if (keyword == "f") {
             if (!detected) {
                 notation = detect_notation(line.substr(values_at - 1), notation);
                 detected = true;
             }
-            if (IoResult r = face(line, values_at); !r) return r;
+            face(line, values_at);
         } else if (keyword == "fc") {
             detected = false;
         } else if (keyword == "mn") {
             for_each_piece(values, [&](std::string_view piece) { names.emplace_back(piece); });
         } else if (keyword == "m") {
-            morphogen_row(tk, values);
+            if (IoResult r = morphogen_row(tk, values); !r) return r;
         }
     }
     return IoResult::success();
@@ -312,13 +366,16 @@ IoResult ObjParser::parse(std::string_view text) {
 
 IoResult ObjParser::fill(Mesh& mesh) {
     int nv = int(vertices.size());
+    // The first line with a vertex number outside the vertices is reported.
     for (auto [line, n] : forward_refs) {
+        if (!pending.empty() && line >= pending_line) break;
         if (n > nv) {
             line_number = line;
             return error("vertex number " + std::to_string(n) + " is outside the file's " +
                          std::to_string(nv) + " vertices");
         }
     }
+    if (!pending.empty()) return IoResult::failure(pending);
     if (triangles.size() > size_t(INT32_MAX)) return error("too many faces");
     size_t k = columns < 0 ? 0 : size_t(columns);
     if (k * size_t(nv) > max_morphogen_values)
@@ -350,8 +407,7 @@ IoResult ObjParser::fill(Mesh& mesh) {
             c *= scale;
         }
     }
-    rows.resize(nv, std::vector<float>(k, 0.0f));
-    mesh.morphogens = std::move(rows);
+    fill_morphogens(mesh, k);
 
     mesh.nf = nf;
     mesh.faces.clear();
@@ -381,7 +437,7 @@ IoResult Mesh::load_obj_text(std::string_view text, const std::string& name) {
 
 IoResult Mesh::load_obj(const std::string& path) {
     FileText file;
-    if (!file.open(path)) return IoResult::cannot_open("ERROR: Opening File: " + path);
+    if (!file.open(path)) return open_failure("ERROR: Opening File: " + path, file);
     console_printf("Opening: %s\n", path.c_str());
     return load_obj_text(file.text(), path);
 }

@@ -8,11 +8,24 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
+
+bool finite(const Vector& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// The first vertex (counted from 1) whose position, or colour when colours are
+// written, is not a finite number; 0 when there is none.
+int first_non_finite(const Mesh& mesh, bool with_colours) {
+    for (int v = 0; v < mesh.nv; ++v)
+        if (!finite(mesh.vertices[v]) || (with_colours && !finite(mesh.colours[v]))) return v + 1;
+    return 0;
+}
 
 void append_corner(std::string& out, int n) {
     char buf[16];
@@ -30,6 +43,10 @@ IoResult Mesh::save_obj(const std::string& path, bool with_colours) const {
     if (nv == 0 || nf == 0)
         return IoResult::failure("ERROR: " + path +
                                  ": nothing to save (the mesh has no vertices or no faces)");
+    // A number that is not finite would not read back as itself: nothing is written.
+    if (int v = first_non_finite(*this, with_colours))
+        return IoResult::failure("ERROR: " + path + ": vertex " + std::to_string(v) +
+                                 " has a value that is not a finite number; nothing saved");
     console_printf("\tMESH: Saving %s...", path.c_str());
     auto failed = [&](const char* what) {
         console_printf(" FAILED\n");

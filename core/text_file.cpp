@@ -1,33 +1,106 @@
 #include "core/text_file.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool read_file(const std::string& path, std::string& text) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!f) return false;
+namespace {
+
+bool is_control(unsigned char c) {
+    return c < 32 && c != '\t' && c != '\n' && c != '\r' && c != '\f';
+}
+
+// The offset of the first control character text never holds, or npos. Blocks are
+// screened for any byte below 32 (a loop the compiler vectorises) and only blocks
+// with one are looked at byte by byte.
+size_t find_control(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size(), block = 64;
+    for (size_t start = 0; start < n; start += block) {
+        size_t end = std::min(n, start + block);
+        unsigned char low = 0;
+        for (size_t i = start; i < end; ++i) low |= p[i] < 32;
+        if (!low) continue;
+        for (size_t i = start; i < end; ++i)
+            if (is_control(p[i])) return i;
+    }
+    return std::string_view::npos;
+}
+
+
+std::string size_text(size_t bytes) {
+    if (bytes % (size_t(1) << 30) == 0) return std::to_string(bytes >> 30) + " GiB";
+    if (bytes % (size_t(1) << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+// Reads all of `fd` into `text`, refusing more than `limit` bytes when the file is not
+// regular. With `text_only`, reading stops after a block holding a control character,
+// which the text check then refuses: /dev/zero is not read up to the limit. The
+// descriptor stays open.
+bool read_descriptor(int fd, std::string& text, std::string& why, size_t limit,
+                     bool text_only = false) {
     text.clear();
     struct stat info;
-    if (fstat(fileno(f.get()), &info) == 0 && S_ISREG(info.st_mode))
-        text.reserve(size_t(info.st_size));
+    if (fstat(fd, &info) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        why = std::strerror(EISDIR);
+        return false;
+    }
+    const bool regular = S_ISREG(info.st_mode);
+    if (regular) text.reserve(size_t(info.st_size));
     char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) text.append(buffer, n);
-    return !std::ferror(f.get());
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            why = std::strerror(errno);
+            return false;
+        }
+        if (n == 0) return true;
+        if (!regular && text.size() + size_t(n) > limit) {
+            why = "not a regular file, and longer than the " + size_text(limit) +
+                  " read from such a file";
+            text.clear();
+            return false;
+        }
+        text.append(buffer, size_t(n));
+        if (text_only && find_control(std::string_view(buffer, size_t(n))) != std::string_view::npos)
+            return true;
+    }
+}
+
+} // namespace
+
+bool read_file(const std::string& path, std::string& text, std::string* reason, size_t limit) {
+    std::string why;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    bool ok = fd >= 0 && read_descriptor(fd, text, why, limit);
+    if (fd < 0) why = std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    if (reason) *reason = why;
+    return ok;
 }
 
 FileText::~FileText() {
     if (map) munmap(map, size);
 }
 
-bool FileText::open(const std::string& path) {
+bool FileText::open(const std::string& path, size_t limit) {
+    why.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
     struct stat info;
     bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
     if (regular) {
@@ -40,9 +113,15 @@ bool FileText::open(const std::string& path) {
             return true;
         }
     }
+    bool ok = read_descriptor(fd, read, why, limit, true);
     ::close(fd);
-    return read_file(path, read);
+    return ok;
 }
+
+IoResult open_failure(const std::string& message, const FileText& file) {
+    return IoResult::cannot_open(message + " (" + file.reason() + ")");
+}
+
 
 IoResult check_text(std::string_view& text, const std::string& name) {
     auto starts = [&](const char* bom, size_t n) {
@@ -52,8 +131,13 @@ IoResult check_text(std::string_view& text, const std::string& name) {
         return IoResult::failure(
             "ERROR: " + name +
             ": UTF-16 or UTF-32 text is not supported; save the file as UTF-8 or ASCII");
-    if (starts("\xEF\xBB\xBF", 3)) text.remove_prefix(3);
-    if (std::memchr(text.data(), 0, text.size()))
-        return IoResult::failure("ERROR: " + name + ": not a text file (it holds zero bytes)");
+    size_t bom = starts("\xEF\xBB\xBF", 3) ? 3 : 0;
+    text.remove_prefix(bom);
+    if (size_t at = find_control(text); at != std::string_view::npos) {
+        char what[80];
+        std::snprintf(what, sizeof what, "not a text file (byte 0x%02X at offset %zu)",
+                      unsigned((unsigned char)text[at]), at + bom);
+        return IoResult::failure("ERROR: " + name + ": " + what);
+    }
     return IoResult::success();
 }

@@ -6,10 +6,19 @@
 #include <string>
 #include <string_view>
 
-// Reads the whole file into `text`; false when it cannot be opened or read.
-bool read_file(const std::string& path, std::string& text);
+// Files that are not regular (pipes, devices, /dev/stdin) are read into memory up to
+// this size; a longer one is refused, so that /dev/zero or an endless pipe cannot
+// exhaust memory. Regular files are mapped and have no such limit.
+constexpr size_t non_regular_file_limit = size_t(1) << 30;
 
-// A whole file in memory: mapped when it is a regular file, else read.
+// Reads the whole file into `text`. False when it cannot be opened or read, or when it
+// is not a regular file and holds more than `limit` bytes; `reason` then says why.
+bool read_file(const std::string& path, std::string& text, std::string* reason = nullptr,
+               size_t limit = non_regular_file_limit);
+
+// A whole file in memory: mapped when it is a regular file, else read (up to `limit`,
+// and only up to the first block holding a control character, which check_text
+// refuses anyway).
 class FileText {
   public:
     FileText() = default;
@@ -17,38 +26,49 @@ class FileText {
     FileText& operator=(const FileText&) = delete;
     ~FileText();
 
-    // False when the file cannot be opened or read.
-    bool open(const std::string& path);
+    // False when the file cannot be opened or read; reason() then says why ("No such
+    // file or directory", "Is a directory", ...).
+    bool open(const std::string& path, size_t limit = non_regular_file_limit);
     std::string_view text() const {
         return map ? std::string_view(static_cast<const char*>(map), size) : read;
     }
+    const std::string& reason() const { return why; }
 
   private:
     void* map = nullptr;
     size_t size = 0;
     std::string read;
+    std::string why;
 };
 
-// Checks that `text` is text a reader can take: a UTF-8 byte-order mark is dropped,
-// UTF-16 or UTF-32 text and text with zero bytes are refused.
+// `message` followed by the reason the file could not be opened, in brackets.
+IoResult open_failure(const std::string& message, const FileText& file);
+
+// Checks that `text` is text a reader can take: a UTF-8 byte-order mark is dropped;
+// UTF-16 or UTF-32 text, and text with a control character other than tab, line feed,
+// carriage return and form feed, are refused (the message names the first such byte's
+// offset from the start of the file).
 IoResult check_text(std::string_view& text, const std::string& name);
 
-// Walks text line by line; lines are numbered from 1 and exclude their "\n".
+// Walks text line by line. A line ends at "\n", "\r\n" or a lone "\r" (old Mac files),
+// which the line excludes; lines are numbered from 1.
 class LineReader {
   public:
     explicit LineReader(std::string_view text) : rest(text) {}
 
     bool next(std::string_view& line) {
         if (done) return false;
-        size_t end = rest.find('\n');
         ++number;
+        size_t end = find_end();
         if (end == std::string_view::npos) {
             line = rest;
             done = true;
             return !line.empty(); // a final line end closes the last line
         }
         line = rest.substr(0, end);
-        rest.remove_prefix(end + 1);
+        size_t after = end + 1;
+        if (rest[end] == '\r' && after < rest.size() && rest[after] == '\n') ++after;
+        rest.remove_prefix(after);
         if (rest.empty()) done = true;
         return true;
     }
@@ -58,4 +78,12 @@ class LineReader {
   private:
     std::string_view rest;
     bool done = false;
+
+    // The first "\n" or "\r": found by memchr for "\n", then for "\r" within the line,
+    // which keeps the common case at memchr's speed.
+    size_t find_end() const {
+        size_t lf = rest.find('\n');
+        size_t cr = rest.substr(0, lf).find('\r');
+        return cr != std::string_view::npos ? cr : lf;
+    }
 };

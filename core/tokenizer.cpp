@@ -104,7 +104,8 @@ int Tokenizer::next_token() {
         if (pos >= text.size()) return TOKEN_EOF;
         unsigned char c = text[pos++];
         while (classes[c] & CT_WHITESPACE) {
-            if (c == '\n') ++lineno;
+            // "\n", "\r\n" and a lone "\r" each end a line.
+            if (c == '\n' || (c == '\r' && (pos >= text.size() || text[pos] != '\n'))) ++lineno;
             if (pos >= text.size()) return TOKEN_EOF;
             c = text[pos++];
         }
@@ -129,7 +130,8 @@ int Tokenizer::next_token() {
                 ++pos;
             sval.assign(text.substr(start, pos - start));
             if (pos < text.size()) {
-                if (text[pos] == '\n') ++lineno;
+                if (text[pos] == '\n' || text[pos] == '\r') ++lineno;
+                if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ++pos;
                 ++pos; // the closing quote or line end is not kept
             }
             return ttype = TOKEN_STRING;

@@ -1,15 +1,33 @@
 #include "qtshared/image_files.h"
 
 #include "core/atomic_file.h"
+#include "core/text_file.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QStringList>
 #include <cstring>
 
-QImage load_heightmap_image(const QString& path) {
-    QImage file;
-    if (!file.load(path)) return {}; // whichever format Qt recognises in the file
+QImage load_heightmap_image(const QString& path, std::string* why) {
+    std::string bytes, reason;
+    if (!read_file(path.toStdString(), bytes, &reason)) {
+        if (why) *why = reason;
+        return {};
+    }
+    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer); // whichever format Qt recognises in the file
+    QImageReader::setAllocationLimit(heightmap_allocation_limit_mib);
+    QImage file = reader.read();
+    if (file.isNull()) {
+        if (why) *why = "not an image it can take (" + reader.errorString().toStdString() + ")";
+        return {};
+    }
+    if (file.hasAlphaChannel()) {
+        // Alpha would darken the pixels as they are scaled and converted: dropped first.
+        file = file.convertToFormat(QImage::Format_ARGB32);
+        file.reinterpretAsFormat(QImage::Format_RGB32);
+    }
     QImage scaled = file.scaled(256, 256, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return scaled.convertToFormat(QImage::Format_RGB32).rgbSwapped();
 }

@@ -19,10 +19,15 @@ std::string format_colour_map(const ColourMap& map) {
 }
 
 IoResult save_colour_map(const std::string& path, const ColourMap& map) {
+    for (size_t i = 0; i < map.values.size(); ++i)
+        if (!std::isfinite(map.values[i]))
+            return IoResult::failure("ERROR: " + path + ": the value of entry " +
+                                     std::to_string(i + 1) +
+                                     " is not a finite number; nothing saved");
     return write_file_atomically(path, format_colour_map(map));
 }
 
-ColourMap parse_colour_map(std::string_view text) {
+IoResult parse_colour_map(std::string_view text, const std::string& name, ColourMap& out) {
     ColourMap map;
     Tokenizer tk(text);
     Rgb working;
@@ -32,23 +37,25 @@ ColourMap parse_colour_map(std::string_view text) {
         if (t == Tokenizer::TOKEN_EOF) break;
         if (t != Tokenizer::TOKEN_NUMBER) continue;
         float value = float(tk.nval);
+        if (!std::isfinite(value))
+            return IoResult::failure("ERROR: " + name + ":" + std::to_string(tk.lineno + 1) +
+                                     ": a value is not a finite number");
         for (int* channel : {&working.r, &working.g, &working.b})
             if (tk.next_token() == Tokenizer::TOKEN_NUMBER) *channel = clamp_channel(tk.nval);
         map.values.push_back(value);
         map.colours.push_back(working);
         console_printf("%f, %d, %d, %d \n", double(value), working.r, working.g, working.b);
     }
-    return map;
+    out = std::move(map);
+    return IoResult::success();
 }
 
 IoResult load_colour_map(const std::string& path, ColourMap& map) {
-    map = {};
     FileText file;
-    if (!file.open(path)) return IoResult::failure("ERROR: could not read the colour map " + path);
+    if (!file.open(path)) return open_failure("ERROR: could not read the colour map " + path, file);
     std::string_view text = file.text();
     if (IoResult r = check_text(text, path); !r) return r;
-    map = parse_colour_map(text);
-    return IoResult::success();
+    return parse_colour_map(text, path, map);
 }
 
 std::vector<Vector> colour_vectors(const std::vector<Rgb>& colours) {
@@ -87,6 +94,12 @@ void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours,
         k = std::min(k, n - 2);
         float gap = values[k + 1] - values[k];
         float s = gap != 0 ? (t - values[k]) / gap : 0.0f; // equal neighbours: the first colour
-        mesh.colours[v] = colours[k] * (1 - s) + colours[k + 1] * s;
+        Vector c = colours[k] * (1 - s) + colours[k + 1] * s;
+        // Beside a gap too small for the distance from it the sum overflows: the nearer
+        // entry's colour then, so that no colour is infinite or not a number.
+        if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.z) ||
+            !std::isfinite(c.w))
+            c = s < 0.5f ? colours[k] : colours[k + 1];
+        mesh.colours[v] = c;
     }
 }

@@ -21,13 +21,15 @@ struct ColourMap {
 // One line per entry: the value (six significant digits), red, green and blue,
 // separated by tabs.
 std::string format_colour_map(const ColourMap& map);
+// Refuses, writing nothing, a map with a value that is not a finite number.
 IoResult save_colour_map(const std::string& path, const ColourMap& map);
 
 // Reads loosely: numbers in groups of four (value, red, green, blue) with anything else
 // between them skipped; a channel that is not a number keeps the previous group's.
-// Channels are clamped to 0..255. Prints each entry as it is read.
-ColourMap parse_colour_map(std::string_view text);
-// False, with an empty map, when the file cannot be read.
+// Channels are clamped to 0..255. Prints each entry as it is read. A value beyond
+// float's range is refused, naming its line (`name` is the file's).
+IoResult parse_colour_map(std::string_view text, const std::string& name, ColourMap& map);
+// On failure `map` is left as it was.
 IoResult load_colour_map(const std::string& path, ColourMap& map);
 
 // Colours as the mesh keeps them: red, green and blue / 255, alpha 1.

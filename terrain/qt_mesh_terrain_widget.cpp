@@ -145,9 +145,11 @@ void QtMeshTerrainWidget::heightmapload_event() {
 
 // A file that is not a readable image is reported and the previous heightmap stays.
 bool QtMeshTerrainWidget::load_heightmap_file(const QString& name) {
-    QImage image = load_heightmap_image(name);
+    std::string why;
+    QImage image = load_heightmap_image(name, &why);
     if (image.isNull()) {
-        QString error = "ERROR: could not read the heightmap " + name + " as an image";
+        QString error =
+            "ERROR: could not read the heightmap " + name + ": " + QString::fromStdString(why);
         console_printf("%s\n", error.toLocal8Bit().constData());
         show_warning(this, "Terrain", error);
         return false;

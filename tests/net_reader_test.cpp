@@ -77,20 +77,41 @@ TEST(NetReader, OtherLinesAreIgnoredAndLongLinesReadWhole) {
     EXPECT_FLOAT_EQ(m.vertices[0].x, 1);
 }
 
-TEST(NetReader, TenCornersAtMost) {
+TEST(NetReader, TenCornersAtMostAndAWordForTheRest) {
     std::string text;
     for (int i = 0; i < 12; ++i) text += "v " + std::to_string(i) + " 0 0\n";
-    text += "f 0 1 2 3 4 5 6 7 8 9 10 11\n";
+    text += "f 0 1 2 3 4 5 6 7 8 9 10 11\nf 0 1 2 3 4 5 6 7 8 9\n";
     Mesh m;
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(load_net_string(m, text));
-    EXPECT_EQ(m.nf, 8);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: test.net:13: a face has more than ten corners; only the first ten are "
+              "taken\n");
+    EXPECT_EQ(m.nf, 16);
+}
+
+TEST(NetReader, ValuesThatAreNotFiniteAreRefused) {
+    for (const char* line : {"v nan 0 0", "v 0 inf 0", "n 0 0 -infinity", "c 1e39 0 0",
+                             "t 0 nan"}) {
+        Mesh m;
+        IoResult r = load_net_string(m, square + line + "\nf 0 1 2\n");
+        EXPECT_FALSE(r) << line;
+        EXPECT_EQ(r.error, "ERROR: test.net:5: a value is not a finite number") << line;
+    }
+}
+
+TEST(NetReader, LoneCarriageReturnsEndLines) {
+    Mesh m;
+    ASSERT_TRUE(load_net_string(m, "v 0 0 0\rv 1 0 0\rv 0 1 0\rf 0 1 2\r"));
+    EXPECT_EQ(m.nv, 3);
+    EXPECT_EQ(m.nf, 1);
 }
 
 TEST(NetReader, MissingFileIsReportedNotFatal) {
     Mesh m;
     IoResult r = m.load_net("/nonexistent/mesh.net");
     EXPECT_FALSE(r);
-    EXPECT_EQ(r.error, "ERROR Opening File: /nonexistent/mesh.net");
+    EXPECT_EQ(r.error, "ERROR Opening File: /nonexistent/mesh.net (No such file or directory)");
     EXPECT_TRUE(r.unopened);
 }
 

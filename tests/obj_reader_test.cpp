@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -182,6 +183,9 @@ TEST(ObjReader, VertexNumbersOutsideTheFileFailNamingTheLine) {
         {"v 0 0 0\nf -1 -2 -1\n", "t.obj:2: vertex number -2"},
         {"f -4 -3 -2", "t.obj:1: vertex number -4"},
         {"v 0 0 0\nf 1 1 99999999999999\n", "t.obj:2: vertex number 99999999999999"},
+        // The first bad line, although the later one is found bad at once.
+        {"v 0 0 0\nf 1 1 9\nf -5 1 1\n", "t.obj:2: vertex number 9"},
+        {"v 0 0 0\nf -5 1 1\nf 1 1 9\n", "t.obj:2: vertex number -5"},
     };
     for (const auto& [text, message] : cases) {
         Mesh m;
@@ -253,12 +257,72 @@ TEST(ObjReader, SurplusColourAndValueRowsAreDropped) {
 }
 
 TEST(ObjReader, LineEndsOfEveryKind) {
+    for (const char* end : {"\n", "\r\n", "\r"}) {
+        std::string text;
+        for (const char* line : {"mn a", "v 0 0 0", "m 1", "v 1 0 0", "vc 1 0 0", "v 0 1 0",
+                                 "f 1 2 3"})
+            text += std::string(line) + end;
+        Mesh m;
+        ASSERT_TRUE(load_obj_string(m, text));
+        EXPECT_EQ(m.nv, 3);
+        EXPECT_EQ(m.nf, 1);
+        EXPECT_EQ(m.morphogens[0], std::vector<float>{1});
+        // Lines are counted alike.
+        IoResult r = load_obj_string(m, text + "f 1 2 7" + end);
+        EXPECT_NE(r.error.find("test.obj:8: vertex number 7"), std::string::npos) << r.error;
+    }
     Mesh m;
-    ASSERT_TRUE(load_obj_string(m, "v 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nf 1 2 3\r\n"));
-    EXPECT_EQ(m.nv, 3);
-    EXPECT_EQ(m.nf, 1);
     ASSERT_TRUE(load_obj_string(m, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3"));
     EXPECT_EQ(m.nf, 1);
+}
+
+TEST(ObjReader, NumbersBeyondFloatAreRefusedNamingTheLine) {
+    const std::string huge = "1" + std::string(50, '0');
+    const std::pair<std::string, std::string> cases[] = {
+        {"v 0 0 " + huge + "\n", "test.obj:1: a coordinate is not a finite number"},
+        {"v 0 0 0\nv -" + huge + " 0 0 # far\n", "test.obj:2: a coordinate is not a finite"},
+        {"v 0 0 0 1 " + huge + " 1\n", "test.obj:1: a colour value is not a finite number"},
+        {"v 0 0 0\nvc 1 1 " + huge + "\n", "test.obj:2: a colour value is not a finite"},
+        {"v 0 0 0\nm 1 " + huge + "\n", "test.obj:2: a per-vertex value is not a finite"},
+    };
+    for (const auto& [text, message] : cases) {
+        Mesh m;
+        IoResult r = load_obj_string(m, text);
+        EXPECT_FALSE(r) << text;
+        EXPECT_NE(r.error.find(message), std::string::npos) << r.error;
+    }
+}
+
+// One long "m" line and many short ones: the short rows repeat their last value and
+// take no more room than their text; rows beyond the vertices are dropped.
+TEST(ObjReader, ShortValueRowsAfterALongOneTakeTheirOwnRoom) {
+    std::string text = "v 0 0 0\nv 1 0 0\nm";
+    for (int i = 0; i < 100000; ++i) text += " " + std::to_string(i % 7);
+    text += "\nm 5 6\n";
+    for (int i = 0; i < 2000; ++i) text += "m 1\n";
+    Mesh m;
+    ASSERT_TRUE(load_obj_string(m, text));
+    ASSERT_EQ(m.morphogens.size(), 2u);
+    ASSERT_EQ(m.morphogens[1].size(), 100000u);
+    EXPECT_EQ(m.morphogens[0][99999], float(99999 % 7));
+    EXPECT_EQ(m.morphogens[1][0], 5);
+    EXPECT_EQ(m.morphogens[1][1], 6);
+    EXPECT_EQ(m.morphogens[1][99999], 6);
+}
+
+TEST(ObjReader, WarningsBeyondTwentyAreCounted) {
+    std::string text = four_vertices;
+    for (int i = 0; i < 25; ++i) text += "f 1 2\n";
+    Mesh m;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(load_obj_string(m, text));
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 21);
+    EXPECT_NE(err.find("WARNING: test.obj:24: face with fewer than three corners skipped\n"),
+              std::string::npos);
+    EXPECT_EQ(err.find("test.obj:25:"), std::string::npos);
+    EXPECT_NE(err.find("WARNING: test.obj: 5 more warnings not shown\n"), std::string::npos)
+        << err;
 }
 
 TEST(ObjReader, TextThatIsNoTextIsRefused) {
@@ -271,6 +335,9 @@ TEST(ObjReader, TextThatIsNoTextIsRefused) {
     EXPECT_FALSE(r);
     EXPECT_NE(r.error.find("UTF-16"), std::string::npos);
     EXPECT_FALSE(load_obj_string(m, std::string("v 1 2 3\n\0\0\0", 11)));
+    // Random bytes without zeros are no text either.
+    r = load_obj_string(m, "v 1 2 3\n\x93\x05\xfe");
+    EXPECT_EQ(r.error, "ERROR: test.obj: not a text file (byte 0x05 at offset 9)");
     ASSERT_TRUE(load_obj_string(m, "\xEF\xBB\xBFv 1 2 3\n"));
     EXPECT_EQ(m.nv, 1);
 }
@@ -280,7 +347,7 @@ TEST(ObjReader, MissingFileIsReportedNotFatal) {
     ConsoleCapture console;
     IoResult r = m.load_obj("/nonexistent/mesh.obj");
     EXPECT_FALSE(r);
-    EXPECT_EQ(r.error, "ERROR: Opening File: /nonexistent/mesh.obj");
+    EXPECT_EQ(r.error, "ERROR: Opening File: /nonexistent/mesh.obj (No such file or directory)");
     EXPECT_TRUE(r.unopened);
     EXPECT_EQ(console.text(), "");
     EXPECT_FALSE(load_obj_string(m, "f -1 -2 -3\n").unopened); // opened, then refused

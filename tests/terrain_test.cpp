@@ -219,23 +219,50 @@ TEST(ColourMapFile, RoundTrip) {
 
 TEST(ColourMapFile, ReadsLoosely) {
     ConsoleCapture console;
-    ColourMap map = parse_colour_map("0.5 10 20 30");
+    ColourMap map;
+    ASSERT_TRUE(parse_colour_map("0.5 10 20 30", "test.map", map));
     EXPECT_EQ(console.text(), "0.500000, 10, 20, 30 \n");
     EXPECT_EQ(map.colours, (std::vector<Rgb>{{10, 20, 30}}));
 
     // Words between groups are skipped; a channel that is no number keeps the last
     // group's; channels are clamped into 0..255.
-    map = parse_colour_map("# heights\nlow: 0 1 2 3\nhigh 1 x 900 -7.9\n0.5 4");
+    ASSERT_TRUE(parse_colour_map("# heights\nlow: 0 1 2 3\nhigh 1 x 900 -7.9\n0.5 4", "test.map", map));
     ASSERT_EQ(map.values, (std::vector<float>{0, 1, 0.5f}));
     EXPECT_EQ(map.colours[1], (Rgb{1, 255, 0}));
     EXPECT_EQ(map.colours[2], (Rgb{4, 255, 0}));
 }
 
-TEST(ColourMapFile, UnreadableFileGivesAnEmptyMap) {
+TEST(ColourMapFile, ValuesBeyondFloatAreRefusedAndNeverWritten) {
+    ColourMap map = ColourMap::initial();
+    IoResult r = parse_colour_map("0 0 0 0\n1" + std::string(40, '0') + " 1 1 1\n", "m.map", map);
+    EXPECT_EQ(r.error, "ERROR: m.map:2: a value is not a finite number");
+    EXPECT_EQ(map.values, ColourMap::initial().values);
+    TempDir dir;
+    r = save_colour_map(dir.file("x.map"), {{0.0f, INFINITY}, {{0, 0, 0}, {1, 1, 1}}});
+    EXPECT_NE(r.error.find("entry 2 is not a finite number"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.map")));
+}
+
+TEST(ColourByHeight, GapsTooSmallForTheDistanceGiveFiniteColours) {
+    Mesh m;
+    m.alloc_vertices(3);
+    for (int v = 0; v < 3; ++v) m.vertices[v].y = float(v);
+    colour_by_height(m, {Vector(1, 0, 0, 1), Vector(0, 1, 0, 1)}, {0.0f, 1e-45f});
+    for (int v = 0; v < 3; ++v)
+        EXPECT_TRUE(std::isfinite(m.colours[v].x) && std::isfinite(m.colours[v].y) &&
+                    std::isfinite(m.colours[v].w))
+            << v;
+    EXPECT_EQ(m.colours[0].x, 1); // at the first entry
+    EXPECT_EQ(m.colours[2].y, 1); // far beyond the second
+}
+
+TEST(ColourMapFile, UnreadableFileLeavesTheMap) {
     ColourMap map = ColourMap::initial();
     IoResult r = load_colour_map("/nonexistent/a.map", map);
     EXPECT_FALSE(r);
-    EXPECT_TRUE(map.values.empty());
+    EXPECT_EQ(r.error, "ERROR: could not read the colour map /nonexistent/a.map (No such file "
+                       "or directory)");
+    EXPECT_EQ(map.values, ColourMap::initial().values);
     EXPECT_FALSE(save_colour_map("/nonexistent/a.map", ColourMap::initial()));
 }
 

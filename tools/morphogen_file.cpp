@@ -122,7 +122,7 @@ IoResult load_morphogen_setting(const std::string& path, MorphogenSetting& s) {
     FileText file;
     if (!file.open(path)) {
         console_printf("ERROR!!!\n");
-        return IoResult::cannot_open("ERROR: could not read the morphogen file " + path);
+        return open_failure("ERROR: could not read the morphogen file " + path, file);
     }
     std::string_view text = file.text();
     if (IoResult r = check_text(text, path); !r) return r;

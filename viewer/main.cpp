@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0); // console lines at once, also into a file or pipe
     use_compatibility_gl_format();
-    QApplication app(argc, argv);
+    VostrelApplication app(argc, argv);
     name_application();
     if (!system_has_opengl()) {
         qWarning("This system has no OpenGL support. Exiting.");

@@ -3,7 +3,20 @@
 #include "viewer/qt_gl_object_window.h"
 #include "viewer/qt_main_window.h"
 
+#include "qtshared/warning.h"
+
 #include <QCoreApplication>
+#include <new>
+
+bool VostrelApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        show_warning(activeWindow(), "Vostrel V1.0",
+                     "Out of memory: the last action could not be completed.");
+        return false;
+    }
+}
 
 void name_application() {
     QCoreApplication::setOrganizationName("Vostrel");

@@ -1,10 +1,19 @@
 // The start of the desktop application, shared by main() and the tests.
 #pragma once
 
+#include <QApplication>
 #include <QString>
 #include <QStringList>
 
 class QtMainWindow;
+
+// The application object: an allocation failure in any event's handling (a file read,
+// a tool run) ends that action with a message box instead of the program.
+class VostrelApplication : public QApplication {
+  public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override;
+};
 
 // The names the application's remembered settings are kept under; call once the
 // application object exists.

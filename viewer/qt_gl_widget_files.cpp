@@ -23,9 +23,11 @@ void copy_morphogens(Mesh& to, const Mesh& from) {
 } // namespace
 
 IoResult QtGLWidget::load_file(const QString& name) {
+    // Read and built aside, so that the mesh shown stays when the file fails or memory
+    // runs out.
     Mesh loaded;
     std::string path = name.toStdString();
-    IoResult r = read_mesh_file(loaded, path);
+    IoResult r = load_mesh_file(loaded, path);
     // A file of points or lines alone would leave nothing to show or work on.
     if (r && loaded.nf == 0) r = IoResult::failure(path + " holds no faces");
     if (!r) {
@@ -36,7 +38,6 @@ IoResult QtGLWidget::load_file(const QString& name) {
     mesh = std::move(loaded);
     classifier.reset();
     if (mesh_format(path) == MeshFormat::Obj) emit buildtree_signal(mesh.morphogen_names);
-    build_loaded_mesh(mesh);
     loaded_mesh.copy_from(mesh);
     copy_morphogens(loaded_mesh, mesh);
     selection_faces_version = mesh.faces_version;

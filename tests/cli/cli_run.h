@@ -15,13 +15,17 @@ struct CliRun {
 };
 
 // Runs `vostrel-cli ARGS` through the shell (so ARGS may quote); standard output goes to
-// `stdout_path` when one is given (then `out` stays empty).
-inline CliRun run_cli(const std::string& args, const std::string& stdout_path = "") {
+// `stdout_path` when one is given (then `out` stays empty). With `address_space_kib`,
+// the program runs under that limit of virtual memory (ulimit -v).
+inline CliRun run_cli(const std::string& args, const std::string& stdout_path = "",
+                      long address_space_kib = 0) {
     TempDir dir;
     std::string out = stdout_path.empty() ? dir.file("out") : stdout_path;
     std::string err = dir.file("err");
-    std::string command =
-        std::string(VOSTREL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
+    std::string limit =
+        address_space_kib ? "ulimit -v " + std::to_string(address_space_kib) + " && " : "";
+    std::string command = limit + std::string(VOSTREL_CLI) + " " + args + " >" + out + " 2>" +
+                          err + " </dev/null";
     int status = std::system(command.c_str());
     CliRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", ""};
     if (stdout_path.empty()) read_file(out, r.out);

@@ -54,7 +54,7 @@ TEST(Cli, UsageErrorsExitWithTwo) {
     for (const char* args :
          {"", "frobnicate", "info", "info a.obj b.obj", "info a.obj --yaml", "convert a.obj",
           "render m.obj", "render m.obj -o x.png --mode 9", "render m.obj -o x.png --size 0x5",
-          "render m.obj -o x.png --background fff", "terrain h.png -o t.obj --resolution 513"}) {
+          "render m.obj -o x.png --background fff", "terrain h.png -o t.obj --resolution 513", "terrain h.png -o t.obj --resolution 1"}) {
         CliRun r = run_cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("vostrel-cli: "), std::string::npos) << args;
@@ -93,7 +93,7 @@ TEST(Cli, InfoPrintsTheLoadAndTheFigures) {
 TEST(Cli, InfoOnFilesItCannotRead) {
     CliRun missing = run_cli("info /nonexistent/x.obj");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "ERROR: Opening File: /nonexistent/x.obj\n");
+    EXPECT_EQ(missing.err, "ERROR: Opening File: /nonexistent/x.obj (No such file or directory)\n");
 
     TempDir dir;
     std::string bad = dir.file("bad.net"), unknown = dir.file("mesh.ply");

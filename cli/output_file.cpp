@@ -1,0 +1,40 @@
+#include "cli/command.h"
+
+#include <cctype>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+
+bool ends_with_nocase(const std::string& name, const std::string& tail) {
+    if (name.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower((unsigned char)name[name.size() - tail.size() + i]) != tail[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+bool output_replaces_input(const std::string& output, const std::string& input,
+                           const char* written) {
+    if (!same_file(output, input)) return false;
+    std::fprintf(stderr, "ERROR: %s is also the input; writing %s there would replace it\n",
+                 output.c_str(), written);
+    return true;
+}
+
+void warn_unless_extension(const std::string& output, const char* extension, const char* written) {
+    struct stat info;
+    // Devices and pipes (/dev/stdout) have names of their own.
+    if (stat(output.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return;
+    if (ends_with_nocase(output, extension)) return;
+    std::fprintf(stderr, "WARNING: %s: written as %s, though the name does not end in %s\n",
+                 output.c_str(), written, extension);
+}
