@@ -38,9 +38,8 @@ bool outputs_replace_inputs(const Options& o) {
     struct Output {
         const std::string& name;
         const char* written;
-    } outputs[] = {{o.save_table, "a shortest path table"},
-                   {o.faces, "face colours"},
-                   {o.output, "OBJ text"}};
+    } outputs[] = {
+        {o.save_table, "a shortest path table"}, {o.faces, "face colours"}, {o.output, "OBJ text"}};
     for (const Output& out : outputs) {
         if (out.name.empty()) continue;
         bool obj = &out.name == &o.output;

@@ -40,9 +40,8 @@ bool parse_size(const std::string& s, int& w, int& h) {
 
 bool parse_colour(const std::string& s, float rgb[3]) {
     // Exactly six hex digits: sscanf alone would also take "0x12ab" or " +12ab".
-    if (s.size() != 6 || !std::all_of(s.begin(), s.end(), [](char c) {
-            return std::isxdigit((unsigned char)c) != 0;
-        }))
+    if (s.size() != 6 || !std::all_of(s.begin(), s.end(),
+                                      [](char c) { return std::isxdigit((unsigned char)c) != 0; }))
         return false;
     unsigned value = unsigned(std::stoul(s, nullptr, 16));
     for (int i = 0; i < 3; ++i) rgb[i] = float((value >> (16 - 8 * i)) & 0xFF) / 255;

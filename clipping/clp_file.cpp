@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <locale>
 #include <sstream>
@@ -72,7 +73,7 @@ bool says_six_planes(std::string_view line) {
 
 // The 69 values of a "P:" line as "P: %f ... %d ... %f" reads them, with nothing but
 // blanks after. On failure `bad` is the 1-based number of the first value missing, or
-// 70 when text follows the values.
+// 70 when text follows the values, or minus the number of a value that is not finite.
 bool read_plane_line(std::string_view line, PlaneValues& v, int& bad) {
     bad = 1;
     if (line.substr(0, 2) != "P:") return false;
@@ -82,6 +83,10 @@ bool read_plane_line(std::string_view line, PlaneValues& v, int& bad) {
         bad = i + 1;
         bool ok = i == mode_value ? scan_int(line, pos, v.mode, 10) : scan_float(line, pos, *f++);
         if (!ok) return false;
+        if (i != mode_value && !std::isfinite(f[-1])) {
+            bad = -bad;
+            return false;
+        }
     }
     bad = values_per_line + 1;
     return only_blanks_from(line, pos);
@@ -123,11 +128,13 @@ IoResult parse_clp(std::string_view text, const std::string& name, std::vector<C
             PlaneValues values;
             int bad;
             if (!read_plane_line(line, values, bad))
-                return line_error(name, lines.number,
-                                  bad > values_per_line
-                                      ? "text after the 69 values of a \"P:\" line"
-                                      : "value " + std::to_string(bad) +
-                                            " of 69 of a \"P:\" line is missing or not a number");
+                return line_error(
+                    name, lines.number,
+                    bad > values_per_line ? "text after the 69 values of a \"P:\" line"
+                    : bad < 0             ? "value " + std::to_string(-bad) +
+                                    " of 69 of a \"P:\" line is not a finite number"
+                              : "value " + std::to_string(bad) +
+                                    " of 69 of a \"P:\" line is missing or not a number");
             int n = plane_lines++;
             if (n < int(read.size()) && n < plane_count) {
                 store(values, read[n]);
@@ -153,9 +160,8 @@ IoResult PlaneWidgetInCube::save(const std::string& filename) const {
 IoResult PlaneWidgetInCube::load(const std::string& filename) {
     FileText file;
     if (!file.open(filename)) {
-        std::string cause = std::strerror(errno);
         console_printf("ERROR: OPENING FILE .CLP File! PlaneWidgetInCube::load() \n");
-        return IoResult::cannot_open("ERROR: could not open " + filename + ": " + cause);
+        return IoResult::cannot_open("ERROR: could not open " + filename + ": " + file.reason());
     }
     IoResult r = parse_clp(file.text(), filename, planes);
     if (!r) {

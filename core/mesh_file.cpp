@@ -73,9 +73,10 @@ void build_loaded_mesh(Mesh& mesh) {
 
 IoResult load_mesh_file(Mesh& mesh, const std::string& path) {
     IoResult r = read_mesh_file(mesh, path);
-    if (r) r = guarding_memory(mesh, path, [&] {
-        build_loaded_mesh(mesh);
-        return IoResult::success();
-    });
+    if (r)
+        r = guarding_memory(mesh, path, [&] {
+            build_loaded_mesh(mesh);
+            return IoResult::success();
+        });
     return r;
 }

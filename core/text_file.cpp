@@ -32,7 +32,6 @@ size_t find_control(std::string_view text) {
     return std::string_view::npos;
 }
 
-
 std::string size_text(size_t bytes) {
     if (bytes % (size_t(1) << 30) == 0) return std::to_string(bytes >> 30) + " GiB";
     if (bytes % (size_t(1) << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
@@ -73,7 +72,8 @@ bool read_descriptor(int fd, std::string& text, std::string& why, size_t limit,
             return false;
         }
         text.append(buffer, size_t(n));
-        if (text_only && find_control(std::string_view(buffer, size_t(n))) != std::string_view::npos)
+        if (text_only &&
+            find_control(std::string_view(buffer, size_t(n))) != std::string_view::npos)
             return true;
     }
 }
@@ -121,7 +121,6 @@ bool FileText::open(const std::string& path, size_t limit) {
 IoResult open_failure(const std::string& message, const FileText& file) {
     return IoResult::cannot_open(message + " (" + file.reason() + ")");
 }
-
 
 IoResult check_text(std::string_view& text, const std::string& name) {
     auto starts = [&](const char* bom, size_t n) {

@@ -3,6 +3,7 @@
 
 #include "core/vostrel.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,10 +28,19 @@ inline void check_links(const Mesh& m, bool rows = true) {
     }
 }
 
-// Whatever the input, a mesh that loaded keeps its arrays and links consistent, and
-// every build runs within them.
+inline bool finite_vector(const Vector& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
+}
+
+// Whatever the input, a mesh that loaded keeps its arrays and links consistent, holds
+// only finite numbers, and every build runs within them.
 inline void check_and_build(Mesh& m) {
     check_links(m);
+    for (int v = 0; v < m.nv; ++v) {
+        if (!finite_vector(m.vertices[v]) || !finite_vector(m.colours[v])) std::abort();
+        for (float value : m.morphogens[v])
+            if (!std::isfinite(value)) std::abort();
+    }
     build_loaded_mesh(m);
     m.build({MESH_TEXCOORDS});
 }

@@ -17,10 +17,10 @@
 constexpr int heightmap_allocation_limit_mib = 1024;
 
 // The heightmap of an image file of any format Qt reads (PNG, BMP, JPEG, TIFF, ...),
-// scaled smoothly to 256 x 256 with its red and blue channels exchanged. Transparency is ignored: a pixel's height is its colour's. A null
-// image when the file cannot be read, with `why` (when given) saying why: the file's
-// own reason ("No such file or directory"), or that it is no image it can take,
-// with Qt's reason.
+// scaled smoothly to 256 x 256 with its red and blue channels exchanged. Transparency is ignored: a
+// pixel's height is its colour's. A null image when the file cannot be read, with `why` (when
+// given) saying why: the file's own reason ("No such file or directory"), or that it is no image it
+// can take, with Qt's reason.
 QImage load_heightmap_image(const QString& path, std::string* why = nullptr);
 // The file dialog filter of the formats load_heightmap_image reads.
 QString heightmap_file_filter();

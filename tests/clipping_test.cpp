@@ -402,6 +402,8 @@ TEST(ClpFile, RefusedFiles) {
         {join({g[0], g[1], g[2], last_value_missing, g[4], g[5], g[6]}), "t.clp:4: value 69 of 69"},
         {join({g[0], g[1], g[2], g[3] + " 7", g[4], g[5], g[6]}), "t.clp:4: text after the 69"},
         {join({g[0], g[1], "P: x", g[3], g[4], g[5], g[6]}), "t.clp:3: value 1 of 69"},
+        {join({g[0], g[1], "P: nan" + g[2].substr(g[2].find(' ', 3)), g[3], g[4], g[5], g[6]}),
+         "t.clp:3: value 1 of 69 of a \"P:\" line is not a finite number"},
         {join({g[0], g[1], "Planes follow", g[3], g[4], g[5], g[6]}), "t.clp:3: value 1 of 69"},
         // Face mode written as a float: "%d" stops at the point and the rest shifts.
         {join({g[0], g[1], g[2], g[3], g[4], g[5], replaced(g[6], " 6 1 0 0", " 6.5 1 0 0")}),
@@ -409,7 +411,7 @@ TEST(ClpFile, RefusedFiles) {
         // The planes filled before a "SIZE:" line do not count after it.
         {join({g[1], g[2], g[3], g[0], g[4], g[5], g[6]}), "t.clp: only 3 of the six planes"},
         {std::string("\xFF\xFE", 2) + good, "UTF-16"},
-        {good.substr(0, 40) + std::string(1, '\0') + good.substr(40), "zero bytes"},
+        {good.substr(0, 40) + std::string(1, '\0') + good.substr(40), "(byte 0x00 at offset 40)"},
     };
     TempDir dir;
     for (const Case& c : cases) {

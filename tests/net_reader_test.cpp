@@ -91,8 +91,8 @@ TEST(NetReader, TenCornersAtMostAndAWordForTheRest) {
 }
 
 TEST(NetReader, ValuesThatAreNotFiniteAreRefused) {
-    for (const char* line : {"v nan 0 0", "v 0 inf 0", "n 0 0 -infinity", "c 1e39 0 0",
-                             "t 0 nan"}) {
+    for (const char* line :
+         {"v nan 0 0", "v 0 inf 0", "n 0 0 -infinity", "c 1e39 0 0", "t 0 nan"}) {
         Mesh m;
         IoResult r = load_net_string(m, square + line + "\nf 0 1 2\n");
         EXPECT_FALSE(r) << line;

@@ -259,8 +259,8 @@ TEST(ObjReader, SurplusColourAndValueRowsAreDropped) {
 TEST(ObjReader, LineEndsOfEveryKind) {
     for (const char* end : {"\n", "\r\n", "\r"}) {
         std::string text;
-        for (const char* line : {"mn a", "v 0 0 0", "m 1", "v 1 0 0", "vc 1 0 0", "v 0 1 0",
-                                 "f 1 2 3"})
+        for (const char* line :
+             {"mn a", "v 0 0 0", "m 1", "v 1 0 0", "vc 1 0 0", "v 0 1 0", "f 1 2 3"})
             text += std::string(line) + end;
         Mesh m;
         ASSERT_TRUE(load_obj_string(m, text));
@@ -297,7 +297,10 @@ TEST(ObjReader, NumbersBeyondFloatAreRefusedNamingTheLine) {
 // take no more room than their text; rows beyond the vertices are dropped.
 TEST(ObjReader, ShortValueRowsAfterALongOneTakeTheirOwnRoom) {
     std::string text = "v 0 0 0\nv 1 0 0\nm";
-    for (int i = 0; i < 100000; ++i) text += " " + std::to_string(i % 7);
+    for (int i = 0; i < 100000; ++i) {
+        text += ' ';
+        text += std::to_string(i % 7);
+    }
     text += "\nm 5 6\n";
     for (int i = 0; i < 2000; ++i) text += "m 1\n";
     Mesh m;
@@ -321,8 +324,7 @@ TEST(ObjReader, WarningsBeyondTwentyAreCounted) {
     EXPECT_NE(err.find("WARNING: test.obj:24: face with fewer than three corners skipped\n"),
               std::string::npos);
     EXPECT_EQ(err.find("test.obj:25:"), std::string::npos);
-    EXPECT_NE(err.find("WARNING: test.obj: 5 more warnings not shown\n"), std::string::npos)
-        << err;
+    EXPECT_NE(err.find("WARNING: test.obj: 5 more warnings not shown\n"), std::string::npos) << err;
 }
 
 TEST(ObjReader, TextThatIsNoTextIsRefused) {

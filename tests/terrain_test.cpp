@@ -226,7 +226,8 @@ TEST(ColourMapFile, ReadsLoosely) {
 
     // Words between groups are skipped; a channel that is no number keeps the last
     // group's; channels are clamped into 0..255.
-    ASSERT_TRUE(parse_colour_map("# heights\nlow: 0 1 2 3\nhigh 1 x 900 -7.9\n0.5 4", "test.map", map));
+    ASSERT_TRUE(
+        parse_colour_map("# heights\nlow: 0 1 2 3\nhigh 1 x 900 -7.9\n0.5 4", "test.map", map));
     ASSERT_EQ(map.values, (std::vector<float>{0, 1, 0.5f}));
     EXPECT_EQ(map.colours[1], (Rgb{1, 255, 0}));
     EXPECT_EQ(map.colours[2], (Rgb{4, 255, 0}));

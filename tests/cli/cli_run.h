@@ -24,8 +24,8 @@ inline CliRun run_cli(const std::string& args, const std::string& stdout_path = 
     std::string err = dir.file("err");
     std::string limit =
         address_space_kib ? "ulimit -v " + std::to_string(address_space_kib) + " && " : "";
-    std::string command = limit + std::string(VOSTREL_CLI) + " " + args + " >" + out + " 2>" +
-                          err + " </dev/null";
+    std::string command =
+        limit + std::string(VOSTREL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
     int status = std::system(command.c_str());
     CliRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", ""};
     if (stdout_path.empty()) read_file(out, r.out);

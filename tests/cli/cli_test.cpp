@@ -54,7 +54,8 @@ TEST(Cli, UsageErrorsExitWithTwo) {
     for (const char* args :
          {"", "frobnicate", "info", "info a.obj b.obj", "info a.obj --yaml", "convert a.obj",
           "render m.obj", "render m.obj -o x.png --mode 9", "render m.obj -o x.png --size 0x5",
-          "render m.obj -o x.png --background fff", "terrain h.png -o t.obj --resolution 513", "terrain h.png -o t.obj --resolution 1"}) {
+          "render m.obj -o x.png --background fff", "terrain h.png -o t.obj --resolution 513",
+          "terrain h.png -o t.obj --resolution 1"}) {
         CliRun r = run_cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("vostrel-cli: "), std::string::npos) << args;

@@ -72,8 +72,8 @@ TEST(CliMorphogen, SettingsThatDoNotFit) {
         run_cli("morphogen " + f.mesh + " --mor " + f.dir.file("none.mor") + " -o " + f.out);
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.out.find("ERROR!!!\n"), std::string::npos);
-    EXPECT_EQ(missing.err,
-              "ERROR: could not read the morphogen file " + f.dir.file("none.mor") + "\n");
+    EXPECT_EQ(missing.err, "ERROR: could not read the morphogen file " + f.dir.file("none.mor") +
+                               " (No such file or directory)\n");
 
     // A NET mesh announces no names: only a setting of size 0 fits, and it gives the
     // base colour everywhere.
