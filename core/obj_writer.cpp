@@ -19,11 +19,15 @@ bool finite(const Vector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-// The first vertex (counted from 1) whose position, or colour when colours are
-// written, is not a finite number; 0 when there is none.
+// The first vertex (counted from 1) whose position, colour (when colours are written)
+// or morphogen value is not a finite number; 0 when there is none.
 int first_non_finite(const Mesh& mesh, bool with_colours) {
-    for (int v = 0; v < mesh.nv; ++v)
+    for (int v = 0; v < mesh.nv; ++v) {
         if (!finite(mesh.vertices[v]) || (with_colours && !finite(mesh.colours[v]))) return v + 1;
+        if (size_t(v) < mesh.morphogens.size())
+            for (float value : mesh.morphogens[v])
+                if (!std::isfinite(value)) return v + 1;
+    }
     return 0;
 }
 

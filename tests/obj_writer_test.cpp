@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -113,6 +114,27 @@ TEST(ObjWriter, EmptyMeshWritesNothing) {
     EXPECT_FALSE(m.save_obj(dir.file("out.obj")));
     EXPECT_EQ(console.text(), "0, 0\n");
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.obj")));
+}
+
+// "nan" or "inf" would read back as something else: such a mesh is not written at all.
+TEST(ObjWriter, NumbersThatAreNotFiniteAreNeverWritten) {
+    TempDir dir;
+    ConsoleCapture console;
+    for (int what = 0; what < 3; ++what) {
+        Mesh m = triangle();
+        m.morphogens.assign(3, {1.0f});
+        if (what == 0) m.vertices[1].y = NAN;
+        if (what == 1) m.colours[1].z = INFINITY;
+        if (what == 2) m.morphogens[1][0] = -INFINITY;
+        IoResult r = m.save_obj(dir.file("out.obj"), true);
+        EXPECT_EQ(r.error, "ERROR: " + dir.file("out.obj") +
+                               ": vertex 2 has a value that is not a finite number; nothing saved");
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.obj")));
+    }
+    // Colours not written do not matter.
+    Mesh m = triangle();
+    m.colours[0].x = NAN;
+    EXPECT_TRUE(m.save_obj(dir.file("out.obj"), false));
 }
 
 TEST(ObjWriter, FailedSaveSaysSoAndKeepsTheOldFile) {
