@@ -62,3 +62,7 @@ bool output_replaces_input(const std::string& output, const std::string& input,
 // A warning on standard error when a regular or new file `output` does not end in
 // `extension` (".obj", lower case), so is named for another format than `written`.
 void warn_unless_extension(const std::string& output, const char* extension, const char* written);
+// For a command that reads the mesh `input` and writes OBJ text to `output`: true, with
+// a message, when that would replace a NET input (an OBJ input is read whole before
+// it is replaced, so may be), else false after warning of a name without ".obj".
+bool obj_output_refused(const std::string& output, const std::string& input);

@@ -12,11 +12,7 @@ struct Options {
 };
 
 int run(const Options& o) {
-    // Onto an OBJ input is fine: it is read whole before the new text replaces it.
-    if (mesh_format(o.input) != MeshFormat::Obj &&
-        output_replaces_input(o.output, o.input, "OBJ text"))
-        return exit_failure;
-    warn_unless_extension(o.output, ".obj", "OBJ text");
+    if (obj_output_refused(o.output, o.input)) return exit_failure;
     Mesh mesh;
     if (!load_mesh_reporting(mesh, o.input)) return exit_failure;
     return report(mesh.save_obj(o.output, o.colours));

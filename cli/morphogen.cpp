@@ -38,11 +38,9 @@ void print_names(const Mesh& mesh) {
 
 int run(const Options& o) {
     if (!o.list) {
-        if ((mesh_format(o.mesh) != MeshFormat::Obj &&
-             output_replaces_input(o.output, o.mesh, "OBJ text")) ||
-            output_replaces_input(o.output, o.mor, "OBJ text"))
+        if (output_replaces_input(o.output, o.mor, "OBJ text") ||
+            obj_output_refused(o.output, o.mesh))
             return exit_failure;
-        warn_unless_extension(o.output, ".obj", "OBJ text");
     }
     Mesh mesh;
     if (!load_mesh_reporting(mesh, o.mesh)) return exit_failure;

@@ -1,4 +1,5 @@
 #include "cli/command.h"
+#include "core/mesh_file.h"
 
 #include <cctype>
 #include <cstdio>
@@ -28,6 +29,13 @@ bool output_replaces_input(const std::string& output, const std::string& input,
     std::fprintf(stderr, "ERROR: %s is also the input; writing %s there would replace it\n",
                  output.c_str(), written);
     return true;
+}
+
+bool obj_output_refused(const std::string& output, const std::string& input) {
+    if (mesh_format(input) != MeshFormat::Obj && output_replaces_input(output, input, "OBJ text"))
+        return true;
+    warn_unless_extension(output, ".obj", "OBJ text");
+    return false;
 }
 
 void warn_unless_extension(const std::string& output, const char* extension, const char* written) {

@@ -15,6 +15,7 @@ struct Options {
 };
 
 int run(const Options& o) {
+    if (obj_output_refused(o.output, o.input)) return exit_failure;
     Mesh mesh;
     if (!load_mesh_reporting(mesh, o.input)) return exit_failure;
     simplify_lod(mesh, o.lod);

@@ -19,6 +19,7 @@ struct Options {
 };
 
 int run(const Options& o) {
+    if (obj_output_refused(o.output, o.input)) return exit_failure;
     Mesh mesh;
     if (!load_mesh_reporting(mesh, o.input)) return exit_failure;
     float weight = o.slider_option->count() ? subdivision_weight(o.slider) : o.weight;

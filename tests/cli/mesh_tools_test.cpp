@@ -123,7 +123,7 @@ TEST(CliMeshTools, UsageErrors) {
     }
     CliRun missing = run_cli("simplify /nonexistent/m.obj" + out + " --lod 50");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "ERROR: Opening File: /nonexistent/m.obj\n");
+    EXPECT_EQ(missing.err, "ERROR: Opening File: /nonexistent/m.obj (No such file or directory)\n");
 }
 
 } // namespace
