@@ -35,6 +35,10 @@ int run(const Options& o) {
                      o.value);
         return exit_failure;
     }
+    if ((!o.output.empty() && obj_output_refused(o.output, o.file)) ||
+        (!o.output.empty() && !o.curve.empty() &&
+         output_replaces_input(o.output, o.curve, "OBJ text")))
+        return exit_failure;
     WeightCurve curve;
     if (!o.curve.empty())
         if (IoResult r = load_weight_curve(o.curve, curve); !r) return report(r);

@@ -96,7 +96,7 @@ IoResult load_weight_curve(const std::string& path, WeightCurve& curve) {
     FileText file;
     if (!file.open(path)) {
         curve = {};
-        return IoResult::cannot_open("ERROR: could not read the weight curve " + path);
+        return open_failure("ERROR: could not read the weight curve " + path, file);
     }
     return parse_weight_curve(file.text(), path, curve);
 }

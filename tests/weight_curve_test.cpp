@@ -95,5 +95,6 @@ TEST(WeightCurveFile, RefusalsNameTheFileAndLine) {
     }
     WeightCurve curve;
     IoResult missing = load_weight_curve("/nonexistent/curve.txt", curve);
-    EXPECT_EQ(missing.error, "ERROR: could not read the weight curve /nonexistent/curve.txt");
+    EXPECT_EQ(missing.error, "ERROR: could not read the weight curve /nonexistent/curve.txt (No "
+                             "such file or directory)");
 }
