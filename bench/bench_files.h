@@ -22,6 +22,18 @@
 
 namespace bench {
 
+// The core's progress lines go nowhere while it lives.
+struct Quiet {
+    std::FILE* null = std::fopen("/dev/null", "w");
+    Quiet() { set_console_stream(null); }
+    ~Quiet() {
+        set_console_stream(nullptr);
+        std::fclose(null);
+    }
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+};
+
 // Six significant digits in plain decimal: the reader's numbers have no exponent.
 inline int format_coordinate(char* out, size_t size, double v) {
     if (std::fabs(v) < 1e-9) v = 0; // sin and cos leave crumbs such as 6e-17

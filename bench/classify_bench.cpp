@@ -8,6 +8,7 @@
 //
 // Times: "Time" is wall-clock time, "CPU" the whole process's processor time (both
 // threads); on a shared machine the second is the steadier.
+#include "bench/bench_files.h"
 #include "core/vostrel.h"
 #include "segmentation/mesh_classifier.h"
 #include "tests/reference/classifier_reference.h"
@@ -22,14 +23,7 @@
 
 namespace {
 
-struct Quiet {
-    std::FILE* null = std::fopen("/dev/null", "w");
-    Quiet() { set_console_stream(null); }
-    ~Quiet() {
-        set_console_stream(nullptr);
-        std::fclose(null);
-    }
-};
+using bench::Quiet;
 
 std::string mesh_path(const std::string& name) {
     return std::string(VOSTREL_SHARED_DATA) + "/meshes/" + name + ".obj";

@@ -2,6 +2,7 @@
 // faces): generation with its builds, then the recolouring by height. Baseline in the
 // same run: the numbering as first written (an ordered set of emitted points) with the
 // same builds, and the colour map searched linearly.
+#include "bench/bench_files.h"
 #include "core/vostrel.h"
 #include "qtshared/image_files.h"
 #include "terrain/colour_map.h"
@@ -34,14 +35,7 @@ const Inputs& inputs() {
     return in;
 }
 
-struct Quiet {
-    std::FILE* null = std::fopen("/dev/null", "w");
-    Quiet() { set_console_stream(null); }
-    ~Quiet() {
-        set_console_stream(nullptr);
-        std::fclose(null);
-    }
-};
+using bench::Quiet;
 
 void BM_TerrainApply(benchmark::State& state) {
     const Inputs& in = inputs();

@@ -12,6 +12,7 @@
 #include <GL/glu.h>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
@@ -23,6 +24,18 @@
 #include <functional>
 #include <memory>
 #include <unistd.h>
+
+// A file's bytes, empty when it cannot be read.
+inline QByteArray file_bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void write_file(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
 
 inline void use_test_gl_format() {
     use_compatibility_gl_format();

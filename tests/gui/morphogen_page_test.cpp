@@ -45,17 +45,6 @@ Sent sent(const QSignalSpy& spy, int i) {
             a[3].value<QColor>()};
 }
 
-QByteArray file_bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void write_file(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 void pick_colour(QColor colour) {
     when_open<QColorDialog>([colour](QColorDialog* d) {
         d->setCurrentColor(colour);

@@ -16,17 +16,6 @@
 
 namespace {
 
-QByteArray file_bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void write_file(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 const char* coloured_with_morphogens = "mn growth decay\n"
                                        "v 0 0 0\nvc 1 0 0\nm 0.5 1\n"
                                        "v 1 0 0\nvc 0 1 0\nm 0.25 2.5e-07\n"
