@@ -26,8 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         w.move(Vector(430, 350, 0));
         w.release();
     }
+    // Values near float's limit may overflow as the planes move; the reader refuses
+    // what is not finite, so only finite planes must read back.
+    const std::string text_again = format_clp(w.planes);
+    bool finite =
+        text_again.find("nan") == std::string::npos && text_again.find("inf") == std::string::npos;
     std::vector<CutPlane> again = w.planes;
-    if (!parse_clp(format_clp(w.planes), "again.clp", again)) std::abort();
+    if (finite && !parse_clp(text_again, "again.clp", again)) std::abort();
     w.reset_all();
     return 0;
 }
