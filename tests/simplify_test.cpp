@@ -256,12 +256,14 @@ TEST(SimplifyAgainstScan, RandomMeshes) {
 }
 
 TEST(SimplifyAgainstScan, VerticesWithVeryManyFaces) {
-    // Cones of 100 faces around their apex, some of them flat, with rims of random
-    // heights: the apex has more faces than the cost's table of face pairs takes.
+    // Cones around their apex, some of them flat, with rims of random heights: apexes
+    // with faces at each side of every multiple of four the costs take four at a time,
+    // and with more than those take (16), or than fit in a list's place (15).
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    for (int n = 0; n < 6; ++n) {
-        const int rim = 100;
+    const int rims[] = {4, 5, 8, 9, 12, 13, 16, 17, 100, 100};
+    for (int n = 0; n < 10; ++n) {
+        const int rim = rims[n];
         std::vector<Vector> positions{{0, n % 2 ? 0.0f : 1.0f, 0}};
         std::vector<Tri> faces;
         for (int i = 0; i < rim; ++i) {

@@ -5,197 +5,54 @@
 // the plain procedure: instead of scanning all live vertices for the first cheapest
 // one, an indexed heap keyed by (cost, index) yields it, since live vertices stay in
 // index order; instead of renumbering the vertices after each removal, survivors are
-// numbered by rank at the end; the live lists are flags.
+// numbered by rank at the end; the live lists are flags; list updates that cannot
+// change any list the procedure reads later are left out.
 #include "tools/simplify.h"
 
+#include "tools/collapse_cost.h"
+#include "tools/small_list.h"
+#include "tools/vertex_heap.h"
+
 #include <algorithm>
-#include <bit>
-#include <cmath>
-#include <cstdint>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
 
-// A list of ints with room for a few in place: most vertices have fewer than nine
-// faces and neighbours, so most lists never allocate.
-class SmallList {
-  public:
-    SmallList() = default;
-    SmallList(const SmallList&) = delete;
-    SmallList& operator=(const SmallList&) = delete;
-    ~SmallList() { delete[] spilled; }
-
-    int size() const { return n; }
-    bool empty() const { return n == 0; }
-    const int* begin() const { return data(); }
-    const int* end() const { return data() + n; }
-    int operator[](int i) const { return data()[i]; }
-
-    bool contains(int x) const { return std::find(begin(), end(), x) != end(); }
-
-    void push_back(int x) {
-        if (n == capacity) grow();
-        data()[n++] = x;
-    }
-    void add_unique(int x) {
-        if (!contains(x)) push_back(x);
-    }
-    // Removes the first occurrence; nothing when absent.
-    void remove_first(int x) {
-        int* d = data();
-        int* at = std::find(d, d + n, x);
-        if (at == d + n) return;
-        std::copy(at + 1, d + n, at);
-        --n;
-    }
-
-  private:
-    static constexpr int local_capacity = 8;
-    int n = 0, capacity = local_capacity;
-    int* spilled = nullptr; // the entries once they outgrow `local`
-    int local[local_capacity];
-
-    int* data() { return spilled ? spilled : local; }
-    const int* data() const { return spilled ? spilled : local; }
-    void grow() {
-        int* bigger = new int[size_t(capacity) * 2];
-        std::copy(data(), data() + n, bigger);
-        delete[] spilled;
-        spilled = bigger;
-        capacity *= 2;
-    }
-};
-
-struct WorkVertex {
-    float cost = 0;       // of the vertex's cheapest collapse
-    int target = -1;      // the neighbour of that collapse, or -1
-    bool live = true;     // still in the list of live vertices
+struct alignas(64) WorkVertex {
     SmallList neighbours; // vertices sharing a live triangle, each once
     SmallList faces;      // live triangles using the vertex, once per corner it holds
 };
 
-struct Point {
-    float x, y, z;
-};
-
-struct WorkTriangle {
-    int vertex[3];
-    float normal[3];
-
-    bool has(int v) const { return vertex[0] == v || vertex[1] == v || vertex[2] == v; }
-};
-
-// The curvature term of two faces: (1 - n1 . n2) * 0.5, the dot product summed x, y, z.
-float curvature_term(const float* a, const float* b) {
-    return (1 - (a[0] * b[0] + a[1] * b[1] + a[2] * b[2])) * 0.5f;
+std::span<const int> span_of(const SmallList& list) {
+    return {list.begin(), size_t(list.size())};
 }
-
-// The live vertices ordered by (cost, index): the top is the first cheapest vertex in
-// index order, which is what a scan from the start of the live list finds. Costs are
-// never NaN (a cost only replaces another when it is smaller), so the order is total.
-class VertexHeap {
-  public:
-    void build(const std::vector<WorkVertex>& vertices) {
-        int n = int(vertices.size());
-        entries.resize(n);
-        slot.resize(n);
-        for (int v = 0; v < n; ++v) {
-            entries[v] = {vertices[v].cost, v};
-            slot[v] = v;
-        }
-        for (int i = n / 2 - 1; i >= 0; --i) sift_down(i);
-    }
-
-    int top() const { return entries[0].vertex; }
-
-    void pop() {
-        slot[entries[0].vertex] = -1;
-        Entry last = entries.back();
-        entries.pop_back();
-        if (entries.empty()) return;
-        place(0, last);
-        sift_down(0);
-    }
-
-    // The vertex's cost has changed to `cost`.
-    void update(int v, float cost) {
-        int i = slot[v];
-        float old = entries[i].cost;
-        entries[i].cost = cost;
-        if (cost < old)
-            sift_up(i);
-        else if (old < cost)
-            sift_down(i);
-    }
-
-  private:
-    struct Entry {
-        float cost;
-        int vertex;
-    };
-    std::vector<Entry> entries;
-    std::vector<int> slot; // position of each vertex in `entries`, -1 once popped
-
-    static bool before(const Entry& a, const Entry& b) {
-        return a.cost < b.cost || (a.cost == b.cost && a.vertex < b.vertex);
-    }
-    void place(int i, const Entry& e) {
-        entries[i] = e;
-        slot[e.vertex] = i;
-    }
-    void sift_up(int i) {
-        Entry e = entries[i];
-        while (i > 0) {
-            int parent = (i - 1) / 2;
-            if (!before(e, entries[parent])) break;
-            place(i, entries[parent]);
-            i = parent;
-        }
-        place(i, e);
-    }
-    void sift_down(int i) {
-        Entry e = entries[i];
-        int n = int(entries.size());
-        for (;;) {
-            int child = 2 * i + 1;
-            if (child >= n) break;
-            if (child + 1 < n && before(entries[child + 1], entries[child])) ++child;
-            if (!before(entries[child], e)) break;
-            place(i, entries[child]);
-            i = child;
-        }
-        place(i, e);
-    }
-};
 
 class Simplifier {
   public:
     explicit Simplifier(const Mesh& mesh)
-        : point(size_t(mesh.nv)), vertices(size_t(mesh.nv)), triangles(size_t(mesh.nf)),
+        : point(size_t(mesh.nv)), vertices(new WorkVertex[size_t(mesh.nv)]), cost(size_t(mesh.nv)),
+          target(size_t(mesh.nv), -1), live(size_t(mesh.nv), 1), triangles(size_t(mesh.nf)),
           triangle_live(size_t(mesh.nf), 1) {
         for (int v = 0; v < mesh.nv; ++v)
             point[v] = {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z};
         for (int i = 0; i < mesh.nf; ++i) {
-            WorkTriangle& t = triangles[i];
+            CollapseTriangle& t = triangles[i];
             for (int k = 0; k < 3; ++k) t.vertex[k] = mesh.faceptrs[i]->vindex[k];
-            compute_normal(t);
-            // The other corners by position: in a face (a, a, b) a is its own neighbour.
-            for (int k = 0; k < 3; ++k) {
-                WorkVertex& corner = vertices[t.vertex[k]];
-                corner.faces.push_back(i);
-                for (int j = 0; j < 3; ++j)
-                    if (j != k) corner.neighbours.add_unique(t.vertex[j]);
-            }
+            set_collapse_normal(t, point.data());
         }
-        for (int v = 0; v < mesh.nv; ++v) compute_cost(v);
-        heap.build(vertices);
+        prepare_vertices();
+        heap.build(cost);
         live_vertices = mesh.nv;
     }
 
     void run(int goal) {
         while (live_vertices > goal) {
             int u = heap.top();
-            collapse(u, vertices[u].target);
+            collapse(u, target[u]);
         }
     }
 
@@ -205,17 +62,17 @@ class Simplifier {
         std::vector<Vector> colours = std::move(mesh.colours);
         std::vector<std::vector<float>> rows = std::move(mesh.morphogens);
         bool keep_rows = int(rows.size()) == mesh.nv;
-        std::vector<int> rank(vertices.size(), -1);
+        std::vector<int> rank(point.size(), -1);
         int kept = 0;
-        for (size_t v = 0; v < vertices.size(); ++v)
-            if (vertices[v].live) rank[v] = kept++;
+        for (size_t v = 0; v < point.size(); ++v)
+            if (live[v]) rank[v] = kept++;
         int faces = 0;
-        for (char live : triangle_live) faces += live;
+        for (char alive : triangle_live) faces += alive;
 
         mesh.clear();
         mesh.alloc_vertices(kept);
         mesh.alloc_faces(faces);
-        for (size_t v = 0; v < vertices.size(); ++v) {
+        for (size_t v = 0; v < point.size(); ++v) {
             if (rank[v] < 0) continue;
             mesh.vertices[rank[v]] = positions[v];
             mesh.colours[rank[v]] = colours[v];
@@ -231,136 +88,121 @@ class Simplifier {
     }
 
   private:
-    std::vector<Point> point; // the positions, x, y and z
-    std::vector<WorkVertex> vertices;
-    std::vector<WorkTriangle> triangles;
+    // What one thread needs for its own: room for cost evaluations, blocks for lists.
+    struct ThreadRoom {
+        CollapseScratch scratch;
+        BlockPool pool;
+    };
+
+    std::vector<CollapsePoint> point;
+    std::unique_ptr<WorkVertex[]> vertices; // uninitialised until each one's lists are built
+    std::vector<float> cost;                // of each vertex's cheapest collapse
+    std::vector<int> target;                // the neighbour of that collapse, or -1
+    std::vector<char> live;                 // still among the live vertices
+    std::vector<CollapseTriangle> triangles;
     std::vector<char> triangle_live;
     VertexHeap heap;
     int live_vertices = 0;
     int collapsing = -1; // the vertex being collapsed, while it is
-    static constexpr int max_table_faces = 64;
-    // Scratch, kept for its room: a vertex's faces gathered (corners and normals), the
-    // curvature terms of each pair of them, the faces on one edge, a neighbour list.
-    std::vector<WorkTriangle> gathered;
-    std::vector<float> terms;
-    std::vector<int> sides, remembered;
+    ThreadRoom room[2];  // the first for everything after the set-up
+    std::vector<int> remembered;
 
-    Vector difference(int a, int b) const {
-        return Vector(point[a].x - point[b].x, point[a].y - point[b].y, point[a].z - point[b].z);
-    }
+    // Per corner, bucketed by vertex in face order: the face and its other two corners
+    // in position order.
+    struct Corner {
+        int face, first, second;
+    };
 
-    // normalise((P1 - P0) x (P2 - P1)), or the raw cross product when its length is 0.
-    void compute_normal(WorkTriangle& t) const {
-        Vector a = difference(t.vertex[1], t.vertex[0]);
-        Vector b = difference(t.vertex[2], t.vertex[1]);
-        Vector n;
-        n.cross(a, b);
-        if (n.length() != 0) {
-            n.x /= n.len;
-            n.y /= n.len;
-            n.z /= n.len;
+    // Every vertex's lists and cost. A vertex's lists come from the faces holding it, in
+    // face order: each face once per corner the vertex holds, and the face's other
+    // corners by position, each once (in a face (a, a, b), a is its own neighbour). Its
+    // cost needs no other vertex's lists, so two threads share the vertices, in chunks
+    // from a common counter: a second thread that starts late, or not at all, leaves
+    // its share to the first.
+    void prepare_vertices() {
+        int nv = int(point.size());
+        std::vector<int> start(size_t(nv) + 1, 0);
+        for (const CollapseTriangle& t : triangles)
+            for (int k = 0; k < 3; ++k) ++start[t.vertex[k] + 1];
+        for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
+        std::vector<Corner> corner(size_t(start[nv]));
+        std::vector<int> next(start.begin(), start.end() - 1);
+        for (int i = 0; i < int(triangles.size()); ++i) {
+            const int* t = triangles[i].vertex;
+            corner[next[t[0]]++] = {i, t[1], t[2]};
+            corner[next[t[1]]++] = {i, t[0], t[2]};
+            corner[next[t[2]]++] = {i, t[0], t[1]};
         }
-        t.normal[0] = n.x;
-        t.normal[1] = n.y;
-        t.normal[2] = n.z;
-    }
 
-    // The cost of w's cheapest collapse and its target: for each neighbour n in list
-    // order, the edge length times the largest, over w's faces f, of the smallest
-    // curvature term of f against the faces s on the edge (w's faces that have n);
-    // the first edge cheaper than 1,000,000 and every other one that is strictly
-    // cheaper win. Comparisons are written so that a NaN is passed over. A vertex
-    // without neighbours costs -0.01 and goes first.
-    //
-    // A vertex with neighbours always gets a target, so that no vertex leaves while
-    // triangles use it: when no edge costs less than 1,000,000 (huge or NaN costs), the
-    // first cheapest edge that is a number, else the first neighbour.
-    void compute_cost(int w) {
-        WorkVertex& vertex = vertices[w];
-        const SmallList& neighbours = vertex.neighbours;
-        vertex.target = -1;
-        if (neighbours.empty()) {
-            vertex.cost = -0.01f;
+        constexpr int chunk = 1024;
+        std::atomic<int> next_chunk{0};
+        auto prepare = [&](ThreadRoom& mine) {
+            for (;;) {
+                int first = next_chunk.fetch_add(chunk, std::memory_order_relaxed);
+                if (first >= nv) return;
+                for (int v = first; v < std::min(first + chunk, nv); ++v) {
+                    SmallList& faces = vertices[v].faces;
+                    SmallList& neighbours = vertices[v].neighbours;
+                    faces.clear();
+                    neighbours.clear();
+                    for (int c = start[v]; c < start[v + 1]; ++c) {
+                        faces.push_back(corner[c].face, mine.pool);
+                        neighbours.add_unique(corner[c].first, mine.pool);
+                        neighbours.add_unique(corner[c].second, mine.pool);
+                    }
+                    update_cost(v, mine.scratch);
+                }
+            }
+        };
+        if (nv <= 2 * chunk) {
+            prepare(room[0]);
             return;
         }
-        const SmallList& faces = vertex.faces;
-        int nf = faces.size();
-        gathered.resize(nf);
-        for (int i = 0; i < nf; ++i) gathered[i] = triangles[faces[i]];
-        // A term does not depend on the order of its two faces (the products commute,
-        // the sum runs x, y, z either way), so each pair is computed once; a vertex
-        // with very many faces has its terms computed where they are used instead.
-        bool table = nf <= max_table_faces;
-        if (table) {
-            terms.resize(size_t(nf) * nf);
-            for (int f = 0; f < nf; ++f)
-                for (int s = 0; s <= f; ++s)
-                    terms[f * nf + s] = terms[s * nf + f] =
-                        curvature_term(gathered[f].normal, gathered[s].normal);
+        // A failure on the second thread (out of memory) is raised on the first, and a
+        // failure on either stops both.
+        std::exception_ptr failure;
+        std::thread other([&] {
+            try {
+                prepare(room[1]);
+            } catch (...) {
+                failure = std::current_exception();
+                next_chunk.store(nv);
+            }
+        });
+        try {
+            prepare(room[0]);
+        } catch (...) {
+            next_chunk.store(nv);
+            other.join();
+            throw;
         }
-
-        float best = 1000000;
-        int cheapest = -1;
-        float cheapest_cost = 0;
-        for (int n : neighbours) {
-            float length = difference(n, w).length();
-            // The smallest term against the faces on the edge and the largest of those
-            // minima, neither of which depends on the order the terms come in.
-            float curvature = 0;
-            if (table) {
-                uint64_t on_edge = 0; // bit i: face i has n
-                for (int i = 0; i < nf; ++i) on_edge |= uint64_t(gathered[i].has(n)) << i;
-                for (int f = 0; f < nf; ++f) {
-                    const float* row = &terms[size_t(f) * nf];
-                    float m = 1;
-                    for (uint64_t b = on_edge; b; b &= b - 1) {
-                        float x = row[std::countr_zero(b)];
-                        m = x < m ? x : m;
-                    }
-                    curvature = m > curvature ? m : curvature;
-                }
-            } else {
-                sides.clear();
-                for (int i = 0; i < nf; ++i)
-                    if (gathered[i].has(n)) sides.push_back(i);
-                for (int f = 0; f < nf; ++f) {
-                    float m = 1;
-                    for (int s : sides) {
-                        float x = curvature_term(gathered[f].normal, gathered[s].normal);
-                        m = x < m ? x : m;
-                    }
-                    curvature = m > curvature ? m : curvature;
-                }
-            }
-            float c = curvature * length;
-            if (c < best) {
-                best = c;
-                vertex.target = n;
-            }
-            if (!std::isnan(c) && (cheapest < 0 || c < cheapest_cost)) {
-                cheapest = n;
-                cheapest_cost = c;
-            }
-        }
-        vertex.cost = best;
-        if (vertex.target < 0) vertex.target = cheapest >= 0 ? cheapest : neighbours[0];
+        other.join();
+        if (failure) std::rethrow_exception(failure);
     }
 
-    // Drops b from a's neighbours when no triangle of a uses b. The collapsing
-    // vertex's own list is left alone: it is read again only to take the vertex out
-    // of its neighbours' lists, and by then no vertex shares a triangle with it, so
-    // the entries the walks would have dropped change nothing there.
+    void update_cost(int w, CollapseScratch& scratch) {
+        Collapse c =
+            cheapest_collapse(w, span_of(vertices[w].neighbours), span_of(vertices[w].faces),
+                              triangles.data(), point.data(), scratch);
+        cost[w] = c.cost;
+        target[w] = c.target;
+    }
+
+    // Drops b from a's neighbours when no triangle of a has b. Lists of and entries for
+    // the collapsing vertex are left alone: its own list is read again only to take it
+    // out of its neighbours' lists, which drops every entry for it, and the order of
+    // the other entries does not depend on when that one goes.
     void remove_if_non_neighbour(int a, int b) {
-        if (a == collapsing) return;
+        if (a == collapsing || b == collapsing) return;
         WorkVertex& va = vertices[a];
         if (!va.neighbours.contains(b)) return;
-        for (int f : va.faces)
-            if (triangles[f].has(b)) return;
-        va.neighbours.remove_first(b);
+        bool shared = false;
+        for (int f : va.faces) shared |= triangles[f].has(b);
+        if (!shared) va.neighbours.remove_first(b);
     }
 
     void delete_triangle(int f) {
-        const WorkTriangle& t = triangles[f];
+        const CollapseTriangle& t = triangles[f];
         triangle_live[f] = 0;
         for (int k = 0; k < 3; ++k) vertices[t.vertex[k]].faces.remove_first(f);
         for (int k = 0; k < 3; ++k) {
@@ -370,36 +212,39 @@ class Simplifier {
         }
     }
 
-    // The first corner holding u now holds v.
+    // The first corner holding u now holds v. Of the pairs of corners, only those with
+    // the new corner can add a neighbour: the others were corners of this live triangle
+    // already. They are linked in the order of all pairs (i, j), i != j.
     void replace_vertex(int f, int u, int v) {
-        WorkTriangle& t = triangles[f];
-        for (int k = 0; k < 3; ++k)
-            if (t.vertex[k] == u) {
-                t.vertex[k] = v;
-                break;
-            }
+        CollapseTriangle& t = triangles[f];
+        int p = t.vertex[0] == u ? 0 : t.vertex[1] == u ? 1 : 2;
+        t.vertex[p] = v;
         vertices[u].faces.remove_first(f);
-        vertices[v].faces.push_back(f);
-        for (int k = 0; k < 3; ++k) {
-            remove_if_non_neighbour(u, t.vertex[k]);
-            remove_if_non_neighbour(t.vertex[k], u);
+        vertices[v].faces.push_back(f, room[0].pool);
+        const int* c = t.vertex;
+        auto link = [&](int i, int j) { vertices[c[i]].neighbours.add_unique(c[j], room[0].pool); };
+        switch (p) {
+        case 0:
+            link(0, 1), link(0, 2), link(1, 0), link(2, 0);
+            break;
+        case 1:
+            link(0, 1), link(1, 0), link(1, 2), link(2, 1);
+            break;
+        default:
+            link(0, 2), link(1, 2), link(2, 0), link(2, 1);
+            break;
         }
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
-                if (i != j) vertices[t.vertex[i]].neighbours.add_unique(t.vertex[j]);
-        compute_normal(t);
+        set_collapse_normal(t, point.data());
     }
 
     // Takes x out of its neighbours' lists and out of the live vertices (x is the
     // heap's top whenever this runs).
     void remove_vertex(int x) {
         SmallList& own = vertices[x].neighbours;
-        while (!own.empty()) {
-            int n = own[0];
-            vertices[n].neighbours.remove_first(x);
-            own.remove_first(n);
-        }
-        vertices[x].live = false;
+        for (int n : own)
+            if (n != x) vertices[n].neighbours.remove_first(x);
+        own.clear();
+        live[x] = 0;
         heap.pop();
         --live_vertices;
     }
@@ -411,6 +256,12 @@ class Simplifier {
         }
         const SmallList& own = vertices[u].neighbours;
         remembered.assign(own.begin(), own.end());
+        // What the walks and the new costs read first, asked for at once.
+        for (int n : remembered) {
+            __builtin_prefetch(&vertices[n]);
+            __builtin_prefetch(&point[n]);
+        }
+        for (int f : vertices[u].faces) __builtin_prefetch(&triangles[f]);
         collapsing = u;
         // Both walks go from the last face to the first; a deletion may take two
         // entries of a face that holds u twice, so an index past the end is skipped.
@@ -422,9 +273,13 @@ class Simplifier {
         remove_vertex(u);
         collapsing = -1;
         for (int n : remembered) {
-            if (!vertices[n].live) continue; // u itself, when it was its own neighbour
-            compute_cost(n);
-            heap.update(n, vertices[n].cost);
+            for (int f : vertices[n].faces) __builtin_prefetch(&triangles[f]);
+            for (int m : vertices[n].neighbours) __builtin_prefetch(&point[m]);
+        }
+        for (int n : remembered) {
+            if (!live[n]) continue; // u itself, when it was its own neighbour
+            update_cost(n, room[0].scratch);
+            heap.update(n, cost[n]);
         }
     }
 };

@@ -1,0 +1,50 @@
+// What collapsing a vertex onto one of its neighbours costs in the simplification, all
+// in single precision: the edge length times a curvature term from the unit normals
+// of the vertex's faces, (1 - n1 . n2) * 0.5, the dot product summed x, y, z.
+#pragma once
+
+#include <span>
+#include <vector>
+
+struct CollapsePoint {
+    float x, y, z;
+};
+
+// A working triangle: its corners and its normal.
+struct CollapseTriangle {
+    int vertex[3];
+    float normal[3];
+
+    bool has(int v) const { return (vertex[0] == v) | (vertex[1] == v) | (vertex[2] == v); }
+};
+
+// Sets t.normal to normalise((P1 - P0) x (P2 - P1)) by the Vector rules, or to the
+// cross product itself when its length is 0.
+void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points);
+
+// Room for the evaluations of one thread, kept from one to the next.
+struct CollapseScratch {
+    std::vector<int> corner[3];           // the faces' corners by position
+    std::vector<float> normal[3];         // the faces' normals by component
+    std::vector<int> sides;               // the faces on one edge
+    std::vector<float> curvature, length; // per neighbour
+};
+
+struct Collapse {
+    float cost;
+    int target; // a neighbour, or -1 when there is none
+};
+
+// The cheapest collapse of vertex w, whose neighbours and faces (indices into
+// `triangles`, whose corners index `points`) are given in list order. For each
+// neighbour n, the edge length times the largest, over w's faces f, of the smallest
+// term of f against the faces on the edge (w's faces that have n, a repeated face
+// once per entry); the first edge cheaper than 1,000,000 and every later one that is
+// strictly cheaper win, so a NaN never does.
+//
+// No neighbours: cost -0.01 and target -1. Neighbours but no edge below 1,000,000
+// (huge or NaN costs): cost 1,000,000 and the first cheapest edge that is a number,
+// else the first neighbour, so that a vertex with neighbours always has a target.
+Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,
+                           const CollapseTriangle* triangles, const CollapsePoint* points,
+                           CollapseScratch& scratch);

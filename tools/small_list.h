@@ -1,0 +1,120 @@
+// Short lists of ints for the working vertices of the simplification: a vertex's
+// neighbours and faces, usually fewer than ten each, in the order they were added.
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Blocks for lists that outgrow their place, all freed together with the pool. Not
+// shared between threads: each thread that adds to lists brings its own.
+class BlockPool {
+  public:
+    int* take(int size) {
+        blocks.emplace_back(new int[size_t(size)]);
+        return blocks.back().get();
+    }
+
+  private:
+    std::vector<std::unique_ptr<int[]>> blocks;
+};
+
+// A list of ints in 64 bytes: up to fifteen entries in place, more in a block from a
+// pool (the block a list leaves when it grows stays with the pool). Trivial to create
+// and to destroy, so that a large array of lists costs nothing until each list is
+// cleared before its first use.
+class SmallList {
+  public:
+    void clear() {
+        n = 0;
+        spilled = 0;
+    }
+
+    int size() const { return int(n); }
+    bool empty() const { return n == 0; }
+    const int* begin() const { return data(); }
+    const int* end() const { return data() + n; }
+    int operator[](int i) const { return data()[i]; }
+
+    // The position of the first x, or size() when there is none.
+    int find(int x) const { return find_first(data(), int(n), x); }
+    bool contains(int x) const { return find(x) < int(n); }
+
+    void push_back(int x, BlockPool& pool) {
+        if (int(n) == capacity()) grow(pool);
+        data()[n++] = x;
+    }
+    void add_unique(int x, BlockPool& pool) {
+        if (!contains(x)) push_back(x, pool);
+    }
+    // Removes the first x, keeping the order of the rest; nothing when there is none.
+    void remove_first(int x) {
+        int i = find(x);
+        if (i == int(n)) return;
+        int* d = data();
+        std::memmove(d + i, d + i + 1, sizeof(int) * size_t(int(n) - i - 1));
+        --n;
+    }
+
+  private:
+    // In place, the entries are in `slots`, followed by the count, so that entries may
+    // be read four at a time up to the sixteenth int. Spilled, slots[0..1] hold the
+    // address of a block whose capacity, a multiple of eight, is in slots[2].
+    static constexpr int local_capacity = 15;
+    int slots[local_capacity];
+    uint32_t n : 31;
+    uint32_t spilled : 1;
+
+    // The first i in [0, n) with d[i] == x, or n. Reads d in blocks of four, so d must
+    // have room for n rounded up to a multiple of four.
+    static int find_first(const int* d, int n, int x) {
+#if defined(__SSE2__)
+        __m128i key = _mm_set1_epi32(x);
+        for (int i = 0; i < n; i += 4) {
+            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            int mask = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(block, key)));
+            if (mask) {
+                int at = i + std::countr_zero(unsigned(mask));
+                return at < n ? at : n;
+            }
+        }
+        return n;
+#else
+        int i = 0;
+        while (i < n && d[i] != x) ++i;
+        return i;
+#endif
+    }
+
+    int* far() const {
+        int* block;
+        std::memcpy(&block, &slots[0], sizeof block);
+        return block;
+    }
+    int capacity() const {
+        return spilled ? slots[2] : local_capacity;
+    }
+    const int* data() const {
+        return spilled ? far() : slots;
+    }
+    int* data() {
+        return spilled ? far() : slots;
+    }
+    void grow(BlockPool& pool) {
+        int room = spilled ? capacity() * 2 : 32;
+        int* bigger = pool.take(room);
+        std::copy(data(), data() + n, bigger);
+        std::memcpy(&slots[0], &bigger, sizeof bigger);
+        slots[2] = room;
+        spilled = 1;
+    }
+};
+static_assert(sizeof(SmallList) == 64 && std::is_trivial_v<SmallList>);
