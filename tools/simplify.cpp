@@ -39,12 +39,9 @@ class Simplifier {
           triangle_live(size_t(mesh.nf), 1) {
         for (int v = 0; v < mesh.nv; ++v)
             point[v] = {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z};
-        for (int i = 0; i < mesh.nf; ++i) {
-            CollapseTriangle& t = triangles[i];
-            for (int k = 0; k < 3; ++k) t.vertex[k] = mesh.faceptrs[i]->vindex[k];
-            set_collapse_normal(t, point.data());
-        }
-        prepare_vertices();
+        for (int i = 0; i < mesh.nf; ++i)
+            for (int k = 0; k < 3; ++k) triangles[i].vertex[k] = mesh.faceptrs[i]->vindex[k];
+        prepare();
         heap.build(cost);
         live_vertices = mesh.nv;
     }
@@ -113,30 +110,38 @@ class Simplifier {
         int face, first, second;
     };
 
-    // Every vertex's lists and cost. A vertex's lists come from the faces holding it, in
-    // face order: each face once per corner the vertex holds, and the face's other
-    // corners by position, each once (in a face (a, a, b), a is its own neighbour). Its
-    // cost needs no other vertex's lists, so two threads share the vertices, in chunks
-    // from a common counter: a second thread that starts late, or not at all, leaves
-    // its share to the first.
-    void prepare_vertices() {
-        int nv = int(point.size());
+    // The triangles' normals and every vertex's lists and cost. A vertex's lists come
+    // from the faces holding it, in face order: each face once per corner the vertex
+    // holds, and the face's other corners by position, each once (in a face (a, a, b),
+    // a is its own neighbour). The corners are bucketed by vertex for that.
+    //
+    // On a large mesh a second thread computes the normals while the first buckets the
+    // corners; then both take vertices in chunks from a common counter (a vertex's
+    // cost needs only its own lists), so that a thread that starts late, or not at all,
+    // leaves its share to the other.
+    void prepare() {
+        int nv = int(point.size()), nf = int(triangles.size());
         std::vector<int> start(size_t(nv) + 1, 0);
         for (const CollapseTriangle& t : triangles)
             for (int k = 0; k < 3; ++k) ++start[t.vertex[k] + 1];
         for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
         std::vector<Corner> corner(size_t(start[nv]));
         std::vector<int> next(start.begin(), start.end() - 1);
-        for (int i = 0; i < int(triangles.size()); ++i) {
-            const int* t = triangles[i].vertex;
-            corner[next[t[0]]++] = {i, t[1], t[2]};
-            corner[next[t[1]]++] = {i, t[0], t[2]};
-            corner[next[t[2]]++] = {i, t[0], t[1]};
-        }
+        auto bucket = [&] {
+            for (int i = 0; i < nf; ++i) {
+                const int* t = triangles[i].vertex;
+                corner[next[t[0]]++] = {i, t[1], t[2]};
+                corner[next[t[1]]++] = {i, t[0], t[2]};
+                corner[next[t[2]]++] = {i, t[0], t[1]};
+            }
+        };
+        auto normals = [&] {
+            for (CollapseTriangle& t : triangles) set_collapse_normal(t, point.data());
+        };
 
         constexpr int chunk = 1024;
         std::atomic<int> next_chunk{0};
-        auto prepare = [&](ThreadRoom& mine) {
+        auto build = [&](ThreadRoom& mine) {
             for (;;) {
                 int first = next_chunk.fetch_add(chunk, std::memory_order_relaxed);
                 if (first >= nv) return;
@@ -155,22 +160,33 @@ class Simplifier {
             }
         };
         if (nv <= 2 * chunk) {
-            prepare(room[0]);
+            normals();
+            bucket();
+            build(room[0]);
             return;
         }
-        // A failure on the second thread (out of memory) is raised on the first, and a
-        // failure on either stops both.
+        // Only the lists can fail (out of memory); a failure on the second thread is
+        // raised on the first, and a failure on either stops both.
+        std::atomic<bool> bucketed{false}, normalised{false};
         std::exception_ptr failure;
         std::thread other([&] {
+            normals();
+            normalised.store(true);
+            normalised.notify_one();
+            bucketed.wait(false);
             try {
-                prepare(room[1]);
+                build(room[1]);
             } catch (...) {
                 failure = std::current_exception();
                 next_chunk.store(nv);
             }
         });
+        bucket();
+        bucketed.store(true);
+        bucketed.notify_one();
+        normalised.wait(false);
         try {
-            prepare(room[0]);
+            build(room[0]);
         } catch (...) {
             next_chunk.store(nv);
             other.join();
@@ -262,6 +278,10 @@ class Simplifier {
             __builtin_prefetch(&point[n]);
         }
         for (int f : vertices[u].faces) __builtin_prefetch(&triangles[f]);
+        for (int n : remembered) {
+            for (int f : vertices[n].faces) __builtin_prefetch(&triangles[f]);
+            for (int m : vertices[n].neighbours) __builtin_prefetch(&point[m]);
+        }
         collapsing = u;
         // Both walks go from the last face to the first; a deletion may take two
         // entries of a face that holds u twice, so an index past the end is skipped.
@@ -272,10 +292,6 @@ class Simplifier {
             if (i < faces.size()) replace_vertex(faces[i], u, v);
         remove_vertex(u);
         collapsing = -1;
-        for (int n : remembered) {
-            for (int f : vertices[n].faces) __builtin_prefetch(&triangles[f]);
-            for (int m : vertices[n].neighbours) __builtin_prefetch(&point[m]);
-        }
         for (int n : remembered) {
             if (!live[n]) continue; // u itself, when it was its own neighbour
             update_cost(n, room[0].scratch);
