@@ -115,10 +115,8 @@ class Simplifier {
     // holds, and the face's other corners by position, each once (in a face (a, a, b),
     // a is its own neighbour). The corners are bucketed by vertex for that.
     //
-    // On a large mesh a second thread computes the normals while the first buckets the
-    // corners; then both take vertices in chunks from a common counter (a vertex's
-    // cost needs only its own lists), so that a thread that starts late, or not at all,
-    // leaves its share to the other.
+    // On a large mesh two threads share the work: the normals, then the vertices (a
+    // vertex's cost needs only its own lists and the normals).
     void prepare() {
         int nv = int(point.size()), nf = int(triangles.size());
         std::vector<int> start(size_t(nv) + 1, 0);
@@ -135,17 +133,27 @@ class Simplifier {
                 corner[next[t[2]]++] = {i, t[0], t[1]};
             }
         };
-        auto normals = [&] {
-            for (CollapseTriangle& t : triangles) set_collapse_normal(t, point.data());
-        };
 
-        constexpr int chunk = 1024;
-        std::atomic<int> next_chunk{0};
+        // Both kinds of work go in chunks from shared counters, so that a thread that
+        // starts late, or not at all, leaves its share to the other.
+        constexpr int face_chunk = 4096, vertex_chunk = 256;
+        std::atomic<int> next_face{0}, faces_done{0}, next_vertex{0};
+        auto normals = [&] {
+            for (;;) {
+                int first = next_face.fetch_add(face_chunk, std::memory_order_relaxed);
+                if (first >= nf) return;
+                int last = std::min(first + face_chunk, nf);
+                for (int i = first; i < last; ++i) set_collapse_normal(triangles[i], point.data());
+                if (faces_done.fetch_add(last - first, std::memory_order_release) + last - first ==
+                    nf)
+                    faces_done.notify_all();
+            }
+        };
         auto build = [&](ThreadRoom& mine) {
             for (;;) {
-                int first = next_chunk.fetch_add(chunk, std::memory_order_relaxed);
+                int first = next_vertex.fetch_add(vertex_chunk, std::memory_order_relaxed);
                 if (first >= nv) return;
-                for (int v = first; v < std::min(first + chunk, nv); ++v) {
+                for (int v = first; v < std::min(first + vertex_chunk, nv); ++v) {
                     SmallList& faces = vertices[v].faces;
                     SmallList& neighbours = vertices[v].neighbours;
                     faces.clear();
@@ -159,36 +167,38 @@ class Simplifier {
                 }
             }
         };
-        if (nv <= 2 * chunk) {
+        if (nv <= 8 * vertex_chunk) {
             normals();
             bucket();
             build(room[0]);
             return;
         }
-        // Only the lists can fail (out of memory); a failure on the second thread is
-        // raised on the first, and a failure on either stops both.
-        std::atomic<bool> bucketed{false}, normalised{false};
+        // The second thread starts on the normals while the first buckets the corners,
+        // then takes on what is left of them. Only the lists can fail (out of memory): a
+        // failure on the second thread is raised on the first, and a failure on either
+        // stops both.
+        std::atomic<bool> bucketed{false};
         std::exception_ptr failure;
         std::thread other([&] {
             normals();
-            normalised.store(true);
-            normalised.notify_one();
             bucketed.wait(false);
             try {
                 build(room[1]);
             } catch (...) {
                 failure = std::current_exception();
-                next_chunk.store(nv);
+                next_vertex.store(nv);
             }
         });
         bucket();
         bucketed.store(true);
         bucketed.notify_one();
-        normalised.wait(false);
+        normals();
+        for (int done; (done = faces_done.load(std::memory_order_acquire)) != nf;)
+            faces_done.wait(done);
         try {
             build(room[0]);
         } catch (...) {
-            next_chunk.store(nv);
+            next_vertex.store(nv);
             other.join();
             throw;
         }
