@@ -179,9 +179,14 @@ class Simplifier {
         // stops both.
         std::atomic<bool> bucketed{false};
         std::exception_ptr failure;
+        auto normals_done = [&] {
+            for (int done; (done = faces_done.load(std::memory_order_acquire)) != nf;)
+                faces_done.wait(done);
+        };
         std::thread other([&] {
             normals();
             bucketed.wait(false);
+            normals_done();
             try {
                 build(room[1]);
             } catch (...) {
@@ -193,8 +198,7 @@ class Simplifier {
         bucketed.store(true);
         bucketed.notify_one();
         normals();
-        for (int done; (done = faces_done.load(std::memory_order_acquire)) != nf;)
-            faces_done.wait(done);
+        normals_done();
         try {
             build(room[0]);
         } catch (...) {
