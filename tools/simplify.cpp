@@ -17,6 +17,7 @@
 #include <atomic>
 #include <exception>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -115,8 +116,8 @@ class Simplifier {
     // holds, and the face's other corners by position, each once (in a face (a, a, b),
     // a is its own neighbour). The corners are bucketed by vertex for that.
     //
-    // On a large mesh two threads share the work: the normals, then the vertices (a
-    // vertex's cost needs only its own lists and the normals).
+    // Two threads may share the work: the normals, then the vertices (a vertex's cost
+    // needs only its own lists and the normals).
     void prepare() {
         int nv = int(point.size()), nf = int(triangles.size());
         std::vector<int> start(size_t(nv) + 1, 0);
@@ -167,33 +168,35 @@ class Simplifier {
                 }
             }
         };
-        if (nv <= 8 * vertex_chunk) {
-            normals();
-            bucket();
-            build(room[0]);
-            return;
-        }
-        // The second thread starts on the normals while the first buckets the corners,
-        // then takes on what is left of them. Only the lists can fail (out of memory): a
-        // failure on the second thread is raised on the first, and a failure on either
-        // stops both.
+        // On a large mesh a second thread starts on the normals while the first buckets
+        // the corners, then takes on what is left of them; without one (a small mesh, or
+        // no thread to be had) the first does it all. Only the lists can fail (out of
+        // memory): a failure on the second thread is raised on the first, and a failure
+        // on either stops both.
         std::atomic<bool> bucketed{false};
         std::exception_ptr failure;
         auto normals_done = [&] {
             for (int done; (done = faces_done.load(std::memory_order_acquire)) != nf;)
                 faces_done.wait(done);
         };
-        std::thread other([&] {
-            normals();
-            bucketed.wait(false);
-            normals_done();
+        std::thread other;
+        if (nv > 8 * vertex_chunk) {
             try {
-                build(room[1]);
-            } catch (...) {
-                failure = std::current_exception();
-                next_vertex.store(nv);
+                other = std::thread([&] {
+                    normals();
+                    bucketed.wait(false);
+                    normals_done();
+                    try {
+                        build(room[1]);
+                    } catch (...) {
+                        failure = std::current_exception();
+                        next_vertex.store(nv);
+                    }
+                });
+            } catch (const std::system_error&) {
+                // No second thread: this one does it all.
             }
-        });
+        }
         bucket();
         bucketed.store(true);
         bucketed.notify_one();
@@ -203,10 +206,10 @@ class Simplifier {
             build(room[0]);
         } catch (...) {
             next_vertex.store(nv);
-            other.join();
+            if (other.joinable()) other.join();
             throw;
         }
-        other.join();
+        if (other.joinable()) other.join();
         if (failure) std::rethrow_exception(failure);
     }
 
