@@ -8,6 +8,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstddef>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -63,38 +64,46 @@ template <int Blocks>
 void lane_curvatures(std::span<const int> neighbours, std::span<const int> faces,
                      const CollapseTriangle* triangles, float* curvature) {
     int nf = int(faces.size());
-    alignas(16) float nx[4 * Blocks], ny[4 * Blocks], nz[4 * Blocks];
-    alignas(16) int c0[4 * Blocks], c1[4 * Blocks], c2[4 * Blocks];
-    for (int i = 0; i < 4 * Blocks; ++i) {
-        nx[i] = ny[i] = nz[i] = 0;
-        c0[i] = c1[i] = c2[i] = -1;
-    }
-    for (int i = 0; i < nf; ++i) {
-        const CollapseTriangle& t = triangles[faces[i]];
-        c0[i] = t.vertex[0];
-        c1[i] = t.vertex[1];
-        c2[i] = t.vertex[2];
-        nx[i] = t.normal[0];
-        ny[i] = t.normal[1];
-        nz[i] = t.normal[2];
-    }
+    // Four triangles at a time go from rows (three corners and the normal's x, then
+    // its y and z) to columns, straight into registers. The lanes past the last face
+    // take a triangle with no corners and a zero normal.
+    static_assert(offsetof(CollapseTriangle, normal) == 3 * sizeof(int) &&
+                  sizeof(CollapseTriangle) == 6 * sizeof(float));
+    static const CollapseTriangle none{{-1, -1, -1}, {0, 0, 0}};
     const __m128 one = _mm_set1_ps(1), half = _mm_set1_ps(0.5f);
     __m128 valid[Blocks], fx[Blocks], fy[Blocks], fz[Blocks];
     __m128i k0[Blocks], k1[Blocks], k2[Blocks];
     for (int b = 0; b < Blocks; ++b) {
+        const CollapseTriangle* t[4];
+        for (int q = 0; q < 4; ++q) t[q] = 4 * b + q < nf ? &triangles[faces[4 * b + q]] : &none;
+        __m128 r0 = _mm_loadu_ps(reinterpret_cast<const float*>(t[0]->vertex));
+        __m128 r1 = _mm_loadu_ps(reinterpret_cast<const float*>(t[1]->vertex));
+        __m128 r2 = _mm_loadu_ps(reinterpret_cast<const float*>(t[2]->vertex));
+        __m128 r3 = _mm_loadu_ps(reinterpret_cast<const float*>(t[3]->vertex));
+        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+        k0[b] = _mm_castps_si128(r0);
+        k1[b] = _mm_castps_si128(r1);
+        k2[b] = _mm_castps_si128(r2);
+        fx[b] = r3;
+        __m128 s0 =
+            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[0]->normal + 1)));
+        __m128 s1 =
+            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[1]->normal + 1)));
+        __m128 s2 =
+            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[2]->normal + 1)));
+        __m128 s3 =
+            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[3]->normal + 1)));
+        __m128 low = _mm_unpacklo_ps(s0, s1), high = _mm_unpacklo_ps(s2, s3);
+        fy[b] = _mm_movelh_ps(low, high);
+        fz[b] = _mm_movehl_ps(high, low);
         __m128i lane = _mm_setr_epi32(4 * b, 4 * b + 1, 4 * b + 2, 4 * b + 3);
         valid[b] = _mm_castsi128_ps(_mm_cmplt_epi32(lane, _mm_set1_epi32(nf)));
-        fx[b] = _mm_load_ps(nx + 4 * b);
-        fy[b] = _mm_load_ps(ny + 4 * b);
-        fz[b] = _mm_load_ps(nz + 4 * b);
-        k0[b] = _mm_load_si128(reinterpret_cast<const __m128i*>(c0 + 4 * b));
-        k1[b] = _mm_load_si128(reinterpret_cast<const __m128i*>(c1 + 4 * b));
-        k2[b] = _mm_load_si128(reinterpret_cast<const __m128i*>(c2 + 4 * b));
     }
     // terms[s][b]: face s against faces 4b .. 4b + 3.
     __m128 terms[4 * Blocks][Blocks];
     for (int s = 0; s < nf; ++s) {
-        __m128 x = _mm_set1_ps(nx[s]), y = _mm_set1_ps(ny[s]), z = _mm_set1_ps(nz[s]);
+        const float* n = triangles[faces[s]].normal;
+        __m128 x = _mm_set1_ps(n[0]), y = _mm_set1_ps(n[1]), z = _mm_set1_ps(n[2]);
         for (int b = 0; b < Blocks; ++b) {
             __m128 dot = _mm_add_ps(_mm_add_ps(_mm_mul_ps(fx[b], x), _mm_mul_ps(fy[b], y)),
                                     _mm_mul_ps(fz[b], z));
