@@ -90,6 +90,7 @@ class Simplifier {
     struct ThreadRoom {
         CollapseScratch scratch;
         BlockPool pool;
+        std::vector<int> seen; // per vertex: the last vertex it was found a neighbour of
     };
 
     std::vector<CollapsePoint> point;
@@ -151,6 +152,7 @@ class Simplifier {
             }
         };
         auto build = [&](ThreadRoom& mine) {
+            mine.seen.assign(size_t(nv), -1);
             for (;;) {
                 int first = next_vertex.fetch_add(vertex_chunk, std::memory_order_relaxed);
                 if (first >= nv) return;
@@ -159,10 +161,14 @@ class Simplifier {
                     SmallList& neighbours = vertices[v].neighbours;
                     faces.clear();
                     neighbours.clear();
+                    int* seen = mine.seen.data();
                     for (int c = start[v]; c < start[v + 1]; ++c) {
                         faces.push_back(corner[c].face, mine.pool);
-                        neighbours.add_unique(corner[c].first, mine.pool);
-                        neighbours.add_unique(corner[c].second, mine.pool);
+                        for (int n : {corner[c].first, corner[c].second})
+                            if (seen[n] != v) {
+                                seen[n] = v;
+                                neighbours.push_back(n, mine.pool);
+                            }
                     }
                     update_cost(v, mine.scratch);
                 }
