@@ -125,7 +125,7 @@ class Simplifier {
         for (const CollapseTriangle& t : triangles)
             for (int k = 0; k < 3; ++k) ++start[t.vertex[k] + 1];
         for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
-        std::vector<Corner> corner(size_t(start[nv]));
+        std::vector<Corner> corner(static_cast<size_t>(start[nv]));
         std::vector<int> next(start.begin(), start.end() - 1);
         auto bucket = [&] {
             for (int i = 0; i < nf; ++i) {
