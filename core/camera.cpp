@@ -67,7 +67,7 @@ float fit_camera_distance(const Mesh& mesh, const Matrix4& transform, Projection
 float zoom_by_drag(float distance, float step) {
     float proposed = distance + step * 0.1f;
     if (distance == 0) return proposed;
-    if (step * 0.1f * distance >= 0) // away from zero: the specified step, unlimited
+    if (step * 0.1f * distance >= 0) // away from zero: the full step, unlimited
         return proposed;
     return limit_magnitude(distance, proposed, nearest_camera_distance);
 }

@@ -1,10 +1,10 @@
 // The view's light slots: they set light 0 at once, outside a frame.
 #include "viewer/qt_gl_widget.h"
 
-void QtGLWidget::light_colour_slot(Vector amb, Vector diff, Vector spec) {
+void QtGLWidget::light_colour_slot(Vector ambient, Vector diffuse, Vector specular) {
     if (!context()) return;
     makeCurrent();
-    gl_set_light_colours(amb, diff, spec);
+    gl_set_light_colours(ambient, diffuse, specular);
     changed();
 }
 
