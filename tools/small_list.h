@@ -39,7 +39,6 @@ class SmallList {
     }
 
     int size() const { return int(n); }
-    bool empty() const { return n == 0; }
     const int* begin() const { return data(); }
     const int* end() const { return data() + n; }
     int operator[](int i) const { return data()[i]; }
