@@ -12,7 +12,11 @@ scripts/check-format.sh
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build/release
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTREL_SANITIZE=ON -DVOSTREL_BENCH=OFF -DVOSTREL_GUI=OFF
+# -O1 and line tables only: the usual level for the sanitisers, and half the build time
+# of -O2 -g with the same reports.
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DVOSTREL_SANITIZE=ON -DVOSTREL_BENCH=OFF \
+  -DVOSTREL_GUI=OFF
 cmake --build build/asan
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTREL_FUZZ=ON
 cmake --build build/fuzz

@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-namespace {
+namespace cli_classify {
 
 struct Options {
     std::string file, load_table, save_table, faces, output;
@@ -76,10 +76,10 @@ int run(const Options& o) {
     return exit_success;
 }
 
-} // namespace
+} // namespace cli_classify
 
 CommandRun classify_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_classify::Options>();
     command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required();
     command
         .add_option("--weight", o->weight,
@@ -107,5 +107,5 @@ CommandRun classify_command(CLI::App& command) {
                    "path table, representatives by farthest-point sampling, the patch count "
                    "from the largest drop, fuzzy refinement, then k-medoids into K patches. "
                    "Progress lines go to standard output.");
-    return [o] { return run(*o); };
+    return [o] { return cli_classify::run(*o); };
 }

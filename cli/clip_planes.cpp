@@ -14,7 +14,7 @@
 #include <sstream>
 #include <vector>
 
-namespace {
+namespace cli_clip_planes {
 
 constexpr int largest_position = 1000000; // window pixels, either way
 constexpr int most_moves = 1000000;
@@ -167,10 +167,10 @@ int run(const Options& o) {
     return exit_success;
 }
 
-} // namespace
+} // namespace cli_clip_planes
 
 CommandRun clip_planes_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_clip_planes::Options>();
     command.add_option("--cube", o->cube, "Edge of the cube the planes start on, 0 or more")
         ->required()
         ->check(CLI::Range(0.0, 3.0e38));
@@ -191,5 +191,5 @@ CommandRun clip_planes_command(CLI::App& command) {
         "  reset-selected          the selected planes back on their faces\n"
         "  show-all V              1: outlines of unselected planes shown too, 0: not\n"
         "Blank lines and lines starting with # are skipped.");
-    return [o] { return run(*o); };
+    return [o] { return cli_clip_planes::run(*o); };
 }

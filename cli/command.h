@@ -1,6 +1,8 @@
 // The commands of vostrel-cli. Each lives in a file of its own: it declares its options
 // and its help text on its subcommand, and returns what runs it. One parser (CLI11)
-// reads every command line, so usage errors, help and exit statuses are alike.
+// reads every command line, so usage errors, help and exit statuses are alike. The
+// program is compiled as one unit, so a command's own names sit in a namespace named
+// after it (cli_simplify).
 #pragma once
 
 #include "core/io_result.h"

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-namespace {
+namespace cli_convert {
 
 struct Options {
     std::string input, output;
@@ -18,13 +18,13 @@ int run(const Options& o) {
     return report(mesh.save_obj(o.output, o.colours));
 }
 
-} // namespace
+} // namespace cli_convert
 
 CommandRun convert_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_convert::Options>();
     command.add_option("INPUT", o->input, "The mesh (.obj or .net)")->required();
     command.add_option("OUTPUT", o->output, "The OBJ file to write")->required();
     command.add_flag("--colours", o->colours,
                      "Write a line \"vc r g b\" after every vertex so that colours survive");
-    return [o] { return run(*o); };
+    return [o] { return cli_convert::run(*o); };
 }

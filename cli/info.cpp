@@ -8,7 +8,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-namespace {
+namespace cli_info {
 
 struct Options {
     std::string file;
@@ -69,14 +69,14 @@ int run(const Options& o) {
     return exit_success;
 }
 
-} // namespace
+} // namespace cli_info
 
 CommandRun info_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_info::Options>();
     command.add_option("FILE", o->file, "The mesh (.obj or .net)")->required();
     command.add_flag("--json", o->json,
                      "Print one JSON object; the loading messages then go to standard error");
     command.footer("Loads the mesh as the viewer does and prints its vertex, face and edge "
                    "counts, border edges, bounding box, extent and centre.");
-    return [o] { return run(*o); };
+    return [o] { return cli_info::run(*o); };
 }

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace cli_morphogen {
 
 struct Options {
     std::string mesh, mor, output;
@@ -56,10 +56,10 @@ int run(const Options& o) {
     return report(mesh.save_obj(o.output, true));
 }
 
-} // namespace
+} // namespace cli_morphogen
 
 CommandRun morphogen_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_morphogen::Options>();
     command.add_option("MESH", o->mesh, "The mesh (.obj with \"mn\" and \"m\" lines)")->required();
     CLI::Option* mor = command.add_option("--mor", o->mor, "The .mor file to apply");
     CLI::Option* output = command.add_option("-o,--output", o->output, "The OBJ file to write");
@@ -74,5 +74,5 @@ CommandRun morphogen_command(CLI::App& command) {
     command.footer("Colours the mesh as the Morphogens page does with the setting of the .mor "
                    "file (whose SIZE must equal the mesh's number of morphogens) and writes it "
                    "as OBJ with a line \"vc r g b\" after every vertex.");
-    return [o] { return run(*o); };
+    return [o] { return cli_morphogen::run(*o); };
 }

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace cli_render {
 
 constexpr int largest_side = 16384;
 
@@ -104,10 +104,10 @@ int run(Options& o) {
     return exit_success;
 }
 
-} // namespace
+} // namespace cli_render
 
 CommandRun render_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_render::Options>();
     command.add_option("MESH", o->mesh, "The mesh (.obj or .net)")->required();
     command.add_option("-o,--output", o->image, "The PNG file to write")->required();
     command
@@ -121,8 +121,8 @@ CommandRun render_command(CLI::App& command) {
         ->check(CLI::Validator(
             [](std::string& s) {
                 int w, h;
-                return parse_size(s, w, h) ? std::string()
-                                           : "takes WxH, e.g. 800x600, each 1 to 16384";
+                return cli_render::parse_size(s, w, h) ? std::string()
+                                                       : "takes WxH, e.g. 800x600, each 1 to 16384";
             },
             "WxH"))
         ->capture_default_str();
@@ -132,7 +132,8 @@ CommandRun render_command(CLI::App& command) {
         ->check(CLI::Validator(
             [](std::string& s) {
                 float rgb[3];
-                return parse_colour(s, rgb) ? std::string() : "takes six hex digits, e.g. ffffff";
+                return cli_render::parse_colour(s, rgb) ? std::string()
+                                                        : "takes six hex digits, e.g. ffffff";
             },
             "RRGGBB"))
         ->capture_default_str();
@@ -146,5 +147,5 @@ CommandRun render_command(CLI::App& command) {
                        "Clip with the planes of a .clp file, as the clipping page's \"Load\" does");
     command.footer("Draws the frame the viewer draws for the mesh as loaded (same drawing code, "
                    "through Mesa's OSMesa, no display needed) and saves it as PNG.");
-    return [o] { return run(*o); };
+    return [o] { return cli_render::run(*o); };
 }

@@ -14,7 +14,7 @@
 #include <optional>
 #include <system_error>
 
-namespace {
+namespace cli_segment {
 
 struct Options {
     std::string file, folder = ".";
@@ -88,10 +88,10 @@ int run(const Options& o) {
     return files.ok() ? exit_success : exit_failure;
 }
 
-} // namespace
+} // namespace cli_segment
 
 CommandRun segment_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_segment::Options>();
     command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required();
     command.add_option("-C,--directory", o->folder,
                        "The folder to write the files in, created if missing (default: the "
@@ -109,5 +109,5 @@ CommandRun segment_command(CLI::App& command) {
         "ALL...\": non-segemented.obj (faces in no segment), object_N.obj for each segment N "
         "and segemented.obj (all segmented faces), with welded positions and the corners of "
         "each face in reverse order.");
-    return [o] { return run(*o); };
+    return [o] { return cli_segment::run(*o); };
 }

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace {
+namespace cli_simplify {
 
 struct Options {
     std::string input, output;
@@ -22,10 +22,10 @@ int run(const Options& o) {
     return report(mesh.save_obj(o.output, o.colours));
 }
 
-} // namespace
+} // namespace cli_simplify
 
 CommandRun simplify_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_simplify::Options>();
     command.add_option("MESH", o->input, "The mesh (.obj or .net)")->required();
     command.add_option("-o,--output", o->output, "The OBJ file to write")->required();
     command
@@ -40,5 +40,5 @@ CommandRun simplify_command(CLI::App& command) {
                    "around the edge), until trunc(vertices x P / 100) vertices are left, then "
                    "saves the result. With P = 0 nothing is left, and there is nothing to "
                    "save.");
-    return [o] { return run(*o); };
+    return [o] { return cli_simplify::run(*o); };
 }

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace cli_smooth {
 
 struct Options {
     std::string file, normals, curve, output;
@@ -61,10 +61,10 @@ int run(const Options& o) {
     return exit_success;
 }
 
-} // namespace
+} // namespace cli_smooth
 
 CommandRun smooth_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_smooth::Options>();
     command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required()->option_text("MESH");
     command
         .add_option("--normals", o->normals,
@@ -106,5 +106,5 @@ CommandRun smooth_command(CLI::App& command) {
     command.footer("Loads the mesh as the viewer does and runs the Mean Shift page's filter on "
                    "its face normals, printing the filter's console lines; V outside 0..100 "
                    "or a bad curve file is an error (status 1).");
-    return [o] { return run(*o); };
+    return [o] { return cli_smooth::run(*o); };
 }

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace cli_subdivide {
 
 struct Options {
     std::string input, output;
@@ -31,10 +31,10 @@ int run(const Options& o) {
     return report(mesh.save_obj(o.output, o.colours));
 }
 
-} // namespace
+} // namespace cli_subdivide
 
 CommandRun subdivide_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_subdivide::Options>();
     command.add_option("MESH", o->input, "The mesh (.obj or .net)")->required();
     command.add_option("-o,--output", o->output, "The OBJ file to write")->required();
     command.add_option("--levels", o->levels, "Subdivision levels, 1 or more")
@@ -61,5 +61,5 @@ CommandRun subdivide_command(CLI::App& command) {
                    "edge, placed by the butterfly rule (interior edges) or at the midpoint "
                    "(border edges), then saves the result. A result too large for the memory "
                    "is refused.");
-    return [o] { return run(*o); };
+    return [o] { return cli_subdivide::run(*o); };
 }

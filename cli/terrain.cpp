@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace cli_terrain {
 
 struct Options {
     std::string heightmap, output, colour_map;
@@ -39,10 +39,10 @@ int run(const Options& o) {
     return report(mesh.save_obj(o.output, o.colours));
 }
 
-} // namespace
+} // namespace cli_terrain
 
 CommandRun terrain_command(CLI::App& command) {
-    auto o = std::make_shared<Options>();
+    auto o = std::make_shared<cli_terrain::Options>();
     command
         .add_option("HEIGHTMAP", o->heightmap,
                     "The heightmap (PNG, BMP, JPEG, TIFF or another image format Qt reads)")
@@ -67,5 +67,5 @@ CommandRun terrain_command(CLI::App& command) {
     command.footer("Builds the terrain the Terrain page builds: the image scaled to 256 x 256, a "
                    "grid of N x N points of side S and height scale H, coloured by the map, "
                    "saved as OBJ.");
-    return [o] { return run(*o); };
+    return [o] { return cli_terrain::run(*o); };
 }
