@@ -6,6 +6,7 @@
 
 #include "core/vector.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -54,64 +55,107 @@ void plain_curvatures(std::span<const int> neighbours, std::span<const int> face
     }
 }
 
+// The length of the edge from a to b by the Vector rule, sqrt((x x + y y) + z z).
+float edge_length(const CollapsePoint& a, const CollapsePoint& b) {
+    float x = b.x - a.x, y = b.y - a.y, z = b.z - a.z;
 #if defined(__SSE2__)
-// The same for at most 4 * Blocks faces, four faces at a time: the terms of every pair
-// of faces first (a term does not depend on the order of its faces: the products
-// commute and the sum runs x, y, z either way), 0 in the lanes past the last face,
-// which the largest, never below 0, passes over; then per neighbour a mask of the
-// faces that have it.
+    // The instruction alone: std::sqrt also tests for a negative or NaN argument, to
+    // set errno.
+    return _mm_cvtss_f32(_mm_sqrt_ss(_mm_set_ss(x * x + y * y + z * z)));
+#else
+    return std::sqrt(x * x + y * y + z * z);
+#endif
+}
+
+// The edges offered in neighbour order: the first cheaper than 1,000,000 and every
+// later strictly cheaper one win. With none, the first cheapest that is a number, else
+// the first neighbour.
+class CheapestEdge {
+  public:
+    void offer(int j, float cost) {
+        bool cheaper = cost < best;
+        chosen = cheaper ? j : chosen;
+        best = cheaper ? cost : best;
+    }
+
+    // `costs` holds every edge's cost, for the case of none below 1,000,000.
+    Collapse result(std::span<const int> neighbours, const float* costs) const {
+        if (chosen >= 0) return {best, neighbours[chosen]};
+        int first = 0;
+        float cheapest = NAN;
+        for (size_t j = 0; j < neighbours.size(); ++j) {
+            float c = costs[j];
+            if (!std::isnan(c) && (std::isnan(cheapest) || c < cheapest)) {
+                cheapest = c;
+                first = int(j);
+            }
+        }
+        return {best, neighbours[first]};
+    }
+
+  private:
+    float best = 1000000;
+    int chosen = -1;
+};
+
+#if defined(__SSE2__)
+// The same for 4 * (Blocks - 1) < faces <= 4 * Blocks, with the costs and the choice,
+// four faces at a time: the terms of every pair of faces first (a term does not
+// depend on the order of its faces: the products commute and the sum runs x, y, z
+// either way), then per neighbour a mask of the faces that have it. The lanes past the
+// last face repeat it: a face taken twice changes neither a smallest nor a largest,
+// and the loops keep a fixed length.
 template <int Blocks>
-void lane_curvatures(std::span<const int> neighbours, std::span<const int> faces,
-                     const CollapseTriangle* triangles, float* curvature) {
-    int nf = int(faces.size());
+Collapse lane_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,
+                       const CollapseTriangle* triangles, const CollapsePoint* points,
+                       float* costs) {
+    constexpr int lanes = 4 * Blocks;
+    const int last = int(faces.size()) - 1;
+    const CollapseTriangle* t[lanes];
+    for (int i = 0; i < lanes; ++i) t[i] = &triangles[faces[std::min(i, last)]];
     // Four triangles at a time go from rows (three corners and the normal's x, then
-    // its y and z) to columns, straight into registers. The lanes past the last face
-    // take a triangle with no corners and a zero normal.
+    // its y and z) to columns, straight into registers.
     static_assert(offsetof(CollapseTriangle, normal) == 3 * sizeof(int) &&
                   sizeof(CollapseTriangle) == 6 * sizeof(float));
-    static const CollapseTriangle none{{-1, -1, -1}, {0, 0, 0}};
-    const __m128 one = _mm_set1_ps(1), half = _mm_set1_ps(0.5f);
-    __m128 valid[Blocks], fx[Blocks], fy[Blocks], fz[Blocks];
+    __m128 fx[Blocks], fy[Blocks], fz[Blocks];
     __m128i k0[Blocks], k1[Blocks], k2[Blocks];
     for (int b = 0; b < Blocks; ++b) {
-        const CollapseTriangle* t[4];
-        for (int q = 0; q < 4; ++q) t[q] = 4 * b + q < nf ? &triangles[faces[4 * b + q]] : &none;
-        __m128 r0 = _mm_loadu_ps(reinterpret_cast<const float*>(t[0]->vertex));
-        __m128 r1 = _mm_loadu_ps(reinterpret_cast<const float*>(t[1]->vertex));
-        __m128 r2 = _mm_loadu_ps(reinterpret_cast<const float*>(t[2]->vertex));
-        __m128 r3 = _mm_loadu_ps(reinterpret_cast<const float*>(t[3]->vertex));
+        const CollapseTriangle* const* q = t + 4 * b;
+        __m128 r0 = _mm_loadu_ps(reinterpret_cast<const float*>(q[0]->vertex));
+        __m128 r1 = _mm_loadu_ps(reinterpret_cast<const float*>(q[1]->vertex));
+        __m128 r2 = _mm_loadu_ps(reinterpret_cast<const float*>(q[2]->vertex));
+        __m128 r3 = _mm_loadu_ps(reinterpret_cast<const float*>(q[3]->vertex));
         _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
         k0[b] = _mm_castps_si128(r0);
         k1[b] = _mm_castps_si128(r1);
         k2[b] = _mm_castps_si128(r2);
         fx[b] = r3;
-        __m128 s0 =
-            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[0]->normal + 1)));
-        __m128 s1 =
-            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[1]->normal + 1)));
-        __m128 s2 =
-            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[2]->normal + 1)));
-        __m128 s3 =
-            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[3]->normal + 1)));
-        __m128 low = _mm_unpacklo_ps(s0, s1), high = _mm_unpacklo_ps(s2, s3);
+        __m128 yz[4];
+        for (int i = 0; i < 4; ++i)
+            yz[i] = _mm_castsi128_ps(
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(q[i]->normal + 1)));
+        __m128 low = _mm_unpacklo_ps(yz[0], yz[1]), high = _mm_unpacklo_ps(yz[2], yz[3]);
         fy[b] = _mm_movelh_ps(low, high);
         fz[b] = _mm_movehl_ps(high, low);
-        __m128i lane = _mm_setr_epi32(4 * b, 4 * b + 1, 4 * b + 2, 4 * b + 3);
-        valid[b] = _mm_castsi128_ps(_mm_cmplt_epi32(lane, _mm_set1_epi32(nf)));
     }
     // terms[s][b]: face s against faces 4b .. 4b + 3.
-    __m128 terms[4 * Blocks][Blocks];
-    for (int s = 0; s < nf; ++s) {
-        const float* n = triangles[faces[s]].normal;
+    const __m128 one = _mm_set1_ps(1), half = _mm_set1_ps(0.5f);
+    __m128 terms[lanes][Blocks];
+    for (int s = 0; s < lanes; ++s) {
+        const float* n = t[s]->normal;
         __m128 x = _mm_set1_ps(n[0]), y = _mm_set1_ps(n[1]), z = _mm_set1_ps(n[2]);
         for (int b = 0; b < Blocks; ++b) {
             __m128 dot = _mm_add_ps(_mm_add_ps(_mm_mul_ps(fx[b], x), _mm_mul_ps(fy[b], y)),
                                     _mm_mul_ps(fz[b], z));
-            terms[s][b] = _mm_and_ps(_mm_mul_ps(_mm_sub_ps(one, dot), half), valid[b]);
+            terms[s][b] = _mm_mul_ps(_mm_sub_ps(one, dot), half);
         }
     }
+    const CollapsePoint& here = points[w];
+    const unsigned real = (2u << last) - 1;
+    CheapestEdge cheapest;
     for (size_t j = 0; j < neighbours.size(); ++j) {
-        __m128i id = _mm_set1_epi32(neighbours[j]);
+        int n = neighbours[j];
+        __m128i id = _mm_set1_epi32(n);
         unsigned on_edge = 0; // bit s: face s has the neighbour
         for (int b = 0; b < Blocks; ++b) {
             __m128i has =
@@ -119,6 +163,7 @@ void lane_curvatures(std::span<const int> neighbours, std::span<const int> faces
                              _mm_cmpeq_epi32(k2[b], id));
             on_edge |= unsigned(_mm_movemask_ps(_mm_castsi128_ps(has))) << (4 * b);
         }
+        on_edge &= real; // the repeats would only add work
         __m128 smallest[Blocks];
         for (int b = 0; b < Blocks; ++b) smallest[b] = one;
         for (unsigned bits = on_edge; bits; bits &= bits - 1) {
@@ -130,38 +175,13 @@ void lane_curvatures(std::span<const int> neighbours, std::span<const int> faces
         for (int b = 0; b < Blocks; ++b) largest = _mm_max_ps(smallest[b], largest);
         largest = _mm_max_ps(largest, _mm_movehl_ps(largest, largest));
         largest = _mm_max_ss(largest, _mm_shuffle_ps(largest, largest, 1));
-        curvature[j] = _mm_cvtss_f32(largest);
+        float cost = _mm_cvtss_f32(largest) * edge_length(here, points[n]);
+        costs[j] = cost;
+        cheapest.offer(int(j), cost);
     }
+    return cheapest.result(neighbours, costs);
 }
 #endif
-
-// length[j]: the length of the edge to neighbour j by the Vector rule,
-// sqrt((x x + y y) + z z), four edges at a time where there are four.
-void edge_lengths(int w, std::span<const int> neighbours, const CollapsePoint* points,
-                  float* length) {
-    const CollapsePoint& here = points[w];
-    int nn = int(neighbours.size()), j = 0;
-#if defined(__SSE2__)
-    __m128 hx = _mm_set1_ps(here.x), hy = _mm_set1_ps(here.y), hz = _mm_set1_ps(here.z);
-    for (; j + 4 <= nn; j += 4) {
-        const CollapsePoint& a = points[neighbours[j]];
-        const CollapsePoint& b = points[neighbours[j + 1]];
-        const CollapsePoint& c = points[neighbours[j + 2]];
-        const CollapsePoint& d = points[neighbours[j + 3]];
-        __m128 x = _mm_sub_ps(_mm_setr_ps(a.x, b.x, c.x, d.x), hx);
-        __m128 y = _mm_sub_ps(_mm_setr_ps(a.y, b.y, c.y, d.y), hy);
-        __m128 z = _mm_sub_ps(_mm_setr_ps(a.z, b.z, c.z, d.z), hz);
-        __m128 squares =
-            _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y)), _mm_mul_ps(z, z));
-        _mm_storeu_ps(length + j, _mm_sqrt_ps(squares));
-    }
-#endif
-    for (; j < nn; ++j) {
-        const CollapsePoint& p = points[neighbours[j]];
-        float x = p.x - here.x, y = p.y - here.y, z = p.z - here.z;
-        length[j] = std::sqrt(x * x + y * y + z * z);
-    }
-}
 
 } // namespace
 
@@ -186,56 +206,35 @@ void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points) {
 Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,
                            const CollapseTriangle* triangles, const CollapsePoint* points,
                            CollapseScratch& scratch) {
-    int nn = int(neighbours.size());
+    size_t nn = neighbours.size();
     if (nn == 0) return {-0.01f, -1};
-    if (scratch.curvature.size() < size_t(nn)) {
-        scratch.curvature.resize(size_t(nn) * 2);
-        scratch.length.resize(size_t(nn) * 2);
+    if (scratch.cost.size() < nn) {
+        scratch.cost.resize(nn * 2);
+        scratch.curvature.resize(nn * 2);
     }
-    float* curvature = scratch.curvature.data();
-    float* length = scratch.length.data();
-    edge_lengths(w, neighbours, points, length);
+    float* costs = scratch.cost.data();
     // Up to sixteen faces four at a time; no faces (all curvatures 0) and more faces
     // one at a time.
     switch ((faces.size() + 3) / 4) {
 #if defined(__SSE2__)
     case 1:
-        lane_curvatures<1>(neighbours, faces, triangles, curvature);
-        break;
+        return lane_collapse<1>(w, neighbours, faces, triangles, points, costs);
     case 2:
-        lane_curvatures<2>(neighbours, faces, triangles, curvature);
-        break;
+        return lane_collapse<2>(w, neighbours, faces, triangles, points, costs);
     case 3:
-        lane_curvatures<3>(neighbours, faces, triangles, curvature);
-        break;
+        return lane_collapse<3>(w, neighbours, faces, triangles, points, costs);
     case 4:
-        lane_curvatures<4>(neighbours, faces, triangles, curvature);
-        break;
+        return lane_collapse<4>(w, neighbours, faces, triangles, points, costs);
 #endif
     default:
-        plain_curvatures(neighbours, faces, triangles, scratch, curvature);
         break;
     }
-
-    Collapse best{1000000, -1};
-    int chosen = -1;
-    for (int j = 0; j < nn; ++j) {
-        float c = curvature[j] * length[j];
-        bool cheaper = c < best.cost;
-        chosen = cheaper ? j : chosen;
-        best.cost = cheaper ? c : best.cost;
+    float* curvature = scratch.curvature.data();
+    plain_curvatures(neighbours, faces, triangles, scratch, curvature);
+    CheapestEdge cheapest;
+    for (size_t j = 0; j < nn; ++j) {
+        costs[j] = curvature[j] * edge_length(points[w], points[neighbours[j]]);
+        cheapest.offer(int(j), costs[j]);
     }
-    if (chosen < 0) {
-        chosen = 0;
-        float cheapest = NAN;
-        for (int j = 0; j < nn; ++j) {
-            float c = curvature[j] * length[j];
-            if (!std::isnan(c) && (std::isnan(cheapest) || c < cheapest)) {
-                cheapest = c;
-                chosen = j;
-            }
-        }
-    }
-    best.target = neighbours[chosen];
-    return best;
+    return cheapest.result(neighbours, costs);
 }

@@ -24,10 +24,10 @@ void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points);
 
 // Room for the evaluations of one thread, kept from one to the next.
 struct CollapseScratch {
-    std::vector<int> corner[3];           // the faces' corners by position
-    std::vector<float> normal[3];         // the faces' normals by component
-    std::vector<int> sides;               // the faces on one edge
-    std::vector<float> curvature, length; // per neighbour
+    std::vector<int> corner[3];         // the faces' corners by position
+    std::vector<float> normal[3];       // the faces' normals by component
+    std::vector<int> sides;             // the faces on one edge
+    std::vector<float> curvature, cost; // per neighbour
 };
 
 struct Collapse {

@@ -32,6 +32,16 @@ std::span<const int> span_of(const SmallList& list) {
     return {list.begin(), size_t(list.size())};
 }
 
+// Asks for the records the first eight entries of `list` lead to, the last entry again
+// past its end: a loop of fixed length, whose end is always foreseen.
+template <typename T>
+void prefetch_entries(const SmallList& list, const T* records) {
+    const int* entry = list.begin();
+    int last = list.size() - 1;
+    if (last < 0) return;
+    for (int i = 0; i < 8; ++i) __builtin_prefetch(records + entry[std::min(i, last)]);
+}
+
 class Simplifier {
   public:
     explicit Simplifier(const Mesh& mesh)
@@ -90,7 +100,8 @@ class Simplifier {
     struct ThreadRoom {
         CollapseScratch scratch;
         BlockPool pool;
-        std::vector<int> seen; // per vertex: the last vertex it was found a neighbour of
+        std::vector<int> seen;  // per vertex: the last vertex it was found a neighbour of
+        std::vector<int> found; // one vertex's corners, the first of each marked to keep
     };
 
     std::vector<CollapsePoint> point;
@@ -158,18 +169,23 @@ class Simplifier {
                 if (first >= nv) return;
                 for (int v = first; v < std::min(first + vertex_chunk, nv); ++v) {
                     SmallList& faces = vertices[v].faces;
-                    SmallList& neighbours = vertices[v].neighbours;
                     faces.clear();
-                    neighbours.clear();
+                    // Each corner goes into `found`, and the count moves past it when
+                    // it is new: no branch on what the mesh holds.
+                    size_t needed = std::max(2 * size_t(start[v + 1] - start[v]), size_t(16));
+                    if (mine.found.size() < needed) mine.found.resize(2 * needed);
                     int* seen = mine.seen.data();
+                    int* found = mine.found.data();
+                    int count = 0;
                     for (int c = start[v]; c < start[v + 1]; ++c) {
                         faces.push_back(corner[c].face, mine.pool);
-                        for (int n : {corner[c].first, corner[c].second})
-                            if (seen[n] != v) {
-                                seen[n] = v;
-                                neighbours.push_back(n, mine.pool);
-                            }
+                        for (int n : {corner[c].first, corner[c].second}) {
+                            found[count] = n;
+                            count += seen[n] != v;
+                            seen[n] = v;
+                        }
                     }
+                    vertices[v].neighbours.assign(found, count, mine.pool);
                     update_cost(v, mine.scratch);
                 }
             }
@@ -235,9 +251,19 @@ class Simplifier {
         if (a == collapsing || b == collapsing) return;
         WorkVertex& va = vertices[a];
         if (!va.neighbours.contains(b)) return;
-        bool shared = false;
-        for (int f : va.faces) shared |= triangles[f].has(b);
-        if (!shared) va.neighbours.remove_first(b);
+        if (!any_face_has(va.faces, b)) va.neighbours.remove_first(b);
+    }
+
+    // Whether a triangle of `faces` has v. The first eight faces are tested in a loop
+    // of fixed length (the last face again past the end), whose end is foreseen.
+    bool any_face_has(const SmallList& faces, int v) const {
+        const int* f = faces.begin();
+        int last = faces.size() - 1;
+        if (last < 0) return false;
+        bool has = false;
+        for (int i = 0; i < 8; ++i) has |= triangles[f[std::min(i, last)]].has(v);
+        for (int i = 8; i <= last; ++i) has |= triangles[f[i]].has(v);
+        return has;
     }
 
     void delete_triangle(int f) {
@@ -302,8 +328,8 @@ class Simplifier {
         }
         for (int f : vertices[u].faces) __builtin_prefetch(&triangles[f]);
         for (int n : remembered) {
-            for (int f : vertices[n].faces) __builtin_prefetch(&triangles[f]);
-            for (int m : vertices[n].neighbours) __builtin_prefetch(&point[m]);
+            prefetch_entries(vertices[n].faces, triangles.data());
+            prefetch_entries(vertices[n].neighbours, point.data());
         }
         collapsing = u;
         // Both walks go from the last face to the first; a deletion may take two

@@ -58,6 +58,16 @@ class SmallList {
         if (int(n) == capacity()) grow(pool);
         data()[n++] = x;
     }
+    // The list becomes d[0, count); d must have room for fifteen ints whatever count.
+    void assign(const int* d, int count, BlockPool& pool) {
+        clear();
+        if (count <= local_capacity) {
+            std::memcpy(slots, d, sizeof slots);
+            n = uint32_t(count);
+            return;
+        }
+        for (int i = 0; i < count; ++i) push_back(d[i], pool);
+    }
     void add_unique(int x, BlockPool& pool) {
         if (!contains(x)) push_back(x, pool);
     }
