@@ -21,6 +21,24 @@ inline std::string bundled_data(const std::string& name) {
     return std::string(VOSTREL_DATA) + "/" + name;
 }
 
+// The literal versions the tests compare the fast ones with are quadratic or worse, and
+// many times slower again under the sanitisers: there they are compared on meshes up to
+// this many faces, and larger meshes go through the fast versions alone.
+#if defined(VOSTREL_SANITIZED)
+constexpr int literal_face_limit = 6000;
+#else
+constexpr int literal_face_limit = 1 << 30;
+#endif
+
+// Every face of `m` has three corners among its vertices.
+inline testing::AssertionResult faces_in_range(const Mesh& m) {
+    for (int i = 0; i < m.nf; ++i)
+        for (int k = 0; k < 3; ++k)
+            if (m.faces[i].vindex[k] < 0 || m.faces[i].vindex[k] >= m.nv)
+                return testing::AssertionFailure() << "face " << i << " corner " << k;
+    return testing::AssertionSuccess();
+}
+
 // The file names of the public test meshes (none when the folder is absent), and a
 // test name made of one.
 inline std::vector<std::string> shared_mesh_names() {
