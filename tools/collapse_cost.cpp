@@ -7,12 +7,16 @@
 #include "core/vector.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstddef>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -99,45 +103,61 @@ class CheapestEdge {
 };
 
 #if defined(__SSE2__)
+// Four triangles as columns: corners and normal components, lane i from triangle i.
+struct Columns {
+    __m128i k0, k1, k2;
+    __m128 x, y, z;
+};
+
+// The triangles go from rows (three corners and the normal's x, then its y and z) to
+// columns straight in registers.
+Columns columns_of(const CollapseTriangle* const* q) {
+    static_assert(offsetof(CollapseTriangle, normal) == 3 * sizeof(int) &&
+                  sizeof(CollapseTriangle) == 6 * sizeof(float));
+    __m128 r0 = _mm_loadu_ps(reinterpret_cast<const float*>(q[0]->vertex));
+    __m128 r1 = _mm_loadu_ps(reinterpret_cast<const float*>(q[1]->vertex));
+    __m128 r2 = _mm_loadu_ps(reinterpret_cast<const float*>(q[2]->vertex));
+    __m128 r3 = _mm_loadu_ps(reinterpret_cast<const float*>(q[3]->vertex));
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+    __m128 yz[4];
+    for (int i = 0; i < 4; ++i)
+        yz[i] =
+            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(q[i]->normal + 1)));
+    __m128 low = _mm_unpacklo_ps(yz[0], yz[1]), high = _mm_unpacklo_ps(yz[2], yz[3]);
+    return {_mm_castps_si128(r0),     _mm_castps_si128(r1),    _mm_castps_si128(r2), r3,
+            _mm_movelh_ps(low, high), _mm_movehl_ps(high, low)};
+}
+
+// The largest of 0 and the four lanes, none of them a NaN (so in any order).
+float largest_lane(__m128 v) {
+    v = _mm_max_ps(v, _mm_setzero_ps());
+    v = _mm_max_ps(v, _mm_movehl_ps(v, v));
+    return _mm_cvtss_f32(_mm_max_ss(v, _mm_shuffle_ps(v, v, 1)));
+}
+
+// The faces to take in `lanes` lanes: past the last face, the last face again. A face
+// taken twice changes neither a smallest nor a largest, and the loops keep a fixed
+// length.
+template <int lanes>
+void lane_faces(std::span<const int> faces, const CollapseTriangle* triangles,
+                const CollapseTriangle* (&t)[lanes]) {
+    const int last = int(faces.size()) - 1;
+    for (int i = 0; i < lanes; ++i) t[i] = &triangles[faces[std::min(i, last)]];
+}
+
 // The same for 4 * (Blocks - 1) < faces <= 4 * Blocks, with the costs and the choice,
 // four faces at a time: the terms of every pair of faces first (a term does not
 // depend on the order of its faces: the products commute and the sum runs x, y, z
-// either way), then per neighbour a mask of the faces that have it. The lanes past the
-// last face repeat it: a face taken twice changes neither a smallest nor a largest,
-// and the loops keep a fixed length.
+// either way), then per neighbour a mask of the faces that have it.
 template <int Blocks>
 Collapse lane_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,
                        const CollapseTriangle* triangles, const CollapsePoint* points,
                        float* costs) {
     constexpr int lanes = 4 * Blocks;
-    const int last = int(faces.size()) - 1;
     const CollapseTriangle* t[lanes];
-    for (int i = 0; i < lanes; ++i) t[i] = &triangles[faces[std::min(i, last)]];
-    // Four triangles at a time go from rows (three corners and the normal's x, then
-    // its y and z) to columns, straight into registers.
-    static_assert(offsetof(CollapseTriangle, normal) == 3 * sizeof(int) &&
-                  sizeof(CollapseTriangle) == 6 * sizeof(float));
-    __m128 fx[Blocks], fy[Blocks], fz[Blocks];
-    __m128i k0[Blocks], k1[Blocks], k2[Blocks];
-    for (int b = 0; b < Blocks; ++b) {
-        const CollapseTriangle* const* q = t + 4 * b;
-        __m128 r0 = _mm_loadu_ps(reinterpret_cast<const float*>(q[0]->vertex));
-        __m128 r1 = _mm_loadu_ps(reinterpret_cast<const float*>(q[1]->vertex));
-        __m128 r2 = _mm_loadu_ps(reinterpret_cast<const float*>(q[2]->vertex));
-        __m128 r3 = _mm_loadu_ps(reinterpret_cast<const float*>(q[3]->vertex));
-        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-        k0[b] = _mm_castps_si128(r0);
-        k1[b] = _mm_castps_si128(r1);
-        k2[b] = _mm_castps_si128(r2);
-        fx[b] = r3;
-        __m128 yz[4];
-        for (int i = 0; i < 4; ++i)
-            yz[i] = _mm_castsi128_ps(
-                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(q[i]->normal + 1)));
-        __m128 low = _mm_unpacklo_ps(yz[0], yz[1]), high = _mm_unpacklo_ps(yz[2], yz[3]);
-        fy[b] = _mm_movelh_ps(low, high);
-        fz[b] = _mm_movehl_ps(high, low);
-    }
+    lane_faces(faces, triangles, t);
+    Columns f[Blocks];
+    for (int b = 0; b < Blocks; ++b) f[b] = columns_of(t + 4 * b);
     // terms[s][b]: face s against faces 4b .. 4b + 3.
     const __m128 one = _mm_set1_ps(1), half = _mm_set1_ps(0.5f);
     __m128 terms[lanes][Blocks];
@@ -145,45 +165,100 @@ Collapse lane_collapse(int w, std::span<const int> neighbours, std::span<const i
         const float* n = t[s]->normal;
         __m128 x = _mm_set1_ps(n[0]), y = _mm_set1_ps(n[1]), z = _mm_set1_ps(n[2]);
         for (int b = 0; b < Blocks; ++b) {
-            __m128 dot = _mm_add_ps(_mm_add_ps(_mm_mul_ps(fx[b], x), _mm_mul_ps(fy[b], y)),
-                                    _mm_mul_ps(fz[b], z));
+            __m128 dot = _mm_add_ps(_mm_add_ps(_mm_mul_ps(f[b].x, x), _mm_mul_ps(f[b].y, y)),
+                                    _mm_mul_ps(f[b].z, z));
             terms[s][b] = _mm_mul_ps(_mm_sub_ps(one, dot), half);
         }
     }
     const CollapsePoint& here = points[w];
-    const unsigned real = (2u << last) - 1;
+    const unsigned real = (2u << (faces.size() - 1)) - 1; // the repeats would only add work
     CheapestEdge cheapest;
     for (size_t j = 0; j < neighbours.size(); ++j) {
         int n = neighbours[j];
         __m128i id = _mm_set1_epi32(n);
         unsigned on_edge = 0; // bit s: face s has the neighbour
         for (int b = 0; b < Blocks; ++b) {
-            __m128i has =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(k0[b], id), _mm_cmpeq_epi32(k1[b], id)),
-                             _mm_cmpeq_epi32(k2[b], id));
+            __m128i has = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi32(f[b].k0, id), _mm_cmpeq_epi32(f[b].k1, id)),
+                _mm_cmpeq_epi32(f[b].k2, id));
             on_edge |= unsigned(_mm_movemask_ps(_mm_castsi128_ps(has))) << (4 * b);
         }
-        on_edge &= real; // the repeats would only add work
         __m128 smallest[Blocks];
         for (int b = 0; b < Blocks; ++b) smallest[b] = one;
-        for (unsigned bits = on_edge; bits; bits &= bits - 1) {
+        for (unsigned bits = on_edge & real; bits; bits &= bits - 1) {
             const __m128* row = terms[std::countr_zero(bits)];
             for (int b = 0; b < Blocks; ++b) smallest[b] = _mm_min_ps(row[b], smallest[b]);
         }
-        // None of these is a NaN, so the largest does not depend on the order.
-        __m128 largest = _mm_setzero_ps();
-        for (int b = 0; b < Blocks; ++b) largest = _mm_max_ps(smallest[b], largest);
-        largest = _mm_max_ps(largest, _mm_movehl_ps(largest, largest));
-        largest = _mm_max_ss(largest, _mm_shuffle_ps(largest, largest, 1));
-        float cost = _mm_cvtss_f32(largest) * edge_length(here, points[n]);
-        costs[j] = cost;
-        cheapest.offer(int(j), cost);
+        __m128 largest = smallest[0];
+        for (int b = 1; b < Blocks; ++b) largest = _mm_max_ps(smallest[b], largest);
+        costs[j] = largest_lane(largest) * edge_length(here, points[n]);
+        cheapest.offer(int(j), costs[j]);
     }
     return cheapest.result(neighbours, costs);
 }
 #endif
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VOSTREL_WIDE_COSTS 1
+// lane_collapse<2> in eight lanes (AVX2): 4 < faces <= 8 in one block. Compiled for
+// AVX2 alone, and called only where the processor has it.
+__attribute__((target("avx2"))) Collapse wide_collapse(int w, std::span<const int> neighbours,
+                                                       std::span<const int> faces,
+                                                       const CollapseTriangle* triangles,
+                                                       const CollapsePoint* points, float* costs) {
+    const CollapseTriangle* t[8];
+    lane_faces(faces, triangles, t);
+    Columns low = columns_of(t), high = columns_of(t + 4);
+    __m256i k0 = _mm256_set_m128i(high.k0, low.k0), k1 = _mm256_set_m128i(high.k1, low.k1),
+            k2 = _mm256_set_m128i(high.k2, low.k2);
+    __m256 fx = _mm256_set_m128(high.x, low.x), fy = _mm256_set_m128(high.y, low.y),
+           fz = _mm256_set_m128(high.z, low.z);
+    const __m256 one = _mm256_set1_ps(1), half = _mm256_set1_ps(0.5f);
+    __m256 terms[8];
+    for (int s = 0; s < 8; ++s) {
+        const float* n = t[s]->normal;
+        __m256 x = _mm256_set1_ps(n[0]), y = _mm256_set1_ps(n[1]), z = _mm256_set1_ps(n[2]);
+        __m256 dot = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(fx, x), _mm256_mul_ps(fy, y)),
+                                   _mm256_mul_ps(fz, z));
+        terms[s] = _mm256_mul_ps(_mm256_sub_ps(one, dot), half);
+    }
+    const CollapsePoint& here = points[w];
+    const unsigned real = (2u << (faces.size() - 1)) - 1;
+    CheapestEdge cheapest;
+    for (size_t j = 0; j < neighbours.size(); ++j) {
+        int n = neighbours[j];
+        __m256i id = _mm256_set1_epi32(n);
+        __m256i has =
+            _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi32(k0, id), _mm256_cmpeq_epi32(k1, id)),
+                            _mm256_cmpeq_epi32(k2, id));
+        unsigned on_edge = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(has)));
+        __m256 smallest = one;
+        for (unsigned bits = on_edge & real; bits; bits &= bits - 1)
+            smallest = _mm256_min_ps(terms[std::countr_zero(bits)], smallest);
+        __m128 largest =
+            _mm_max_ps(_mm256_extractf128_ps(smallest, 1), _mm256_castps256_ps128(smallest));
+        costs[j] = largest_lane(largest) * edge_length(here, points[n]);
+        cheapest.offer(int(j), costs[j]);
+    }
+    return cheapest.result(neighbours, costs);
+}
+
+bool has_avx2() {
+    return __builtin_cpu_supports("avx2");
+}
+#else
+bool has_avx2() {
+    return false;
+}
+#endif
+
+std::atomic<bool> wide_costs{has_avx2()};
+
 } // namespace
+
+void allow_wide_collapse_costs(bool allow) {
+    wide_costs.store(allow && has_avx2(), std::memory_order_relaxed);
+}
 
 void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points) {
     const CollapsePoint& p0 = points[t.vertex[0]];
@@ -220,6 +295,10 @@ Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<con
     case 1:
         return lane_collapse<1>(w, neighbours, faces, triangles, points, costs);
     case 2:
+#if defined(VOSTREL_WIDE_COSTS)
+        if (wide_costs.load(std::memory_order_relaxed))
+            return wide_collapse(w, neighbours, faces, triangles, points, costs);
+#endif
         return lane_collapse<2>(w, neighbours, faces, triangles, points, costs);
     case 3:
         return lane_collapse<3>(w, neighbours, faces, triangles, points, costs);

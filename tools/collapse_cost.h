@@ -48,3 +48,8 @@ struct Collapse {
 Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,
                            const CollapseTriangle* triangles, const CollapsePoint* points,
                            CollapseScratch& scratch);
+
+// Vertices with five to eight faces take eight lanes (AVX2) where the processor has
+// them, four otherwise, with the same results. With `allow` false, four lanes
+// whatever the processor, so that tests may run that path anywhere.
+void allow_wide_collapse_costs(bool allow);
