@@ -7,7 +7,10 @@
 #                     uses it chooses the OpenGL library (the window's, or OSMesa)
 #   vostrel_NAME_qt   qt_*.cpp: panels, dialogs and windows (Qt Widgets)
 # main.cpp is left to the folder's own CMakeLists (it makes a program). The GL and Qt
-# libraries are made only when the desktop application is built.
+# libraries are made only when the desktop application is built. The plain and Qt
+# libraries are compiled eight files to a unit: the Qt headers, and the inline code of
+# the headers every file shares, are compiled once a unit rather than once a file
+# (names private to a file must then differ between the files of a library).
 function(vostrel_subsystem name)
   cmake_parse_arguments(ARG "" "" "DEPENDS;GL_DEPENDS;QT_DEPENDS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -27,6 +30,7 @@ function(vostrel_subsystem name)
 
   if(plain_sources)
     add_library(vostrel_${name} STATIC ${plain_sources})
+    set_target_properties(vostrel_${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
     target_link_libraries(vostrel_${name} PUBLIC vostrel_core ${ARG_DEPENDS})
   else()
     add_library(vostrel_${name} INTERFACE)
@@ -40,6 +44,7 @@ function(vostrel_subsystem name)
     endif()
     if(qt_sources)
       add_library(vostrel_${name}_qt STATIC ${qt_sources})
+      set_target_properties(vostrel_${name}_qt PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
       target_link_libraries(vostrel_${name}_qt PUBLIC vostrel_${name} vostrel_qtwidgets
         ${ARG_QT_DEPENDS} Qt6::Widgets)
     endif()

@@ -15,7 +15,7 @@ const char* grid_obj = "v 0 0 0\nv 1 0 0\nv 2 0 0\nv 0 1 0\nv 1 1 0.3\nv 2 1 0\n
                        "v 0 2 0\nv 1 2 0\nv 2 2 0.5\n"
                        "f 1 2 5 4\nf 2 3 6 5\nf 4 5 8 7\nf 5 6 9 8\n";
 
-std::string write_grid(const TempDir& dir) {
+std::string write_quad_grid(const TempDir& dir) {
     std::string path = dir.file("grid.obj");
     std::ofstream(path) << grid_obj;
     return path;
@@ -45,7 +45,7 @@ std::string face_lines(const Mesh& m) {
 
 TEST(CliClassify, PrintsTheRunAndWritesColoursAndMesh) {
     TempDir dir;
-    std::string mesh = write_grid(dir);
+    std::string mesh = write_quad_grid(dir);
     CliRun r = run_cli("classify " + mesh + " --faces " + dir.file("faces.txt") + " -o " +
                        dir.file("out.obj"));
     ASSERT_EQ(r.status, 0) << r.err;
@@ -67,7 +67,7 @@ TEST(CliClassify, PrintsTheRunAndWritesColoursAndMesh) {
 
 TEST(CliClassify, WeightPatchesAndModeAreThePanelsSettings) {
     TempDir dir;
-    std::string mesh = write_grid(dir);
+    std::string mesh = write_quad_grid(dir);
     CliRun r =
         run_cli("classify " + mesh + " --weight 0.37 --patches 3 --faces " + dir.file("faces.txt"));
     ASSERT_EQ(r.status, 0) << r.err;
@@ -82,7 +82,7 @@ TEST(CliClassify, WeightPatchesAndModeAreThePanelsSettings) {
 
 TEST(CliClassify, TablesGoOutAndComeBack) {
     TempDir dir;
-    std::string mesh = write_grid(dir);
+    std::string mesh = write_quad_grid(dir);
     CliRun first = run_cli("classify " + mesh + " --save-table " + dir.file("t.spt") + " --faces " +
                            dir.file("a.txt"));
     ASSERT_EQ(first.status, 0) << first.err;
@@ -102,7 +102,7 @@ TEST(CliClassify, TablesGoOutAndComeBack) {
 
 TEST(CliClassify, FailuresGoToStandardErrorWithStatusOne) {
     TempDir dir;
-    std::string mesh = write_grid(dir);
+    std::string mesh = write_quad_grid(dir);
     std::ofstream(dir.file("short.spt")) << "abcd";
     CliRun wrong = run_cli("classify " + mesh + " --load-table " + dir.file("short.spt"));
     EXPECT_EQ(wrong.status, 1);

@@ -12,7 +12,7 @@
 namespace {
 
 // A flat 4 x 4 grid with a colour per vertex.
-std::string write_grid(const TempDir& dir) {
+std::string write_coloured_grid(const TempDir& dir) {
     std::string path = dir.file("grid.obj");
     std::ofstream out(path);
     for (int z = 0; z < 4; ++z)
@@ -35,7 +35,7 @@ Mesh load(const std::string& path) {
 
 TEST(CliMeshTools, SimplifyKeepsTheLevelOfDetailAndTheColours) {
     TempDir dir;
-    std::string in = write_grid(dir), out = dir.file("out.obj");
+    std::string in = write_coloured_grid(dir), out = dir.file("out.obj");
     CliRun r = run_cli("simplify " + in + " -o " + out + " --lod 75 --colours");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
@@ -58,7 +58,7 @@ TEST(CliMeshTools, SimplifyKeepsTheLevelOfDetailAndTheColours) {
 TEST(CliMeshTools, SimplifyToNothingHasNothingToSave) {
     TempDir dir;
     std::string out = dir.file("out.obj");
-    CliRun r = run_cli("simplify " + write_grid(dir) + " -o " + out + " --lod 0");
+    CliRun r = run_cli("simplify " + write_coloured_grid(dir) + " -o " + out + " --lod 0");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("nothing to save"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(out));
@@ -66,7 +66,7 @@ TEST(CliMeshTools, SimplifyToNothingHasNothingToSave) {
 
 TEST(CliMeshTools, SubdivideByWeightOrSlider) {
     TempDir dir;
-    std::string in = write_grid(dir);
+    std::string in = write_coloured_grid(dir);
     std::string slider = dir.file("slider.obj"), weight = dir.file("weight.obj");
     CliRun r = run_cli("subdivide " + in + " -o " + slider + " --levels 2 --weight-slider 50");
     ASSERT_EQ(r.status, 0) << r.err;
@@ -98,7 +98,8 @@ TEST(CliMeshTools, SubdivideByWeightOrSlider) {
 TEST(CliMeshTools, SubdivideRefusesWhatWouldNotFit) {
     TempDir dir;
     std::string out = dir.file("out.obj");
-    CliRun r = run_cli("subdivide " + write_grid(dir) + " -o " + out + " --levels 20 --weight 0");
+    CliRun r =
+        run_cli("subdivide " + write_coloured_grid(dir) + " -o " + out + " --levels 20 --weight 0");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("ERROR: 20 subdivision levels of 18 faces"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(out));
@@ -106,7 +107,7 @@ TEST(CliMeshTools, SubdivideRefusesWhatWouldNotFit) {
 
 TEST(CliMeshTools, UsageErrors) {
     TempDir dir;
-    std::string in = write_grid(dir), out = " -o " + dir.file("x.obj");
+    std::string in = write_coloured_grid(dir), out = " -o " + dir.file("x.obj");
     for (std::string args :
          {"simplify " + in + out, "simplify " + in + out + " --lod 101",
           "simplify " + in + out + " --lod -1", "simplify " + in + " --lod 50",
