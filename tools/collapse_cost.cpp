@@ -244,6 +244,7 @@ __attribute__((target("avx2"))) Collapse wide_collapse(int w, std::span<const in
 }
 
 bool has_avx2() {
+    __builtin_cpu_init(); // this may run before the library's own constructor has
     return __builtin_cpu_supports("avx2");
 }
 #else
