@@ -138,8 +138,8 @@ class QtGLWidget : public QOpenGLWidget {
     void buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates,
                                 std::vector<QColor> colours, QColor defaultcolour);
     void build_vertexcoloursterrain_slot(std::vector<QColor> colours, std::vector<float> values);
-    // Ambient, diffuse and specular colours. Qt shows these parameter names, which
-    // panels and scripts see: amb, diff and spec.
+    // The ambient, diffuse and specular colours, in that order. Qt reports the short
+    // parameter names declared here to the panels and scripts that look them up.
     void light_colour_slot(Vector amb, Vector diff, Vector spec);
     void light_position_slot(float alti, float azim);
     void simplify_slot(float lod);
