@@ -17,6 +17,7 @@ int first_cheapest(const std::vector<float>& cost, const std::vector<bool>& live
 }
 
 TEST(VertexHeap, YieldsTheFirstCheapestAsAScanWould) {
+    // runner_up() is checked against the scan once the top has gone, as well.
     // Few distinct costs, so that ties are common; the isolated vertices' -0.01, zeros
     // of both signs, tiny and huge costs.
     const float costs[] = {-0.01f, 0.0f, -0.0f, 1e-30f, 5.96e-8f, 0.25f, 0.5f, 1000000};
@@ -32,8 +33,10 @@ TEST(VertexHeap, YieldsTheFirstCheapestAsAScanWould) {
             ASSERT_EQ(heap.size(), left);
             int top = heap.top();
             ASSERT_EQ(top, first_cheapest(cost, live));
+            int next = heap.runner_up();
             heap.pop();
             live[top] = false;
+            ASSERT_EQ(next, first_cheapest(cost, live));
             // Some of the others change their costs, up or down.
             for (int k = 0; k < 3; ++k) {
                 int v = std::uniform_int_distribution<int>(0, n - 1)(rng);

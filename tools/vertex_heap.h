@@ -28,6 +28,16 @@ class VertexHeap {
     // The first cheapest vertex; the heap must not be empty.
     int top() const { return int(uint32_t(keys[0])); }
 
+    // What top() would give after pop() if no cost changed in between, or -1 when the
+    // heap holds fewer than two vertices: the cheapest child of the top.
+    int runner_up() const {
+        int n = int(keys.size());
+        if (n < 2) return -1;
+        uint64_t best = keys[1];
+        for (int c = 2; c < std::min(arity + 1, n); ++c) best = keys[c] < best ? keys[c] : best;
+        return int(uint32_t(best));
+    }
+
     void pop() {
         slot[top()] = -1;
         uint64_t last = keys.back();
