@@ -4,7 +4,6 @@
 // keep the running value on a tie or a NaN, as "x if x < m" and "m if m > x" do.
 #include "tools/collapse_cost.h"
 
-#include "core/vector.h"
 
 #include <algorithm>
 #include <atomic>
@@ -59,9 +58,8 @@ void plain_curvatures(std::span<const int> neighbours, std::span<const int> face
     }
 }
 
-// The length of the edge from a to b by the Vector rule, sqrt((x x + y y) + z z).
-float edge_length(const CollapsePoint& a, const CollapsePoint& b) {
-    float x = b.x - a.x, y = b.y - a.y, z = b.z - a.z;
+// The length of (x, y, z) by the Vector rule, sqrt((x x + y y) + z z).
+float length_of(float x, float y, float z) {
 #if defined(__SSE2__)
     // The instruction alone: std::sqrt also tests for a negative or NaN argument, to
     // set errno.
@@ -69,6 +67,10 @@ float edge_length(const CollapsePoint& a, const CollapsePoint& b) {
 #else
     return std::sqrt(x * x + y * y + z * z);
 #endif
+}
+
+float edge_length(const CollapsePoint& a, const CollapsePoint& b) {
+    return length_of(b.x - a.x, b.y - a.y, b.z - a.z);
 }
 
 // The edges offered in neighbour order: the first cheaper than 1,000,000 and every
@@ -265,18 +267,18 @@ void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points) {
     const CollapsePoint& p0 = points[t.vertex[0]];
     const CollapsePoint& p1 = points[t.vertex[1]];
     const CollapsePoint& p2 = points[t.vertex[2]];
-    Vector a(p1.x - p0.x, p1.y - p0.y, p1.z - p0.z);
-    Vector b(p2.x - p1.x, p2.y - p1.y, p2.z - p1.z);
-    Vector n;
-    n.cross(a, b);
-    if (n.length() != 0) {
-        n.x /= n.len;
-        n.y /= n.len;
-        n.z /= n.len;
+    // The Vector operations written out on floats: a = P1 - P0, b = P2 - P1, a x b.
+    float ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
+    float bx = p2.x - p1.x, by = p2.y - p1.y, bz = p2.z - p1.z;
+    float x = ay * bz - az * by, y = az * bx - ax * bz, z = ax * by - ay * bx;
+    if (float len = length_of(x, y, z); len != 0) {
+        x /= len;
+        y /= len;
+        z /= len;
     }
-    t.normal[0] = n.x;
-    t.normal[1] = n.y;
-    t.normal[2] = n.z;
+    t.normal[0] = x;
+    t.normal[1] = y;
+    t.normal[2] = z;
 }
 
 Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,

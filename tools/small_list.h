@@ -111,15 +111,16 @@ class SmallList {
     uint32_t spilled : 1;
 
 #if defined(__SSE2__)
-    // find() on the entries in place: all sixteen ints compared at once, no branches.
+    // find() on the entries in place: all sixteen ints compared at once, no branches;
+    // saturating packs narrow the four compare masks to one, -1 staying -1.
     int find_in_place(int x) const {
         __m128i key = _mm_set1_epi32(x);
-        unsigned mask = 0;
-        for (int b = 0; b < 4; ++b) {
-            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(slots + 4 * b));
-            mask |= unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(block, key))))
-                    << (4 * b);
-        }
+        const __m128i* at = reinterpret_cast<const __m128i*>(slots);
+        __m128i low = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at), key),
+                                      _mm_cmpeq_epi32(_mm_loadu_si128(at + 1), key));
+        __m128i high = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at + 2), key),
+                                       _mm_cmpeq_epi32(_mm_loadu_si128(at + 3), key));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
         unsigned past = 1u << n;
         return std::countr_zero((mask & (past - 1)) | past);
     }
