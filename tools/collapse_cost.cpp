@@ -4,7 +4,6 @@
 // keep the running value on a tie or a NaN, as "x if x < m" and "m if m > x" do.
 #include "tools/collapse_cost.h"
 
-
 #include <algorithm>
 #include <atomic>
 #include <bit>
