@@ -9,6 +9,10 @@
 //   alone and with the view's builds; and of cow.obj (5,804 faces) one level, where
 //   the baseline (a mesh cloned per level, the edge table searched linearly for every
 //   pair) can run too.
+// A ratio to a baseline is best read from a run that interleaves the repetitions of
+// both (--benchmark_repetitions=4 --benchmark_enable_random_interleaving=true): on a
+// shared machine whose speed drifts from one minute to the next, both then see the
+// same drift.
 #include "bench/bench_files.h"
 #include "core/vostrel.h"
 #include "tests/reference/simplify_reference.h"
