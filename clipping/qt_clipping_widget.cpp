@@ -81,8 +81,9 @@ void QtCLippingWidget::show_selected_name() {
     selected_label->setText(QString("Selected: ") + plane_name(checked));
 }
 
-void QtCLippingWidget::planes_deselected_event() {
-    for (QPushButton* b : plane_buttons) b->setChecked(false);
+void QtCLippingWidget::planes_shown_event(int selected) {
+    for (size_t i = 0; i < plane_buttons.size(); ++i)
+        plane_buttons[i]->setChecked(int(i) == selected);
     show_selected_name();
 }
 

@@ -46,8 +46,9 @@ class QtCLippingWidget : public ToolPanel {
     void plane6_button_event();
     void cutplane_load_event();
     void cutplane_save_event();
-    // The view has deselected every plane (a mesh load): no button stays checked.
-    void planes_deselected_event();
+    // The view's planes changed otherwise than by these buttons (a mesh load, an undo):
+    // only the button of plane `selected` stays checked, none for -1.
+    void planes_shown_event(int selected);
 
   private:
     void plane_button_event(int k);

@@ -1,10 +1,12 @@
 // The face test of picking: where a segment crosses a triangle.
 #include "core/mesh.h"
 
-bool Face::intersect(const Vector& a, const Vector& b, Vector& hit) {
+// The normal is the face's own, computed here: a pick must not overwrite the normals a
+// filter gave the faces.
+bool Face::intersect(const Vector& a, const Vector& b, Vector& hit) const {
     const Vector &p = *corners[0], &q = *corners[1], &r = *corners[2];
-    normal.face_normal(r, q, p); // normalise((Q - P) x (R - Q))
-    const Vector& n = normal;
+    Vector n(0, 0, 0, 0);
+    n.face_normal(r, q, p); // normalise((Q - P) x (R - Q))
     float da = (a - p).dot(n);
     float db = (b - p).dot(n);
     if (da * db >= 0) return false; // both ends on one side, or an end on the plane

@@ -8,10 +8,16 @@
 namespace {
 
 // Versions come from one counter for every mesh, so that a mesh moved in from elsewhere
-// never carries the version the faces it replaces had.
-unsigned next_faces_version() {
+// never carries the version the faces it replaces had. 0 is never handed out.
+unsigned next_version() {
     static std::atomic<unsigned> last{0};
-    return ++last;
+    unsigned v = ++last;
+    return v != 0 ? v : ++last;
+}
+
+// The slot of a build flag's stamp: both normals flags run the one normals build.
+int stamp_slot(int flag) {
+    return flag == MESH_FACE_NORMALS ? MESH_VERTEX_NORMALS : flag;
 }
 
 } // namespace
@@ -37,13 +43,27 @@ const char* build_flag_name(int flag) {
     }
 }
 
-Mesh::Mesh() {
+Mesh::Mesh() : shape_version(next_version()) {
     bbox.fill(Vector(0));
+}
+
+bool Mesh::derived_current(int flag) const {
+    if (!build_flag_name(flag)) return false;
+    return built_for[size_t(stamp_slot(flag))] == shape_version;
+}
+
+void Mesh::shape_changed() {
+    shape_version = next_version();
+}
+
+void Mesh::face_normals_changed() {
+    built_for[MESH_VERTEX_NORMALS] = 0;
 }
 
 void Mesh::alloc_vertices(int n) {
     for (auto* array : {&vertices, &normals, &colours, &texcoords}) assign_big(*array, n, Vector());
     nv = n;
+    shape_changed();
 }
 
 void Mesh::alloc_faces(int n) {
@@ -51,7 +71,8 @@ void Mesh::alloc_faces(int n) {
     assign_big(faceptrs, n, (Face*)nullptr);
     assign_big(centroids, n, Vector());
     nf = n;
-    faces_version = next_faces_version();
+    faces_version = next_version();
+    shape_changed();
 }
 
 void Mesh::clear() {
@@ -70,7 +91,8 @@ void Mesh::clear() {
     faceneighbours.clear();
     face_adjacency.clear();
     nv = nf = nedges = 0;
-    faces_version = next_faces_version();
+    faces_version = next_version();
+    shape_changed();
     bbox.fill(Vector(0));
 }
 
@@ -82,31 +104,65 @@ void Mesh::link_faces() {
     }
 }
 
-void Mesh::copy_from(const Mesh& other) {
-    alloc_vertices(other.nv);
-    for (int v = 0; v < nv; ++v) {
-        vertices[v] = other.vertices[v];
-        colours[v] = other.colours[v];
-        normals[v] = other.normals[v];
-    }
-    alloc_faces(other.nf);
-    for (int i = 0; i < nf; ++i)
-        for (int k = 0; k < 3; ++k) faces[i].vindex[k] = other.faces[i].vindex[k];
-    link_faces();
-}
-
 Mesh Mesh::clone() const {
     Mesh m;
-    m.alloc_vertices(nv);
-    for (int v = 0; v < nv; ++v) {
-        m.vertices[v] = vertices[v];
-        m.normals[v] = normals[v];
-        m.colours[v] = colours[v];
+    m.faces_version = next_version();
+    m.nv = nv;
+    m.nf = nf;
+    m.selectedface = selectedface;
+    m.extent = extent;
+    m.centre = centre;
+    m.vertices = vertices;
+    m.normals = normals;
+    m.colours = colours;
+    m.texcoords = texcoords;
+    m.centroids = centroids;
+    m.faces = faces;
+    m.faceptrs.assign(faceptrs.size(), nullptr);
+    m.morphogens = morphogens;
+    m.morphogen_names = morphogen_names;
+    m.nedges = nedges;
+    m.edges = edges;
+    m.edgefaces = edgefaces;
+    m.vertexneighbours = vertexneighbours;
+    m.faceneighbours = faceneighbours;
+    m.face_adjacency = face_adjacency;
+    m.bbox = bbox;
+    // Face records point into the copy's own arrays; a corner outside the vertices (a
+    // mesh being filled) keeps no pointer.
+    for (int i = 0; i < nf; ++i) {
+        Face& f = m.faces[i];
+        for (int k = 0; k < 3; ++k)
+            f.corners[k] =
+                f.vindex[k] >= 0 && f.vindex[k] < nv ? &m.vertices[f.vindex[k]] : nullptr;
+        m.faceptrs[i] = &f;
     }
-    m.alloc_faces(nf);
-    for (int i = 0; i < nf; ++i) m.faces[i] = faces[i];
-    m.link_faces();
+    // What is current here is current there.
+    for (size_t flag = 0; flag < built_for.size(); ++flag)
+        if (built_for[flag] == shape_version) m.built_for[flag] = m.shape_version;
+    if (edge_list_current()) m.edge_list_faces = m.faces_version;
     return m;
+}
+
+namespace {
+
+template <typename T>
+size_t bytes_of(const std::vector<T>& v) {
+    return v.capacity() * sizeof(T);
+}
+
+} // namespace
+
+size_t Mesh::memory_bytes() const {
+    size_t n = sizeof(Mesh) + bytes_of(vertices) + bytes_of(normals) + bytes_of(colours) +
+               bytes_of(texcoords) + bytes_of(centroids) + bytes_of(faceptrs) + bytes_of(faces) +
+               bytes_of(morphogens) + bytes_of(morphogen_names) + bytes_of(edges) +
+               bytes_of(edgefaces);
+    for (const std::vector<float>& row : morphogens) n += bytes_of(row);
+    for (const std::string& name : morphogen_names) n += name.capacity();
+    for (const NeighbourLists* lists : {&vertexneighbours, &faceneighbours, &face_adjacency})
+        n += bytes_of(lists->offsets) + bytes_of(lists->refs);
+    return n;
 }
 
 void Mesh::build(std::span<const int> flags) {
@@ -115,6 +171,7 @@ void Mesh::build(std::span<const int> flags) {
         const char* name = build_flag_name(flag);
         if (!name) continue;
         console_printf("%s ", name);
+        if (derived_current(flag)) continue;
         switch (flag) {
         case MESH_CENTRE:
             build_centre();

@@ -4,7 +4,10 @@
 //
 // Face corners point into `vertices` and `faceptrs` into `faces`; whatever
 // reallocates one of those arrays re-points them. The mesh is movable (moving a
-// std::vector keeps its storage) but not copyable: use copy_from() or clone().
+// std::vector keeps its storage) but not copyable: clone() copies it whole.
+//
+// Each derived array records the shape it was built for, so that build() runs only the
+// builds whose data is stale and a tool can tell what it may rely on.
 #pragma once
 
 #include "core/io_result.h"
@@ -38,8 +41,8 @@ struct Face {
     int segment = 0;
 
     // Whether the segment from a to b crosses the face (a point on an edge counts as
-    // inside); stores the crossing point in `hit`. Rewrites `normal` from the corners.
-    bool intersect(const Vector& a, const Vector& b, Vector& hit);
+    // inside), by the unit normal of its corners; stores the crossing point in `hit`.
+    bool intersect(const Vector& a, const Vector& b, Vector& hit) const;
 };
 
 // One end of an edge as seen from a vertex or a face: `edge` indexes `edges` (or
@@ -111,15 +114,35 @@ class Mesh {
     unsigned edge_list_faces = ~0u;
     bool edge_list_current() const { return edge_list_faces == faces_version; }
 
+    // Renewed, to a value no mesh had before, whenever positions or faces may have
+    // changed: the allocations, clear, a face whose corners orient_faces exchanged, and
+    // shape_changed(). Every single build records the value it was built for.
+    unsigned shape_version = 0;
+    // Whether the data of build flag `flag` was built for the current shape (and, for
+    // the normals, not overwritten since). False for a value that is not a flag.
+    bool derived_current(int flag) const;
+    // For tools that write positions or corners in place.
+    void shape_changed();
+    // For tools that overwrite face normals (the filters): the next normals build in a
+    // build() list runs again.
+    void face_normals_changed();
+
     void alloc_vertices(int n);
     void alloc_faces(int n);
     void clear();
-    void copy_from(const Mesh& other);
+    // A copy of everything the mesh holds: the arrays, morphogens, the derived data (current
+    // in the copy where it is in the original), the selection. Only the versions differ:
+    // the copy's are its own.
     Mesh clone() const;
+    // The memory the mesh's arrays hold, in bytes.
+    size_t memory_bytes() const;
 
     // Points every face's corners at its vindex vertices and faceptrs[i] at faces[i].
     void link_faces();
 
+    // Prints "BUILDING: " and the name of every flag of the list, in order, and runs
+    // those builds whose data is not current (derived_current); the single builds below
+    // always run.
     void build(std::span<const int> flags);
     void build(std::initializer_list<int> flags) { build(std::span(flags.begin(), flags.size())); }
 
@@ -146,6 +169,12 @@ class Mesh {
     // Whether every vertex has the colour of a file without colours (red, green and blue
     // as default_vertex_colour(); alpha aside). True for a mesh without vertices.
     bool has_default_colours() const;
+
+  private:
+    // By build flag (both normals flags share one): the shape version the data was built
+    // for; 0 for none.
+    std::array<unsigned, 9> built_for{};
+    void built(int flag) { built_for[size_t(flag)] = shape_version; }
 };
 
 // The colour of every vertex of a mesh file that gives no colours at all.

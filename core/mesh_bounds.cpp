@@ -32,12 +32,14 @@ void set_xyz(Vector& v, float x, float y, float z) {
 } // namespace
 
 void Mesh::build_centre() {
+    built(MESH_CENTRE);
     if (nv == 0) return;
     Extremes e = extremes(vertices);
     set_xyz(centre, (e.lo.x + e.hi.x) / 2, (e.lo.y + e.hi.y) / 2, (e.lo.z + e.hi.z) / 2);
 }
 
 void Mesh::build_bbox() {
+    built(MESH_BB);
     if (nv == 0) return;
     Extremes e = extremes(vertices);
     const Vector &l = e.lo, &h = e.hi;
@@ -56,7 +58,10 @@ void Mesh::build_bbox() {
 }
 
 void Mesh::build_texcoords() {
-    if (nv == 0) return;
+    if (nv == 0) {
+        built(MESH_TEXCOORDS);
+        return;
+    }
     Extremes e = extremes(vertices);
     float dx = e.hi.x - e.lo.x, dy = e.hi.y - e.lo.y;
     // An axis on which every vertex has the same value maps to 0.
@@ -65,4 +70,5 @@ void Mesh::build_texcoords() {
     for (int v = 0; v < nv; ++v)
         texcoords[v] =
             Vector(scale(vertices[v].x - e.lo.x, dx), scale(vertices[v].y - e.lo.y, dy), 0, 1);
+    built(MESH_TEXCOORDS);
 }

@@ -74,6 +74,7 @@ void Mesh::build_edge_list() {
         face_adjacency.clear();
         nedges = 0;
         edge_list_faces = faces_version;
+        built(MESH_EDGE_LIST);
         return;
     }
 
@@ -132,4 +133,5 @@ void Mesh::build_edge_list() {
     fill_discovery_lists(face_adjacency, nf, edgefaces, found_at);
     nedges = int(edges.size());
     edge_list_faces = faces_version;
+    built(MESH_EDGE_LIST);
 }

@@ -6,6 +6,7 @@
 #include <utility>
 
 void Mesh::build_centroids() {
+    built(MESH_CENTROIDS);
     for (int i = 0; i < nf; ++i) {
         const int* vi = faces[i].vindex;
         Vector c = vertices[vi[0]] + vertices[vi[1]] + vertices[vi[2]];
@@ -17,6 +18,7 @@ void Mesh::build_centroids() {
 // A vertex normal is a running normalised sum, renormalised after every incident
 // face in face order, so later faces weigh more than in a plain average.
 void Mesh::build_normals() {
+    built(MESH_VERTEX_NORMALS);
     if (nf == 0) return;
     for (Vector& n : normals) n = Vector(0);
     for (Face& f : faces) {
@@ -31,9 +33,12 @@ void Mesh::build_normals() {
 
 // Makes each face's corners run counter-clockwise about its normal. With normals
 // built from the same corner order only degenerate faces, whose two angles tie or
-// are not numbers, have their corners 1 and 2 exchanged.
+// are not numbers, have their corners 1 and 2 exchanged. An exchange makes every
+// build stale, the edge list too, though tools may go on walking the edge table built
+// before it (edge_list_current()): the edges are the same, only found in another order.
 void Mesh::orient_faces() {
     constexpr double degrees = 57.29577950560105;
+    bool exchanged = false;
     for (int i = 0; i < nf; ++i) {
         Face& f = faces[i];
         const Vector& c = centroids[i];
@@ -54,6 +59,8 @@ void Mesh::orient_faces() {
             std::swap(f.vindex[1], f.vindex[2]);
             std::swap(f.corners[1], f.corners[2]);
             faceptrs[i] = &f;
+            exchanged = true;
         }
     }
+    if (exchanged) shape_changed();
 }

@@ -25,6 +25,12 @@ class CentroidGrid {
                std::vector<int>& hits) const;
     // Removes face f (ignored when not held).
     void remove(int f);
+    // The memory its arrays hold, in bytes.
+    size_t memory_bytes() const {
+        return (start.capacity() + count.capacity() + members.capacity() + cell_of.capacity() +
+                slot.capacity()) *
+               sizeof(int);
+    }
 
   private:
     double origin[3] = {0, 0, 0};

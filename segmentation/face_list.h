@@ -2,6 +2,7 @@
 // arrays, so that a face is removed in constant time while a walk goes on.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 class FaceList {
@@ -21,6 +22,10 @@ class FaceList {
     void remove(int f);
     // The faces held, in order.
     std::vector<int> faces() const;
+    // The memory its arrays hold, in bytes.
+    size_t memory_bytes() const {
+        return (after.capacity() + before.capacity()) * sizeof(int) + held.capacity();
+    }
 
   private:
     std::vector<int> after, before;

@@ -20,6 +20,23 @@ Vector filter_radius(const Vector& v, float extent) {
 
 MeanShift::MeanShift(Mesh& m) : mesh(&m) {}
 
+size_t MeanShift::memory_bytes() const {
+    size_t n = sizeof(MeanShift) + remaining_faces.memory_bytes() + grid.memory_bytes() +
+               (current_region.capacity() + weight_function.capacity()) * sizeof(Vector) +
+               (current_faces.capacity() + hits.capacity()) * sizeof(int);
+    for (const std::vector<Vector>& r : regions) n += r.capacity() * sizeof(Vector);
+    return n + regions.capacity() * sizeof(std::vector<Vector>);
+}
+
+void MeanShift::reset() {
+    MeanShift fresh(*mesh);
+    fresh.mode = mode;
+    fresh.weight_mode = weight_mode;
+    fresh.weight_function = std::move(weight_function);
+    fresh.function_height = function_height;
+    *this = std::move(fresh);
+}
+
 void MeanShift::print_progress(int done, int total) {
     if (total == 0) return;
     if (done == 0) {

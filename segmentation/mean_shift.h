@@ -56,6 +56,14 @@ class MeanShift {
     // "Step": prints "Step", then one pass of the stored mode.
     bool step(const Vector& radius);
 
+    // Forgets the run in progress and the search sphere, as for a mesh of other faces;
+    // the mode and the weight curve stay.
+    void reset();
+    // Whether a stepped run is in progress: its search sphere is shown.
+    bool window_shown() const { return !needs_reset; }
+    // The memory its state holds, in bytes.
+    size_t memory_bytes() const;
+
     // Uses the weight curve `func` (101 points or more, only y read) with the plot
     // height `height` from now on: weight_mode becomes 1 for good. A shorter curve or a
     // height that is not positive is ignored with a console line; returns whether the

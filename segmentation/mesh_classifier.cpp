@@ -22,6 +22,7 @@ IoResult Mesh_Classifier::classify() {
     if (!mesh || mesh->nf == 0)
         return IoResult::failure("ERROR: there is nothing to classify: the mesh has no faces");
     release_patch();
+    clustered_count = 0;
     bool rebuild = rebuild_flag == 1;
     if (!rebuild && !table_fits_mesh()) {
         console_printf("The shortest path table holds %d faces, the mesh %d: building it anew\n",
@@ -59,9 +60,30 @@ void Mesh_Classifier::reset() {
     average_geodesic_distance = 0;
     average_angular_distance = 0;
     rebuild_flag = 1;
-    weight = 0.5;
     current_patch = -1;
+    clustered_count = 0;
+    neighbours.clear();
     rows.clear();
+}
+
+Mesh_Classifier Mesh_Classifier::copy_without_table() const {
+    Mesh_Classifier c;
+    c.mesh = mesh;
+    c.sp_mode = sp_mode;
+    c.weight = weight;
+    c.centroids = centroids;
+    c.average_geodesic_distance = average_geodesic_distance;
+    c.average_angular_distance = average_angular_distance;
+    c.representatives = representatives;
+    c.candidate_count = candidate_count;
+    c.patch_count = patch_count;
+    c.memberships = memberships;
+    c.patch_colours = patch_colours;
+    c.neighbours = neighbours;
+    c.current_patch = current_patch;
+    c.patch_threshold = patch_threshold;
+    c.clustered_count = clustered_count;
+    return c;
 }
 
 bool Mesh_Classifier::recluster(int k) {
@@ -84,6 +106,7 @@ bool Mesh_Classifier::recluster(int k) {
     }
     cluster_patches(k);
     compute_memberships(k);
+    clustered_count = k;
     if (current_patch >= k)
         release_patch();
     else if (current_patch >= 0)

@@ -41,8 +41,18 @@ class Mesh_Classifier {
     // The patch chosen with Previous / Next, -1 for none; its faces are the marked ones.
     int current_patch = -1;
     int patch_threshold = 1; // least membership, in percent, of a face of the current patch
+    // The number of patches the faces were last painted in by re-clustering, 0 when they
+    // have not been since the last classification or reset.
+    int clustered_count = 0;
 
     void attach(Mesh& m) { mesh = &m; }
+
+    // A copy of everything but the table, and rebuild_flag and table_face_count that go
+    // with it: what a classification changes when it keeps its table.
+    Mesh_Classifier copy_without_table() const;
+    // Whether the next classify() builds the table: asked for, or the table is not the
+    // attached mesh's.
+    bool will_rebuild_table() const { return rebuild_flag == 1 || !table_fits_mesh(); }
 
     // The table steps. build_distances and compute_all_pairs need the mesh's face
     // normals and an edge list of its current faces.
@@ -66,11 +76,14 @@ class Mesh_Classifier {
     void eval_fuzzy(int k);
     void cluster_patches(int k);
     void colour_patches();
+    // Back to the state after construction, but for the settings the panel sends (weight,
+    // sp_mode), the patch threshold and the table.
     void reset();
 
     // What the number of patches k asks of a classified mesh: cluster_patches(k), then
     // compute_memberships(k). Ignored, with a console line, for k outside 1 ... 51, fewer
     // than k representatives, or a mesh whose faces changed since; false then.
+    // Sets clustered_count = k.
     bool recluster(int k);
     // Chooses the current patch and marks its faces; ignored (with a console line) for
     // a patch that does not exist.

@@ -82,13 +82,18 @@ void QtFunctionWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 // The point stays in the plot area; the end points stay at its left and right sides, so
-// that the curve always spans the distances from the centre to the radius.
+// that the curve always spans the distances from the centre to the radius, and the
+// inner points stay between their neighbours, so that it never turns back.
 void QtFunctionWidget::mouseMoveEvent(QMouseEvent* event) {
     if (dragged < 0) return;
     QRectF area = plot_area();
     QPointF at = pixmap_point(event->position());
     Vector& p = control_points[size_t(dragged)];
-    if (dragged != 0 && dragged != 3) p.x = float(std::clamp(at.x(), area.left(), area.right()));
+    if (dragged != 0 && dragged != 3) {
+        double left = control_points[size_t(dragged - 1)].x;
+        double right = control_points[size_t(dragged + 1)].x;
+        p.x = float(std::clamp(at.x(), left, right));
+    }
     p.y = float(std::clamp(at.y(), area.top(), area.bottom()));
     draw();
 }
@@ -101,12 +106,15 @@ void QtFunctionWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void QtFunctionWidget::draw() {
-    weight_curve = quadratic_bspline(control_points, weight_curve_points);
+    // Finely sampled first, so that reading it by x loses nothing one can see.
+    QRectF area = plot_area();
+    weight_curve = resample_by_x(quadratic_bspline(control_points, 20 * weight_curve_points),
+                                 float(area.left()), float(area.right()), weight_curve_points);
     plot.fill(Qt::black);
     QPainter painter(&plot);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(120, 120, 120), 1));
-    painter.drawRect(plot_area());
+    painter.drawRect(area);
 
     QPolygonF polygon, curve;
     for (const Vector& p : control_points) polygon << QPointF(p.x, p.y);

@@ -3,9 +3,12 @@
 // it sends the curve's 101 points with the plot height to the view.
 //
 // The curve is the quadratic B-spline of the control points (clamped uniform knots),
-// sampled at 101 parameter values. Point k weighs a member k hundredths of the radius
-// from the centre by 1 - y / height, with y measured down from the plot's top: a curve
-// at the top weighs fully, at the bottom not at all.
+// read at the 101 values of x from the plot's left side to its right one, each a
+// hundredth of the radius further from the centre: point k weighs a member k hundredths
+// of the radius from the centre by 1 - y / height, with y measured down from the plot's
+// top, so a curve at the top weighs fully, at the bottom not at all. The control points
+// keep their order from left to right, so that the curve has one height at every
+// distance; what is drawn is the curve as sent.
 #pragma once
 
 #include "core/vector.h"
@@ -24,7 +27,7 @@ class QtFunctionWidget : public QLabel {
     int plot_width, plot_height; // the widget's size at construction: the pixmap's size
     QPixmap plot;
     std::array<Vector, 4> control_points; // in pixmap pixels, y downwards
-    std::vector<Vector> weight_curve;     // in pixmap pixels, y downwards
+    std::vector<Vector> weight_curve;     // in pixmap pixels, y downwards: the 101 points
     int dragged = -1;                     // the control point being dragged, or -1
 
     // The plot area inside the pixmap: 0.8 of it, with margins of 0.1.

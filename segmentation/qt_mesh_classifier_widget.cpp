@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -94,6 +95,14 @@ void QtMeshClassifierWidget::numbpatchesEvent(int sliderval) {
     numpatches_label->setText("Number of Patches:\t" + QString::number(sliderval));
     threshmin_slider->setValue(sliderval);
     emit numpatches_signal(sliderval);
+}
+
+void QtMeshClassifierWidget::show_patches_event(int patches) {
+    QSignalBlocker quiet(threshmin_slider);
+    number_of_patches = std::max(patches, 1);
+    current_patch = std::clamp(current_patch, 0, number_of_patches - 1);
+    numpatches_label->setText("Number of Patches:\t" + QString::number(number_of_patches));
+    threshmin_slider->setValue(number_of_patches);
 }
 
 void QtMeshClassifierWidget::previousEvent() {

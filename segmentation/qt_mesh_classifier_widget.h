@@ -48,6 +48,8 @@ class QtMeshClassifierWidget : public ToolPanel {
 
   public slots:
     void numbpatchesEvent(int sliderval);
+    // Shows the view's number of patches (an undone classification), sending nothing.
+    void show_patches_event(int patches);
     void previousEvent();
     void nextEvent();
     void patchthreshEvent(int sliderval);

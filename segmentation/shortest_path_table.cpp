@@ -4,6 +4,7 @@
 #include "core/console.h"
 #include "segmentation/face_graph.h"
 
+#include <atomic>
 #include <cmath>
 #include <string>
 #include <unistd.h>
@@ -28,6 +29,13 @@ double physical_memory_bytes() {
 
 } // namespace
 
+void ShortestPathTable::distances_changed() {
+    // One counter for every table, so that a table moved or swapped in for another never
+    // carries the generation copies of the other were taken at.
+    static std::atomic<unsigned> last{0};
+    generation_ = ++last;
+}
+
 std::int64_t ShortestPathTable::entry_count_for(int faces) {
     return std::int64_t(std::floor(double(faces) * double(faces) * 0.5 + double(faces)));
 }
@@ -39,7 +47,7 @@ void ShortestPathTable::clear() {
     offsets.shrink_to_fit();
     distances.reset();
     weights.clear();
-    ++generation_;
+    distances_changed();
 }
 
 IoResult ShortestPathTable::allocate(int faces) {
@@ -96,5 +104,5 @@ void ShortestPathTable::compute_all_pairs(SpMode mode) {
         fill_weighted_distances(*this, graph);
     else
         fill_step_counts(*this, graph);
-    ++generation_;
+    distances_changed();
 }

@@ -66,7 +66,7 @@ class ShortestPathTable {
     // Changes whenever the distances may have changed (sizing, computing, loading), so
     // that copies taken from them can tell they are stale.
     unsigned generation() const { return generation_; }
-    void distances_changed() { ++generation_; }
+    void distances_changed();
 
     struct Weight {
         int a, b; // a <= b

@@ -30,6 +30,27 @@ std::vector<Vector> quadratic_bspline(const std::array<Vector, 4>& control, int 
     return points;
 }
 
+std::vector<Vector> resample_by_x(const std::vector<Vector>& curve, float x0, float x1,
+                                  int samples) {
+    std::vector<Vector> points;
+    if (curve.empty()) return points;
+    size_t j = 0; // curve[j].x <= x < curve[j + 1].x, walking forward as x grows
+    for (int k = 0; k < samples; ++k) {
+        double x = samples == 1 ? x0 : x0 + (double(x1) - x0) * k / (samples - 1);
+        while (j + 1 < curve.size() && curve[j + 1].x <= x) ++j;
+        double y = curve[j].y;
+        if (x <= curve.front().x) {
+            y = curve.front().y;
+        } else if (j + 1 < curve.size()) {
+            const Vector &a = curve[j], &b = curve[j + 1];
+            double t = b.x > a.x ? (x - a.x) / (double(b.x) - a.x) : 0;
+            y = a.y + t * (double(b.y) - a.y);
+        }
+        points.emplace_back(float(x), float(y));
+    }
+    return points;
+}
+
 namespace {
 
 // The words of a line, split at blanks and tabs (a carriage return ends the line).

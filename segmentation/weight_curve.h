@@ -26,6 +26,14 @@ struct WeightCurve {
 // first control point and ends at the last. Points are (x, y, 0, 1).
 std::vector<Vector> quadratic_bspline(const std::array<Vector, 4>& control, int samples);
 
+// The polyline `curve` read as a function of x, at `samples` values of x spread evenly
+// over x0 ... x1, both included: point k is (x_k, y) with y interpolated linearly
+// between the two points of the polyline around x_k (the first such pair, where x
+// repeats), or the y of its nearer end outside it. `curve`'s x must not decrease.
+// This is what makes point k of a weight curve the weight at k hundredths of the radius.
+std::vector<Vector> resample_by_x(const std::vector<Vector>& curve, float x0, float x1,
+                                  int samples);
+
 // The text form: a first line with the plot height (a positive integer), then exactly
 // 101 lines "x y" (finite numbers). Blank lines are skipped; anything else refuses the
 // text with a message naming `name` and the line.

@@ -72,6 +72,11 @@ std::vector<Vector> colour_vectors(const std::vector<Rgb>& colours) {
 void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours,
                       const std::vector<float>& values) {
     console_printf("terrain vertex colours...\n");
+    paint_by_height(mesh, colours, values);
+}
+
+void paint_by_height(Mesh& mesh, const std::vector<Vector>& colours,
+                     const std::vector<float>& values) {
     size_t n = std::min(colours.size(), values.size());
     if (mesh.nv == 0 || n == 0) return; // no entries: the colours stay as they are
     if (n == 1) {

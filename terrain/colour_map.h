@@ -40,3 +40,6 @@ std::vector<Vector> colour_vectors(const std::vector<Rgb>& colours);
 // 0..1 with alpha in w. Prints "terrain vertex colours...".
 void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours,
                       const std::vector<float>& values);
+// The same without the console line.
+void paint_by_height(Mesh& mesh, const std::vector<Vector>& colours,
+                     const std::vector<float>& values);

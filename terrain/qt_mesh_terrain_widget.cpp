@@ -160,15 +160,17 @@ bool QtMeshTerrainWidget::load_heightmap_file(const QString& name) {
     return true;
 }
 
-void QtMeshTerrainWidget::generate_terrain() {
-    if (!mesh) return;
-    TerrainSettings settings{grid_resolution, grid_scale, height_scale};
-    ::generate_terrain(*mesh, rgb_image(heightmap.toImage()), settings);
+TerrainSettings QtMeshTerrainWidget::terrain_settings() const {
+    return {grid_resolution, grid_scale, height_scale};
+}
+
+RgbImage QtMeshTerrainWidget::heightmap_pixels() const {
+    return rgb_image(heightmap.toImage());
 }
 
 void QtMeshTerrainWidget::apply_terrain() {
-    generate_terrain();
-    send_map();
+    emit terrain_signal(heightmap.toImage(), grid_resolution, grid_scale, height_scale, colours,
+                        values);
 }
 
 // The colour map.

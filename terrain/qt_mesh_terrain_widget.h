@@ -1,11 +1,11 @@
 // QtMeshTerrainWidget: the "Terrain" page of the mesh tools dialog. It loads a heightmap,
-// holds the grid settings and the colour map, rebuilds the view's mesh as terrain and
-// sends the colour map to the view.
+// holds the grid settings and the colour map, and sends them to the view: the map on
+// every change, all of them for the terrain on "Apply".
 #pragma once
 
-#include "core/mesh.h"
 #include "qtshared/tool_panel.h"
 #include "terrain/colour_map.h"
+#include "terrain/terrain_grid.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -25,7 +25,6 @@ class QtMeshTerrainWidget : public ToolPanel {
   public:
     explicit QtMeshTerrainWidget(QWidget* parent = nullptr, const char* name = nullptr);
 
-    Mesh* mesh = nullptr; // the view's current mesh, set by the main window
     QPixmap heightmap;
     QLabel* preview_label;
     int grid_resolution = 64;
@@ -43,9 +42,10 @@ class QtMeshTerrainWidget : public ToolPanel {
     QLabel* dialog_swatch = nullptr;
     QLineEdit* dialog_value = nullptr;
 
-    // Rebuilds `mesh` as the terrain of the heightmap and the grid settings.
-    void generate_terrain();
-    // generate_terrain(), then the colour map to the view.
+    // What a terrain is built from: the grid settings, the heightmap's pixels.
+    TerrainSettings terrain_settings() const;
+    RgbImage heightmap_pixels() const;
+    // "Apply": the heightmap, the settings and the colour map to the view (terrain_signal).
     void apply_terrain();
     void apply() override { apply_terrain(); }
 
@@ -57,6 +57,8 @@ class QtMeshTerrainWidget : public ToolPanel {
 
   signals:
     void build_vertexcolours_signal(std::vector<QColor> colours, std::vector<float> values);
+    void terrain_signal(QImage heightmap, int resolution, int scale, int height,
+                        std::vector<QColor> colours, std::vector<float> values);
 
   public slots:
     void heightmapload_event();

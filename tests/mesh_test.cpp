@@ -99,22 +99,54 @@ TEST(Mesh, OrientationExchangesOnlyDegenerateFaces) {
     EXPECT_EQ(m.faces[1].vindex[2], 1);
     EXPECT_EQ(m.faces[1].corners[1], &m.vertices[3]);
     EXPECT_EQ(m.faceptrs[1], &m.faces[1]);
+    // Every build is stale after an exchange; tools may still walk the edge table.
+    EXPECT_FALSE(m.derived_current(MESH_VERTEX_NORMALS));
+}
+
+TEST(Mesh, BuildRunsOnlyTheStaleBuildsButNamesThemAll) {
+    Mesh m = from_obj("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    ConsoleCapture console;
+    m.build({MESH_BB, MESH_VERTEX_NORMALS});
+    EXPECT_TRUE(m.derived_current(MESH_BB) && m.derived_current(MESH_FACE_NORMALS));
+    m.bbox[1].x = 99; // what a build run again would put back
+    m.faces[0].normal = Vector(0, 0, 0, 0);
+    m.build({MESH_BB, MESH_FACE_NORMALS});
+    EXPECT_EQ(m.bbox[1].x, 99);
+    EXPECT_EQ(console.text(), "BUILDING: MESH_BB MESH_VERTEX_NORMALS \n\n"
+                              "BUILDING: MESH_BB MESH_FACE_NORMALS \n\n");
+    m.face_normals_changed(); // a filter wrote them: the normals are built again
+    m.build({MESH_BB, MESH_VERTEX_NORMALS});
+    EXPECT_EQ(m.bbox[1].x, 99);
+    EXPECT_EQ(m.faces[0].normal, Vector(0, 0, 1));
+    m.shape_changed();
+    m.build({MESH_BB});
+    EXPECT_EQ(m.bbox[1].x, 1);
+    m.build_bbox(); // the single builds always run
+    EXPECT_TRUE(m.derived_current(MESH_BB));
 }
 
 TEST(Mesh, CopiesRepointIntoTheirOwnArrays) {
     Mesh m = from_obj("v 0 0 0\nvc 1 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     m.faces[0].marked = 1;
     m.faces[0].segment = 7;
-    Mesh copy;
-    copy.copy_from(m);
-    EXPECT_EQ(copy.faces[0].corners[2], &copy.vertices[2]);
-    EXPECT_EQ(copy.faceptrs[0], &copy.faces[0]);
-    EXPECT_EQ(copy.colours[0], Vector(1, 0, 0));
-    EXPECT_EQ(copy.faces[0].segment, 0); // face records start afresh
+    m.morphogens = {{1.0f}, {2.0f}, {3.0f}};
+    m.morphogen_names = {"height"};
+    build_loaded_mesh(m);
     Mesh twin = m.clone();
     EXPECT_EQ(twin.faces[0].corners[2], &twin.vertices[2]);
+    EXPECT_EQ(twin.faceptrs[0], &twin.faces[0]);
+    EXPECT_EQ(twin.colours[0], Vector(1, 0, 0));
     EXPECT_EQ(twin.faces[0].segment, 7); // whole face records
     EXPECT_EQ(twin.faces[0].marked, 1);
+    EXPECT_EQ(twin.morphogens, m.morphogens);
+    EXPECT_EQ(twin.morphogen_names, m.morphogen_names);
+    EXPECT_EQ(twin.edges, m.edges);
+    EXPECT_EQ(twin.extent, m.extent);
+    // What was current stays current; the versions are the copy's own.
+    for (int flag : {MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB})
+        EXPECT_EQ(twin.derived_current(flag), m.derived_current(flag)) << flag;
+    EXPECT_TRUE(twin.edge_list_current());
+    EXPECT_NE(twin.faces_version, m.faces_version);
 }
 
 TEST(MeshFile, ReaderByTheEndOfTheName) {

@@ -133,6 +133,12 @@ void QtMorphogenWidget::buildtree_slot(std::vector<std::string>& new_names) {
     refresh();
 }
 
+void QtMorphogenWidget::show_setting(const MorphogenSetting& s) {
+    names = s.names;
+    take_setting(s);
+    refresh();
+}
+
 void QtMorphogenWidget::saveSlot() {
     QString name = QFileDialog::getSaveFileName(this, "", mor_folder(), "*.mor");
     if (!name.isEmpty()) save_setting_file(name);

@@ -47,6 +47,9 @@ class QtMorphogenWidget : public ToolPanel {
     // Shows the fields: base swatch, mixing mode buttons and the tree.
     void refresh();
 
+    // Shows a setting of the view's (an undone change), names included, sending nothing.
+    void show_setting(const MorphogenSetting& setting);
+
   signals:
     void gettreeitem_signal();
     void buildvertexcolour_signal(int, std::vector<int>, std::vector<QColor>, QColor);

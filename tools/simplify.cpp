@@ -64,12 +64,10 @@ class Simplifier {
         }
     }
 
-    // The survivors in index order, numbered by rank.
-    void write_back(Mesh& mesh) {
-        std::vector<Vector> positions = std::move(mesh.vertices);
-        std::vector<Vector> colours = std::move(mesh.colours);
-        std::vector<std::vector<float>> rows = std::move(mesh.morphogens);
-        bool keep_rows = int(rows.size()) == mesh.nv;
+    // The survivors in index order, numbered by rank, as a new mesh: `source` is read
+    // only, so it stays whole should an allocation fail.
+    Mesh result(const Mesh& source) const {
+        bool keep_rows = int(source.morphogens.size()) == source.nv;
         std::vector<int> rank(point.size(), -1);
         int kept = 0;
         for (size_t v = 0; v < point.size(); ++v)
@@ -77,14 +75,15 @@ class Simplifier {
         int faces = 0;
         for (char alive : triangle_live) faces += alive;
 
-        mesh.clear();
+        Mesh mesh;
         mesh.alloc_vertices(kept);
         mesh.alloc_faces(faces);
+        if (keep_rows) mesh.morphogens.reserve(size_t(kept));
         for (size_t v = 0; v < point.size(); ++v) {
             if (rank[v] < 0) continue;
-            mesh.vertices[rank[v]] = positions[v];
-            mesh.colours[rank[v]] = colours[v];
-            if (keep_rows) mesh.morphogens.push_back(std::move(rows[v]));
+            mesh.vertices[rank[v]] = source.vertices[v];
+            mesh.colours[rank[v]] = source.colours[v];
+            if (keep_rows) mesh.morphogens.push_back(source.morphogens[v]);
         }
         int i = 0;
         for (size_t f = 0; f < triangles.size(); ++f) {
@@ -93,6 +92,8 @@ class Simplifier {
             ++i;
         }
         mesh.link_faces();
+        mesh.morphogen_names = source.morphogen_names;
+        return mesh;
     }
 
   private:
@@ -368,15 +369,24 @@ int simplification_target(int nv, float fraction) {
     return int(product);
 }
 
-void simplify(Mesh& mesh, float fraction) {
+Mesh simplified(const Mesh& mesh, float fraction) {
     Simplifier simplifier(mesh);
     simplifier.run(simplification_target(mesh.nv, fraction));
-    simplifier.write_back(mesh);
+    return simplifier.result(mesh);
+}
+
+void simplify(Mesh& mesh, float fraction) {
+    mesh = simplified(mesh, fraction);
+}
+
+Mesh simplified_lod(const Mesh& mesh, float lod) {
+    Mesh result = simplified(mesh, lod / 100);
+    result.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
+    result.build_centroids();
+    result.build_bbox();
+    return result;
 }
 
 void simplify_lod(Mesh& mesh, float lod) {
-    simplify(mesh, lod / 100);
-    mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
-    mesh.build_centroids();
-    mesh.build_bbox();
+    mesh = simplified_lod(mesh, lod);
 }

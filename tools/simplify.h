@@ -18,10 +18,14 @@ int simplification_target(int nv, float fraction);
 // (rows only when the mesh has one per vertex); surviving faces keep their order and
 // get the survivors' new numbers. Everything else returns to the defaults of
 // Mesh::clear and the allocations: normals, texture coordinates, face records, the
-// derived data. An empty mesh stays empty.
+// derived data. The morphogen names stay. An empty mesh stays empty.
 void simplify(Mesh& mesh, float fraction);
+// The same as a new mesh; `mesh` is only read.
+Mesh simplified(const Mesh& mesh, float fraction);
 
 // What the view does for a level of detail of `lod` percent: simplify(mesh, lod / 100),
 // then the builds "MESH_VERTEX_NORMALS MESH_EDGE_LIST" with their progress line, and
 // the centroids and bounding box, so that every later tool finds its data current.
 void simplify_lod(Mesh& mesh, float lod);
+// The same as a new mesh, built aside: an allocation failure leaves `mesh` whole.
+Mesh simplified_lod(const Mesh& mesh, float lod);

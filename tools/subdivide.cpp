@@ -260,9 +260,8 @@ std::string subdivision_refusal(const Mesh& mesh, int levels) {
     return "";
 }
 
-void subdivide(Mesh& mesh, int levels, float weight) {
-    // The mesh is read, not taken apart, until the result is complete, so that a
-    // failed allocation leaves it as it was.
+Mesh subdivided(const Mesh& mesh, int levels, float weight) {
+    // The mesh is only read, so that a failed allocation leaves it as it was.
     Work work;
     work.positions = mesh.vertices;
     work.colours = mesh.colours;
@@ -293,33 +292,48 @@ void subdivide(Mesh& mesh, int levels, float weight) {
         faceptrs[i] = &f;
     }
 
-    mesh.clear();
-    mesh.nv = nv;
-    mesh.vertices = std::move(work.positions); // the corners stay valid: the storage moves
-    mesh.colours = std::move(work.colours);
-    mesh.normals = std::move(normals);
-    mesh.texcoords = std::move(texcoords);
-    mesh.morphogens = std::move(work.rows);
-    mesh.nf = nf;
-    mesh.faces = std::move(faces);
-    mesh.faceptrs = std::move(faceptrs);
-    mesh.centroids = std::move(centroids);
+    Mesh result;
+    result.clear(); // new versions: these are new faces
+    result.nv = nv;
+    result.vertices = std::move(work.positions); // the corners stay valid: the storage moves
+    result.colours = std::move(work.colours);
+    result.normals = std::move(normals);
+    result.texcoords = std::move(texcoords);
+    result.morphogens = std::move(work.rows);
+    result.morphogen_names = mesh.morphogen_names;
+    result.nf = nf;
+    result.faces = std::move(faces);
+    result.faceptrs = std::move(faceptrs);
+    result.centroids = std::move(centroids);
+    return result;
 }
 
-SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight) {
+void subdivide(Mesh& mesh, int levels, float weight) {
+    mesh = subdivided(mesh, levels, weight);
+}
+
+SubdivisionResult subdivided_levels(const Mesh& mesh, int subdiv, float weight, Mesh& result) {
     if (subdiv < 1) return {SubdivisionOutcome::Unchanged, ""};
     if (std::string why = subdivision_refusal(mesh, subdiv); !why.empty())
         return {SubdivisionOutcome::Refused, why};
     try {
-        subdivide(mesh, subdiv, weight);
+        result = subdivided(mesh, subdiv, weight);
+        result.build({MESH_EDGE_LIST, MESH_VERTEX_NORMALS});
+        result.build_centroids();
+        result.build_bbox();
     } catch (const std::bad_alloc&) {
+        result = Mesh();
         return {SubdivisionOutcome::Refused,
                 "ERROR: not enough memory for " + std::to_string(subdiv) +
                     " subdivision levels of " + std::to_string(mesh.nf) +
                     " faces; the mesh is left as it was"};
     }
-    mesh.build({MESH_EDGE_LIST, MESH_VERTEX_NORMALS});
-    mesh.build_centroids();
-    mesh.build_bbox();
     return {SubdivisionOutcome::Subdivided, ""};
+}
+
+SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight) {
+    Mesh result;
+    SubdivisionResult r = subdivided_levels(mesh, subdiv, weight, result);
+    if (r.outcome == SubdivisionOutcome::Subdivided) mesh = std::move(result);
+    return r;
 }

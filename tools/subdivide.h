@@ -48,8 +48,10 @@ std::string subdivision_refusal(const Mesh& mesh, int levels);
 // (m01, m12, m20). Old vertices keep position (w included), colour and morphogen row;
 // a new vertex gets the mean of its edge's end colours and morphogen values. Vertex
 // normals, texture coordinates, face records and the derived data are left at the
-// defaults of the allocations.
+// defaults of the allocations. The morphogen names stay.
 void subdivide(Mesh& mesh, int levels, float weight);
+// The same as a new mesh; `mesh` is only read.
+Mesh subdivided(const Mesh& mesh, int levels, float weight);
 
 enum class SubdivisionOutcome {
     Unchanged,  // fewer than one level asked for
@@ -68,3 +70,6 @@ struct SubdivisionResult {
 // builds "MESH_EDGE_LIST MESH_VERTEX_NORMALS" with their progress line, and the
 // centroids and bounding box, so that every later tool finds its data current.
 SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight);
+// The same into `result`, built aside: `mesh` is only read, and `result` is set only
+// when the outcome is Subdivided.
+SubdivisionResult subdivided_levels(const Mesh& mesh, int subdiv, float weight, Mesh& result);

@@ -25,7 +25,7 @@ void draw_sphere(const Vector& c, float r, int n, GLenum primitive) {
 
 void draw_window(const MeanShift& filter) {
     glDisable(GL_LIGHTING);
-    if (filter.mesh->nv == 0) return;
+    if (filter.mesh->nv == 0 || !filter.window_shown()) return;
     // Before the first run the radius is 0: a sphere without a surface, whose outlines
     // (lines of no length) would still leave a dot at the origin.
     float r = filter.radius.x;

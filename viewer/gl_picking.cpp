@@ -14,9 +14,9 @@ Vector unproject(double wx, double wy, double wz, const std::array<int, 4>& view
 
 } // namespace
 
-void pick_face(Mesh& mesh, const std::array<int, 4>& viewport,
-               const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
-               Projection projection_mode, double view_height, double x, double y) {
+int pick_face(const Mesh& mesh, const std::array<int, 4>& viewport,
+              const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
+              Projection projection_mode, double view_height, double x, double y) {
     double wy = view_height - y;
     double near_depth = projection_mode == Projection::Orthographic ? -1.0 : 0.0;
     // The mesh is drawn translated by minus its centre; the ray moves back by it so that
@@ -28,6 +28,7 @@ void pick_face(Mesh& mesh, const std::array<int, 4>& viewport,
     dir.normalise();
 
     float best = 1e28f;
+    int selected = mesh.selectedface;
     for (int i = 0; i < mesh.nf; ++i) {
         Vector hit;
         if (!mesh.faces[i].intersect(near, far, hit)) continue;
@@ -35,7 +36,8 @@ void pick_face(Mesh& mesh, const std::array<int, 4>& viewport,
         float m = offset.length();
         if (best > m) {
             best = m;
-            mesh.selectedface = i + 1;
+            selected = i + 1;
         }
     }
+    return selected;
 }

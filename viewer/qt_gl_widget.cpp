@@ -10,7 +10,6 @@
 QtGLWidget::QtGLWidget(QWidget* parent, const char* name, QWidget* /*share*/)
     : QOpenGLWidget(parent) {
     if (name) setObjectName(name);
-    classifier.attach(mesh);
     startTimer(10);
     setMouseTracking(true);
     setAcceptDrops(true);
@@ -26,9 +25,9 @@ void QtGLWidget::initializeGL() {
     light_position_slot(0, 180);
     view_width = width();
     view_height = height();
-    render_mode = RenderMode::Polygons;
-    set_clipping_cube(256);
-    projection_mode = Projection::Orthographic;
+    // The document's planes start on the cube of edge 256 and its projection is
+    // orthographic; the render mode starts at the polygons.
+    show_changes(document.set_render_mode(RenderMode::Polygons).changed);
     changed();
 }
 
@@ -38,7 +37,7 @@ void QtGLWidget::initializeGL() {
 void QtGLWidget::resizeGL(int w, int h) {
     if (w == 0) w = 1;
     if (h == 0) h = 1;
-    gl_set_projection(w, h, projection_mode);
+    gl_set_projection(w, h, document.projection);
     glViewport(0, 0, GLsizei(w * devicePixelRatio()), GLsizei(h * devicePixelRatio()));
     arcball.set_bounds(float(w), float(h));
     view_width = w;
@@ -47,19 +46,17 @@ void QtGLWidget::resizeGL(int w, int h) {
 }
 
 void QtGLWidget::paintGL() {
-    // Whatever replaced the faces, a face number picked before marks nothing now.
-    if (mesh.faces_version != selection_faces_version) faces_replaced();
     frame_pending = false;
     FrameSettings s;
-    s.render_mode = render_mode;
-    s.projection_mode = projection_mode;
+    s.render_mode = document.render_mode;
+    s.projection_mode = document.projection;
     s.camera_distance = camera_distance;
     s.background[0] = float(background_colour.red()) / 255;
     s.background[1] = float(background_colour.green()) / 255;
     s.background[2] = float(background_colour.blue()) / 255;
     s.arcball_transform = arcball.transform;
     FrameLayers layers{clipping_layer(), representatives_layer(), mean_shift_layer()};
-    gl_paint_frame(s, mesh, drawer, layers);
+    gl_paint_frame(s, document.mesh, drawer, layers);
     ++frames_drawn;
 
     glGetDoublev(GL_MODELVIEW_MATRIX, frame_modelview.data());
@@ -89,18 +86,40 @@ void QtGLWidget::bring_frame_up_to_date() {
 }
 
 void QtGLWidget::toggle_projection() {
-    projection_mode = projection_mode == Projection::Perspective ? Projection::Orthographic
-                                                                 : Projection::Perspective;
-    std::printf("projectionmode: %d\n", int(projection_mode));
-    makeCurrent();
-    resizeGL(view_width, view_height);
-    changed();
+    Outcome r = document.toggle_projection();
+    std::printf("projectionmode: %d\n", int(document.projection));
+    show_changes(r.changed);
 }
 
 void QtGLWidget::set_render_mode(RenderMode mode) {
-    render_mode = mode;
+    show_changes(document.set_render_mode(mode).changed);
+    // The menu's check follows even where the mode stays (a check moved by hand).
+    emit render_mode_changed(int(document.render_mode));
+}
+
+void QtGLWidget::show_outcome(const Outcome& outcome) {
+    show_changes(outcome.changed);
+    if (!outcome) emit failure_signal(QString::fromStdString(outcome.error()));
+}
+
+void QtGLWidget::show_changes(Changes c) {
+    if (!c.any()) return;
+    if (c.has(Change::Camera) && fit_on_open) fit_to_view();
+    if (c.has(Change::Planes)) {
+        follow_plane_selection();
+        emit cutplanes_shown_signal(document.planes.first_selected());
+    }
+    if (c.has(Change::Projection) && context()) {
+        makeCurrent();
+        resizeGL(view_width, view_height);
+    }
+    if (c.has(Change::RenderMode)) emit render_mode_changed(int(document.render_mode));
+    if (c.has(Change::History)) emit history_changed_signal();
     changed();
-    emit render_mode_changed(int(mode));
+}
+
+void QtGLWidget::follow_plane_selection() {
+    mouse_target = document.planes.any_selected() ? MouseTarget::Planes : MouseTarget::Camera;
 }
 
 // Mouse: left turns the arcball, middle picks, right zooms; while the mouse works the
@@ -121,10 +140,10 @@ void QtGLWidget::mousePressEvent(QMouseEvent* event) {
             clipping_press(2, position);
         } else {
             pick(int(position.x), int(position.y));
-            std::printf("\nSelected: %d \n", mesh.selectedface);
-            if (mesh.selectedface >= 1 && mesh.selectedface <= mesh.nf) traverse_from_selection();
+            std::printf("\nSelected: %d \n", document.mesh.selectedface);
+            traverse_from_selection();
             changed();
-            emit selection_signal(mesh.selectedface);
+            emit selection_signal(document.mesh.selectedface);
         }
     } else if (button == Qt::RightButton) {
         drag_mode = planes ? DragMode::Planes : DragMode::Zoom;
@@ -177,7 +196,8 @@ void QtGLWidget::set_camera_distance(float distance) {
 void QtGLWidget::fit_to_view() {
     // Before the first resize the projection's size is still the widget's.
     int w = view_width > 0 ? view_width : width(), h = view_height > 0 ? view_height : height();
-    set_camera_distance(fit_camera_distance(mesh, arcball.transform, projection_mode, w, h));
+    set_camera_distance(
+        fit_camera_distance(document.mesh, arcball.transform, document.projection, w, h));
 }
 
 void QtGLWidget::reset_view() {
@@ -192,12 +212,9 @@ void QtGLWidget::reset_view() {
 void QtGLWidget::pick(int x, int y) {
     bring_frame_up_to_date();
     double ratio = devicePixelRatio();
-    pick_face(mesh, frame_viewport, frame_modelview, frame_projection, projection_mode,
-              view_height * ratio, x * ratio, y * ratio);
-}
-
-void QtGLWidget::faces_replaced() {
-    selection_faces_version = mesh.faces_version;
-    mesh.selectedface = -1;
-    changed();
+    show_changes(
+        document
+            .select_face(pick_face(document.mesh, frame_viewport, frame_modelview, frame_projection,
+                                   document.projection, view_height * ratio, x * ratio, y * ratio))
+            .changed);
 }

@@ -1,21 +1,19 @@
-// QtGLWidget: the OpenGL view. It owns the current mesh, the mesh as last loaded, the
-// camera, the light and the working state of the mesh tools, which reach it only
-// through its slots. A 10 ms timer draws a new frame when something that is drawn has
-// changed since the last one (changed()); a view at rest draws nothing.
+// QtGLWidget: the OpenGL view. It draws the document it holds (the mesh and every tool's
+// state) with its camera and light, which are the view's own. The panels reach the
+// document only through the view's slots.
 //
-// The slots are thin: each converts Qt types and calls the Qt-free code of its tool.
-// Its sources are split by topic: qt_gl_widget.cpp (GL callbacks, camera, mouse),
-// qt_gl_widget_files.cpp, qt_gl_widget_light.cpp, and one file per tool.
+// The slots are adapters: each converts Qt types, calls the document, and shows what
+// the document reports changed (show_changes): a new frame, a new camera for a new
+// mesh, the render mode's menu check, the panels' lists. A 10 ms timer draws a new frame
+// when something drawn has changed since the last one (changed()); a view at rest draws
+// nothing. Its sources are split by topic: qt_gl_widget.cpp (GL callbacks, camera,
+// mouse, changes), qt_gl_widget_files.cpp (files and history), qt_gl_widget_light.cpp,
+// and one file per tool.
 #pragma once
 
-#include "clipping/plane_widget_in_cube.h"
 #include "core/arcball.h"
 #include "core/io_result.h"
-#include "core/mesh.h"
-#include "segmentation/mean_shift.h"
-#include "segmentation/mesh_classifier.h"
-#include "segmentation/segments.h"
-#include "tools/edge_traversal.h"
+#include "document/document.h"
 #include "viewer/gl_frame.h"
 #include "viewer/view_modes.h"
 
@@ -35,31 +33,23 @@ class QtGLWidget : public QOpenGLWidget {
     QtGLWidget(QWidget* parent = nullptr, const char* name = nullptr, QWidget* share = nullptr);
     ~QtGLWidget() override;
 
+    Document document;
     QColor background_colour{255, 255, 255, 255};
-    Projection projection_mode = Projection::Orthographic;
     DragMode drag_mode = DragMode::None;
     MouseTarget mouse_target = MouseTarget::Camera;
-    PlaneWidgetInCube clipping_planes;
     QString file_name;
-    RenderMode render_mode = RenderMode::Polygons;
     int view_width = 0, view_height = 0;
     float camera_distance = -200;
     Vector last_mouse_position{0, 0, 0};
     Vector light_position{0, 0, 1, 0};
     ArcBall arcball;
-    Mesh mesh;
-    Mesh loaded_mesh;
-    EdgeTraversal traversal;
-    Mesh_Classifier classifier;
-    MeanShift mean_shift{mesh}; // bound to `mesh` for good
 
     // Whether a load (or a new terrain) frames the new mesh (fit_to_view) or a load puts
     // the camera at the start distance; the main window keeps the choice between runs.
     bool fit_on_open = true;
 
-    // Reads a mesh file by its extension and builds it. On failure, and for a file that
-    // holds no faces, the error is printed and returned, and the current mesh and its
-    // kept copy stay as they were.
+    // Opens a mesh file (Document::open). On failure, and for a file that holds no
+    // faces, the error is printed and returned, and the document stays as it was.
     IoResult load_file(const QString& name);
     // Saves the mesh as OBJ under obj_file_name(name), with the vertex colours unless
     // they are all the default grey, and with the morphogens the mesh has.
@@ -77,6 +67,12 @@ class QtGLWidget : public QOpenGLWidget {
     void pick(int x, int y);
     // Flips the projection and sets it up again.
     void toggle_projection();
+    // Undo and Redo (the Edit menu).
+    Outcome undo();
+    Outcome redo();
+    // Shows what an operation of the document changed: the frame, the camera for a new
+    // mesh, the mouse's target, the menus and the panels (by the signals below).
+    void show_changes(Changes changed);
     // Draws the mesh in `mode` from the next frame on and says so (render_mode_changed).
     void set_render_mode(RenderMode mode);
     // Something that is drawn has changed (the mesh, a tool's state, the camera, the
@@ -103,10 +99,19 @@ class QtGLWidget : public QOpenGLWidget {
     void dragndrop_signal(QString filename);
     void buildtree_signal(std::vector<std::string>& names);
     void render_mode_changed(int mode);
-    // The view has put the clipping planes back on a new cube, none selected.
-    void cutplanes_deselected_signal();
+    // The clipping planes changed otherwise than by the page's buttons (a new cube, an
+    // undo): the plane now selected, -1 for none.
+    void cutplanes_shown_signal(int selected);
     // After a middle click: the selected face number, counted from 1 (-1 or 0: none).
     void selection_signal(int face);
+    // The document's morphogen setting changed (a new mesh, an undo): the page shows it.
+    void morphogens_shown_signal(const MorphogenSetting& setting);
+    // The number of patches, for the page to show without sending it back (an undo).
+    void patches_shown_signal(int patches);
+    // What Undo and Redo offer changed.
+    void history_changed_signal();
+    // An operation failed: its message, for the window to show.
+    void failure_signal(QString message);
 
   public slots:
     void reload_slot();
@@ -138,6 +143,10 @@ class QtGLWidget : public QOpenGLWidget {
     void buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates,
                                 std::vector<QColor> colours, QColor defaultcolour);
     void build_vertexcoloursterrain_slot(std::vector<QColor> colours, std::vector<float> values);
+    // The terrain page's "Apply": the mesh replaced by the terrain of the heightmap with
+    // the grid settings, coloured by the colour map.
+    void terrain_slot(QImage heightmap, int resolution, int scale, int height,
+                      std::vector<QColor> colours, std::vector<float> values);
     // The ambient, diffuse and specular colours, in that order. Qt reports the short
     // parameter names declared here to the panels and scripts that look them up.
     void light_colour_slot(Vector amb, Vector diff, Vector spec);
@@ -159,8 +168,10 @@ class QtGLWidget : public QOpenGLWidget {
   private:
     MeshDrawer drawer;
     bool frame_pending = true;
-    QColor cleared_with{255, 255, 255};   // the clear colour the next frame starts with
-    unsigned selection_faces_version = 0; // mesh.faces_version the selection belongs to
+    QColor cleared_with{255, 255, 255}; // the clear colour the next frame starts with
+    // Shows a result: its changes, and its message when it failed (failure_signal).
+    void show_outcome(const Outcome& outcome);
+    Outcome show_history_step(Outcome r);
     void zoom_step(const Vector& position);
     void set_camera_distance(float distance);
     // The last frame, drawn now if a change is still owed (picking reads its matrices).
@@ -175,10 +186,6 @@ class QtGLWidget : public QOpenGLWidget {
     void clipping_press(int button, const Vector& position);
     void clipping_move(const Vector& position);
     void clipping_release();
-    // The clipping planes on a cube of edge `size`, none selected (see the slots).
-    void set_clipping_cube(float size);
-    // After a tool has replaced the mesh: a new cube when the mesh needs another one.
-    void fit_clipping_cube();
-    // A tool has replaced the faces: no face stays selected.
-    void faces_replaced();
+    // The mouse works the planes while one is selected, else the camera.
+    void follow_plane_selection();
 };

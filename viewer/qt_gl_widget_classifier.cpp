@@ -3,38 +3,22 @@
 #include "viewer/gl_representatives.h"
 #include "viewer/qt_gl_widget.h"
 
-namespace {
-
-bool has_mesh(const Mesh& mesh) {
-    return mesh.nv > 0 || mesh.nf > 0;
-}
-
-} // namespace
-
 void QtGLWidget::meshclassify_slot() {
-    if (!has_mesh(mesh)) return;
-    IoResult r = classify_mesh(classifier, mesh);
+    Outcome r = document.classify();
     if (!r) {
-        show_warning(this, "Classify", QString::fromStdString(r.error));
+        show_warning(this, "Classify", QString::fromStdString(r.error()));
         return;
     }
-    changed();
-    emit numbpatches_signal(classifier.patch_count);
-    set_render_mode(RenderMode::Faces);
+    show_changes(r.changed);
+    if (r.changed.any()) emit numbpatches_signal(document.classifier.patch_count);
 }
 
 void QtGLWidget::numpatches_slot(int k) {
-    if (!has_mesh(mesh)) return;
-    classifier.attach(mesh);
-    if (!classifier.recluster(k)) return;
-    changed();
-    set_render_mode(RenderMode::Faces);
+    show_changes(document.recluster(k).changed);
 }
 
 void QtGLWidget::previouspatch_slot(int patch) {
-    if (!has_mesh(mesh)) return;
-    classifier.attach(mesh);
-    if (classifier.select_patch(patch)) changed();
+    show_changes(document.select_patch(patch).changed);
 }
 
 void QtGLWidget::nextpatch_slot(int patch) {
@@ -42,45 +26,36 @@ void QtGLWidget::nextpatch_slot(int patch) {
 }
 
 void QtGLWidget::patchthresh_slot(int percent) {
-    if (!has_mesh(mesh)) return;
-    classifier.attach(mesh);
-    classifier.set_patch_threshold(percent);
-    changed();
+    show_changes(document.set_patch_threshold(percent).changed);
 }
 
 void QtGLWidget::markpatch_slot() {
-    if (!has_mesh(mesh)) return;
-    classifier.attach(mesh);
-    if (mark_current_patch(classifier, traversal) < 0) return;
-    changed();
-    set_render_mode(RenderMode::Faces);
+    show_changes(document.mark_patch().changed);
 }
 
+// The panel's settings count whether or not a mesh is open: the classifier always uses
+// what the panel shows.
 void QtGLWidget::weight_slot(float weight) {
-    if (!has_mesh(mesh)) return;
-    classifier.weight = weight;
+    document.set_classifier_weight(weight);
 }
 
 void QtGLWidget::sp_mode_slot(int mode) {
-    if (!has_mesh(mesh)) return;
-    if (mode == int(SpMode::Floyd) || mode == int(SpMode::Dijkstra))
-        classifier.sp_mode = SpMode(mode);
+    document.set_shortest_path_mode(SpMode(mode));
 }
 
+// File names are UTF-8, as every other file's.
 void QtGLWidget::loadsp_slot(QString path) {
-    if (!has_mesh(mesh)) return;
-    classifier.attach(mesh);
-    IoResult r = classifier.load(path.toLatin1().toStdString());
+    IoResult r = document.load_table(path.toStdString());
     if (!r) show_warning(this, "Load ShortestPathTable", QString::fromStdString(r.error));
 }
 
 void QtGLWidget::savesp_slot(QString path) {
-    if (!has_mesh(mesh)) return;
-    classifier.attach(mesh);
-    IoResult r = classifier.save(path.toLatin1().toStdString());
+    IoResult r = document.save_table(path.toStdString());
     if (!r) show_warning(this, "Save ShortestPathTable", QString::fromStdString(r.error));
 }
 
 std::function<void()> QtGLWidget::representatives_layer() {
-    return [this] { gl_draw_representatives(mesh, classifier.drawn_representatives()); };
+    return [this] {
+        gl_draw_representatives(document.mesh, document.classifier.drawn_representatives());
+    };
 }

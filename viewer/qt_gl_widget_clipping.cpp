@@ -11,82 +11,54 @@ void warn_on_failure(QWidget* parent, const IoResult& r) {
 
 } // namespace
 
-// The mouse works the planes while one is selected, else the camera.
+// The page keeps its buttons as it selects: only the mouse's target follows.
 void QtGLWidget::cutplane_select_slot(int selected) {
-    clipping_planes.toggle_plane(selected);
-    mouse_target = clipping_planes.any_selected() ? MouseTarget::Planes : MouseTarget::Camera;
+    document.select_plane(selected);
+    follow_plane_selection();
     changed();
 }
 
 void QtGLWidget::cutplane_invert_slot(int selected) {
-    if (selected == 1) {
-        clipping_planes.show_all = 1;
-    } else if (selected == 0) {
-        clipping_planes.show_all = 0;
-        mouse_target = MouseTarget::Camera;
-    }
+    document.invert_planes(selected);
+    if (selected == 0) mouse_target = MouseTarget::Camera;
     changed();
 }
 
 void QtGLWidget::cutplane_load_slot(QString fn) {
-    warn_on_failure(this, clipping_planes.load(fn.toStdString()));
-    changed();
+    Outcome r = document.load_planes(fn.toStdString());
+    warn_on_failure(this, r.result);
+    show_changes(r.changed);
 }
 
 void QtGLWidget::cutplane_save_slot(QString fn) {
-    warn_on_failure(this, clipping_planes.save(fn.toStdString()));
+    warn_on_failure(this, document.save_planes(fn.toStdString()));
 }
 
 void QtGLWidget::cutplane_showall_slot(int selected) {
-    clipping_planes.show_all = selected;
-    clipping_planes.rebuild_outlines();
+    document.show_all_planes(selected);
     changed();
 }
 
 void QtGLWidget::cutplane_resetall_slot() {
-    clipping_planes.reset_all();
-    mouse_target = MouseTarget::Camera;
-    changed();
+    show_changes(document.reset_planes().changed);
 }
 
 void QtGLWidget::cutplane_resetcurrent_slot() {
-    clipping_planes.reset_selected();
-    changed();
-}
-
-// A new cube puts every plane back on its face and selects none, so the mouse goes back
-// to the camera and the panel unchecks its plane buttons.
-void QtGLWidget::set_clipping_cube(float size) {
-    clipping_planes.set_size(size);
-    mouse_target = MouseTarget::Camera;
-    emit cutplanes_deselected_signal();
-    changed();
-}
-
-// A terrain replacing a small mesh, or the loaded mesh back after a terrain, would
-// otherwise be clipped by the cube of the mesh before; planes on a cube that still fits
-// stay where they are (colour changes, a terrain applied again).
-void QtGLWidget::fit_clipping_cube() {
-    mesh.build_bbox();
-    float size = cube_size_around(mesh);
-    if (clipping_planes.cube_size != std::array<float, 3>{size, size, size})
-        set_clipping_cube(size);
+    show_changes(document.reset_selected_plane().changed);
 }
 
 void QtGLWidget::clipping_press(int button, const Vector& position) {
-    clipping_planes.press(position, PlaneButton(button));
+    document.press_planes(position, PlaneButton(button));
 }
 
 void QtGLWidget::clipping_move(const Vector& position) {
-    if (!clipping_planes.any_selected()) return;
-    clipping_planes.move(position);
-    changed();
+    if (document.move_planes(position).changed.any()) changed();
 }
 
 void QtGLWidget::clipping_release() {
-    clipping_planes.release();
+    show_changes(document.release_planes().changed);
 }
 
 std::function<void()> QtGLWidget::clipping_layer() {
-    return clipping_planes_layer(clipping_planes);
+    return clipping_planes_layer(document.planes);
 }

@@ -1,30 +1,39 @@
-// The view's colouring slots: vertex colours by height from a colour map, and from the
-// morphogens.
+// The view's colouring slots: vertex colours by height from a colour map, from the
+// morphogens, and the terrain that is coloured so.
 #include "qtshared/colours.h"
-#include "terrain/colour_map.h"
-#include "tools/morphogen_colours.h"
+#include "qtshared/image_files.h"
 #include "viewer/qt_gl_widget.h"
+
+namespace {
+
+ColourMap colour_map(const std::vector<QColor>& colours, const std::vector<float>& values) {
+    ColourMap map;
+    for (const QColor& c : colours) map.colours.push_back(rgb(c));
+    map.values = values;
+    return map;
+}
+
+} // namespace
 
 void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
                                                  std::vector<float> values) {
-    // The terrain page rebuilds the mesh in place and then sends its map: a new mesh,
-    // framed as an opened one is.
-    if (mesh.faces_version != selection_faces_version) {
-        faces_replaced();
-        if (fit_on_open) fit_to_view();
-    }
-    std::vector<Rgb> map;
-    for (const QColor& c : colours) map.push_back(rgb(c));
-    colour_by_height(mesh, colour_vectors(map), values);
-    fit_clipping_cube();
-    changed();
+    show_outcome(document.colour_by_height(colour_map(colours, values)));
+}
+
+void QtGLWidget::terrain_slot(QImage heightmap, int resolution, int scale, int height,
+                              std::vector<QColor> colours, std::vector<float> values) {
+    TerrainSettings settings{resolution, scale, height};
+    Outcome r = document.apply_terrain(rgb_image(heightmap), settings, colour_map(colours, values));
+    if (r.changed.has(Change::Geometry)) emit buildtree_signal(document.morphogens.names);
+    show_outcome(r);
 }
 
 void QtGLWidget::buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates,
                                         std::vector<QColor> colours, QColor defaultcolour) {
-    std::vector<Rgb> entries;
-    entries.reserve(colours.size());
-    for (const QColor& c : colours) entries.push_back(rgb(c));
-    colour_by_morphogens(mesh, mix_mode(mixmode), tooglestates, entries, rgb(defaultcolour));
-    changed();
+    MorphogenSetting setting;
+    setting.mixmode = mixmode;
+    setting.tooglestates = std::move(tooglestates);
+    for (const QColor& c : colours) setting.colours.push_back(rgb(c));
+    setting.defaultcolour = rgb(defaultcolour);
+    show_outcome(document.colour_by_morphogens(setting));
 }

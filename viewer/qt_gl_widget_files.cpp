@@ -1,5 +1,5 @@
-// The view's file operations: loading, saving, the frame as an image, drops, reload.
-#include "core/mesh_file.h"
+// The view's file operations: loading, saving, the frame as an image, drops, reload;
+// and the history.
 #include "qtshared/image_files.h"
 #include "viewer/gl_frame_grab.h"
 #include "viewer/qt_gl_widget.h"
@@ -9,45 +9,19 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
-#include <algorithm>
 #include <cstdio>
 
-namespace {
-
-// The morphogens travel with the kept copy, which copy_from leaves out.
-void copy_morphogens(Mesh& to, const Mesh& from) {
-    to.morphogens = from.morphogens;
-    to.morphogen_names = from.morphogen_names;
-}
-
-} // namespace
-
 IoResult QtGLWidget::load_file(const QString& name) {
-    // Read and built aside, so that the mesh shown stays when the file fails or memory
-    // runs out.
-    Mesh loaded;
-    std::string path = name.toStdString();
-    IoResult r = load_mesh_file(loaded, path);
-    // A file of points or lines alone would leave nothing to show or work on.
-    if (r && loaded.nf == 0) r = IoResult::failure(path + " holds no faces");
+    Outcome r = document.open(name.toStdString(), OpenRule::NeedsFaces);
     if (!r) {
-        std::fprintf(stderr, "%s\n", r.error.c_str());
-        return r;
+        std::fprintf(stderr, "%s\n", r.error().c_str());
+        return r.result;
     }
     file_name = name;
-    mesh = std::move(loaded);
-    classifier.reset();
-    if (mesh_format(path) == MeshFormat::Obj) emit buildtree_signal(mesh.morphogen_names);
-    loaded_mesh.copy_from(mesh);
-    copy_morphogens(loaded_mesh, mesh);
-    selection_faces_version = mesh.faces_version;
-    set_clipping_cube(cube_size_around(mesh));
-    if (fit_on_open)
-        fit_to_view();
-    else
-        camera_distance = start_camera_distance;
-    changed();
-    return r;
+    if (!fit_on_open) camera_distance = start_camera_distance;
+    emit buildtree_signal(document.morphogens.names);
+    show_changes(r.changed);
+    return r.result;
 }
 
 QString QtGLWidget::obj_file_name(const QString& name) {
@@ -56,7 +30,7 @@ QString QtGLWidget::obj_file_name(const QString& name) {
 
 IoResult QtGLWidget::save_file(const QString& name) {
     file_name = obj_file_name(name);
-    IoResult r = mesh.save_obj(file_name.toStdString(), !mesh.has_default_colours());
+    IoResult r = document.save(file_name.toStdString(), !document.mesh.has_default_colours());
     if (!r) std::fprintf(stderr, "%s\n", r.error.c_str());
     return r;
 }
@@ -86,17 +60,30 @@ void QtGLWidget::dropEvent(QDropEvent* event) {
     emit dragndrop_signal(dropped->urls().first().toLocalFile());
 }
 
-// Before any file was loaded there is nothing to restore (a load keeps only meshes
-// with faces).
 void QtGLWidget::reload_slot() {
-    if (loaded_mesh.nf == 0) return;
-    mesh.copy_from(loaded_mesh);
-    copy_morphogens(mesh, loaded_mesh);
-    classifier.reset();
-    mesh.build({MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB});
-    fit_clipping_cube();
-    faces_replaced();
+    Outcome r = document.reload();
+    if (r.changed.has(Change::Geometry)) emit buildtree_signal(document.morphogens.names);
+    show_outcome(r);
     if (!context()) return;
     makeCurrent();
     glInitNames();
+}
+
+// An undone step may bring back another morphogen setting or number of patches: the
+// pages show them as they are, sending nothing back.
+Outcome QtGLWidget::show_history_step(Outcome r) {
+    show_changes(r.changed);
+    if (r.changed.has(Change::ToolLists) || r.changed.has(Change::Geometry)) {
+        emit morphogens_shown_signal(document.morphogens);
+        emit patches_shown_signal(document.classifier.patch_count);
+    }
+    return r;
+}
+
+Outcome QtGLWidget::undo() {
+    return show_history_step(document.undo());
+}
+
+Outcome QtGLWidget::redo() {
+    return show_history_step(document.redo());
 }

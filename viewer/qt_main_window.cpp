@@ -25,10 +25,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -47,6 +49,8 @@ const std::pair<const char*, RenderMode> render_mode_items[] = {
 };
 
 const char* all_tool_pages_key = "tools/all_pages";
+const char* history_limit_key = "edit/history_limit_mib";
+constexpr int default_history_limit = int(History::default_limit_bytes >> 20);
 const char* fit_on_open_key = "view/fit_on_open";
 const char* open_folder_key = "files/open_folder";
 
@@ -75,6 +79,13 @@ QtMainWindow::QtMainWindow() {
                          this, &QtMainWindow::saveRenderImageEvent);
     file_menu->addSeparator();
     file_menu->addAction("Exit", QKeySequence("Ctrl+Q"), qApp, &QApplication::quit);
+
+    edit_menu = tear_off_menu("&Edit", this);
+    undo_item = edit_menu->addAction("Undo", QKeySequence::Undo, this, &QtMainWindow::undoEvent);
+    redo_item = edit_menu->addAction("Redo", QKeySequence::Redo, this, &QtMainWindow::redoEvent);
+    edit_menu->addSeparator();
+    history_limit_item =
+        edit_menu->addAction("History Memory Limit...", this, &QtMainWindow::historylimitEvent);
 
     rendermode_menu = tear_off_menu("&Render Mode", this);
     rendermode_items = new QActionGroup(this);
@@ -109,6 +120,7 @@ QtMainWindow::QtMainWindow() {
     all_tool_pages_item->setCheckable(true);
 
     menuBar()->addMenu(file_menu);
+    menuBar()->addMenu(edit_menu);
     menuBar()->addMenu(view_menu);
     menuBar()->addMenu(rendermode_menu);
     menuBar()->addMenu(tools_menu);
@@ -125,7 +137,6 @@ QtMainWindow::QtMainWindow() {
     resize(800, 800);
 
     mesheditor = new QtMeshEditorDialogue(this, "mesheditor");
-    mesheditor->terrain_page->mesh = &view()->mesh;
     lighteditor = new QtLightEditorDialogue(this, "lighteditor");
     connect_panels();
 
@@ -144,10 +155,18 @@ QtMainWindow::QtMainWindow() {
     connect(fit_on_open_item, &QAction::toggled, this, &QtMainWindow::set_fit_on_open);
 
     connect(view(), &QtGLWidget::selection_signal, this, [this](int face) {
-        bool named = face >= 1 && face <= view()->mesh.nf;
+        bool named = face >= 1 && face <= view()->document.mesh.nf;
         status_bar->showMessage(named ? QString("Selected: %1").arg(face)
                                       : QString("Selected: none"));
     });
+
+    set_history_limit(QSettings().value(history_limit_key, default_history_limit).toInt());
+    connect(view(), &QtGLWidget::history_changed_signal, this, &QtMainWindow::show_history);
+    connect(view(), &QtGLWidget::failure_signal, this, [this](const QString& message) {
+        status_bar->showMessage(message.section('\n', 0, 0), 5000);
+        show_warning(this, "Vostrel V1.0", message);
+    });
+    show_history();
 }
 
 // The panels' signals to the view's slots, and the view's signals back.
@@ -208,8 +227,14 @@ void QtMainWindow::connect_panels() {
             &QtGLWidget::cutplane_load_slot);
     connect(clipping, &QtCLippingWidget::cutplane_save_signal, glview,
             &QtGLWidget::cutplane_save_slot);
-    connect(glview, &QtGLWidget::cutplanes_deselected_signal, clipping,
-            &QtCLippingWidget::planes_deselected_event);
+    connect(glview, &QtGLWidget::cutplanes_shown_signal, clipping,
+            &QtCLippingWidget::planes_shown_event);
+    connect(glview, &QtGLWidget::morphogens_shown_signal, d->morpho_page.get(),
+            &QtMorphogenWidget::show_setting);
+    connect(glview, &QtGLWidget::patches_shown_signal, classify,
+            &QtMeshClassifierWidget::show_patches_event);
+    connect(d->terrain_page.get(), &QtMeshTerrainWidget::terrain_signal, glview,
+            &QtGLWidget::terrain_slot);
     connect(d->morpho_page.get(), &QtMorphogenWidget::buildvertexcolour_signal, glview,
             &QtGLWidget::buildvertexcolour_slot);
     connect(d->terrain_page.get(), &QtMeshTerrainWidget::build_vertexcolours_signal, glview,
@@ -238,6 +263,43 @@ void QtMainWindow::set_fit_on_open(bool on) {
     QSettings().setValue(fit_on_open_key, on);
     QSignalBlocker quiet(fit_on_open_item);
     fit_on_open_item->setChecked(on);
+}
+
+void QtMainWindow::set_history_limit(int mebibytes) {
+    mebibytes = std::max(mebibytes, 1);
+    view()->document.history.set_limit_bytes(size_t(mebibytes) << 20);
+    QSettings().setValue(history_limit_key, mebibytes);
+    history_limit_item->setText(QString("History Memory Limit (%1 MiB)...").arg(mebibytes));
+    show_history();
+}
+
+void QtMainWindow::show_history() {
+    const History& h = view()->document.history;
+    undo_item->setEnabled(h.can_undo());
+    undo_item->setText(h.can_undo() ? "Undo " + QString::fromStdString(h.undo_name()) : "Undo");
+    redo_item->setEnabled(h.can_redo());
+    redo_item->setText(h.can_redo() ? "Redo " + QString::fromStdString(h.redo_name()) : "Redo");
+}
+
+void QtMainWindow::undoEvent() {
+    view()->undo();
+    show_history();
+}
+
+void QtMainWindow::redoEvent() {
+    view()->redo();
+    show_history();
+}
+
+void QtMainWindow::historylimitEvent() {
+    bool ok = false;
+    int current = int(view()->document.history.limit_bytes() >> 20);
+    int chosen = QInputDialog::getInt(
+        this, "History Memory Limit",
+        QString("Memory the steps to undo may hold, in MiB (now %1 MiB in use):")
+            .arg(double(view()->document.history.bytes()) / (1 << 20), 0, 'f', 1),
+        current, 1, 1 << 20, 64, &ok);
+    if (ok) set_history_limit(chosen);
 }
 
 void QtMainWindow::open_file(const QString& name) {

@@ -26,6 +26,10 @@ class QtMainWindow : public QMainWindow {
     QtMeshEditorDialogue* mesheditor;
     QtLightEditorDialogue* lighteditor;
     QMenu* file_menu;
+    QMenu* edit_menu;
+    QAction* undo_item;
+    QAction* redo_item;
+    QAction* history_limit_item;
     QMenu* rendermode_menu;
     QMenu* view_menu;
     QMenu* tools_menu;
@@ -43,6 +47,8 @@ class QtMainWindow : public QMainWindow {
     void show_all_tool_pages(bool all, bool remember);
     // Whether the view frames each mesh as it opens; remembered for the next runs.
     void set_fit_on_open(bool on);
+    // The memory the history may hold, in MiB; remembered for the next runs.
+    void set_history_limit(int mebibytes);
 
     // What the save dialogs' choices lead to. The name is completed first (".obj", or
     // ".png" for a name without extension); replacing an existing file asks the user.
@@ -66,8 +72,14 @@ class QtMainWindow : public QMainWindow {
     void rendermodeEvent(int id);
     void mesheditorEvent();
     void lighteditorEvent();
+    void undoEvent();
+    void redoEvent();
+    // Asks for the history's memory limit.
+    void historylimitEvent();
 
   private:
+    // The Edit menu's items name the steps Undo and Redo would take.
+    void show_history();
     void open_file(const QString& name);
     void report_failed_open(const QString& name, const IoResult& r);
     void connect_panels();

@@ -189,21 +189,21 @@ class ClassificationViewTest : public QObject {
             StdoutCapture quiet;
             view->meshclassify_slot();
             QCOMPARE(count.count(), 1);
-            QCOMPARE(count.at(0).at(0).toInt(), view->classifier.patch_count);
+            QCOMPARE(count.at(0).at(0).toInt(), view->document.classifier.patch_count);
             view->numpatches_slot(4);
         }
-        QCOMPARE(view->render_mode, RenderMode::Faces);
+        QCOMPARE(view->document.render_mode, RenderMode::Faces);
         QImage frame = f.frame();
-        std::vector<int> reps = view->classifier.drawn_representatives();
+        std::vector<int> reps = view->document.classifier.drawn_representatives();
         QCOMPARE(int(reps.size()), 4);
         std::set<int> hues;
-        for (int face = 0; face < view->mesh.nf; ++face) {
-            QColor seen = frame.pixelColor(f.pixel_of(view->mesh.centroids[face]));
+        for (int face = 0; face < view->document.mesh.nf; ++face) {
+            QColor seen = frame.pixelColor(f.pixel_of(view->document.mesh.centroids[face]));
             if (std::find(reps.begin(), reps.end(), face) != reps.end()) {
                 QCOMPARE(seen, QColor(255, 255, 0));
                 continue;
             }
-            const Vector& c = view->mesh.faces[face].colour;
+            const Vector& c = view->document.mesh.faces[face].colour;
             QColor own = QColor::fromRgbF(c.x, c.y, c.z);
             QVERIFY2(std::abs(seen.hue() - own.hue()) <= 4 && seen.saturation() > 200,
                      qPrintable(seen.name() + " " + own.name()));
@@ -224,7 +224,7 @@ class ClassificationViewTest : public QObject {
             QVERIFY(view->load_file(dir.file("grid.obj")));
         }
         QtMeshClassifierWidget* page = window.mesheditor->classify_page.get();
-        Mesh expected = view->mesh.clone();
+        Mesh expected = view->document.mesh.clone();
         Mesh_Classifier headless;
         StdoutCapture console;
         page->apply();
@@ -234,30 +234,30 @@ class ClassificationViewTest : public QObject {
         int k = headless.patch_count;
         QCOMPARE(page->numpatches_label->text(), "Number of Patches:\t" + QString::number(k));
         QCOMPARE(page->threshmin_slider->value(), k);
-        QCOMPARE(view->classifier.representatives, headless.representatives);
+        QCOMPARE(view->document.classifier.representatives, headless.representatives);
         for (int face = 0; face < expected.nf; ++face)
-            QCOMPARE(view->mesh.faces[face].colour, expected.faces[face].colour);
+            QCOMPARE(view->document.mesh.faces[face].colour, expected.faces[face].colour);
         QVERIFY(text.contains("Optimal Number of Patches:" + QString::number(k) + "\n"));
 
         // Next chooses a patch, "Mark Current" on the page makes it a segment.
         button(page, "Next")->click();
         int marked = 0;
-        for (const Face& face : view->mesh.faces) marked += face.marked;
+        for (const Face& face : view->document.mesh.faces) marked += face.marked;
         QVERIFY(marked > 0);
         button(page, "Mark Current")->click();
-        QCOMPARE(view->traversal.region_counter, 1);
+        QCOMPARE(view->document.traversal.region_counter, 1);
         int segment = 0;
-        for (const Face& face : view->mesh.faces) segment += face.segment == 1;
+        for (const Face& face : view->document.mesh.faces) segment += face.segment == 1;
         QCOMPARE(segment, marked);
-        QCOMPARE(view->classifier.current_patch, -1);
+        QCOMPARE(view->document.classifier.current_patch, -1);
 
         // Another mesh: the classification is forgotten.
         {
             StdoutCapture quiet;
             QVERIFY(view->load_file(dir.file("grid.obj")));
         }
-        QVERIFY(view->classifier.representatives.empty());
-        QCOMPARE(view->classifier.rebuild_flag, 1);
+        QVERIFY(view->document.classifier.representatives.empty());
+        QCOMPARE(view->document.classifier.rebuild_flag, 1);
     }
 
     // Previous / Next choose a patch: its faces are marked (and highlighted); the
@@ -273,12 +273,12 @@ class ClassificationViewTest : public QObject {
         }
         auto marked = [&] {
             int n = 0;
-            for (const Face& face : view->mesh.faces) n += face.marked;
+            for (const Face& face : view->document.mesh.faces) n += face.marked;
             return n;
         };
         QCOMPARE(marked(), 0);
         view->nextpatch_slot(1);
-        QCOMPARE(view->classifier.current_patch, 1);
+        QCOMPARE(view->document.classifier.current_patch, 1);
         int loose = marked();
         QVERIFY(loose > 0);
         view->patchthresh_slot(50);
@@ -289,7 +289,7 @@ class ClassificationViewTest : public QObject {
             view->previouspatch_slot(7);
             QVERIFY(console.text().contains("Patch 7 ignored"));
         }
-        QCOMPARE(view->classifier.current_patch, 1);
+        QCOMPARE(view->document.classifier.current_patch, 1);
     }
 
     void refusedFilesAreReportedAndChangeNothing() {
@@ -303,7 +303,7 @@ class ClassificationViewTest : public QObject {
             view->loadsp_slot(dir.file("short.spt"));
         }
         QVERIFY(warning_shown());
-        QCOMPARE(view->classifier.rebuild_flag, 1);
+        QCOMPARE(view->document.classifier.rebuild_flag, 1);
         close_warnings();
         {
             StdoutCapture quiet;
@@ -312,8 +312,9 @@ class ClassificationViewTest : public QObject {
             view->loadsp_slot(dir.file("t.spt"));
         }
         QVERIFY(!warning_shown());
-        QCOMPARE(view->classifier.rebuild_flag, 0);
-        QCOMPARE(QFileInfo(dir.file("t.spt")).size(), 4 * view->classifier.table.entry_count);
+        QCOMPARE(view->document.classifier.rebuild_flag, 0);
+        QCOMPARE(QFileInfo(dir.file("t.spt")).size(),
+                 4 * view->document.classifier.table.entry_count);
     }
 };
 

@@ -166,16 +166,16 @@ class ClippingViewTest : public QObject {
     void slotsAndMouseTarget() {
         ViewFixture f(200, 200);
         QtGLWidget* v = f.view;
-        QCOMPARE(v->clipping_planes.planes.size(), size_t(6)); // the GL start sets the cube
-        QCOMPARE(v->clipping_planes.cube_size[0], 256.0f);
+        QCOMPARE(v->document.planes.planes.size(), size_t(6)); // the GL start sets the cube
+        QCOMPARE(v->document.planes.cube_size[0], 256.0f);
 
         v->cutplane_invert_slot(1);
-        QCOMPARE(v->clipping_planes.show_all, 1);
-        QVERIFY(v->clipping_planes.outlines[0].empty()); // not rebuilt
+        QCOMPARE(v->document.planes.show_all, 1);
+        QVERIFY(v->document.planes.outlines[0].empty()); // not rebuilt
         v->cutplane_invert_slot(0);
 
         v->cutplane_select_slot(3);
-        QCOMPARE(v->clipping_planes.selected[3], 1);
+        QCOMPARE(v->document.planes.selected[3], 1);
         QCOMPARE(v->mouse_target, MouseTarget::Planes);
         v->cutplane_select_slot(6); // nothing to toggle; the target follows the selection
         QCOMPARE(v->mouse_target, MouseTarget::Planes);
@@ -183,25 +183,25 @@ class ClippingViewTest : public QObject {
         QCOMPARE(v->mouse_target, MouseTarget::Camera);
 
         v->cutplane_invert_slot(1);
-        QCOMPARE(v->clipping_planes.show_all, 1);
+        QCOMPARE(v->document.planes.show_all, 1);
         v->cutplane_select_slot(0);
         v->cutplane_invert_slot(7);
-        QCOMPARE(v->clipping_planes.show_all, 1);
+        QCOMPARE(v->document.planes.show_all, 1);
         QCOMPARE(v->mouse_target, MouseTarget::Planes);
         v->cutplane_invert_slot(0);
-        QCOMPARE(v->clipping_planes.show_all, 0);
+        QCOMPARE(v->document.planes.show_all, 0);
         QCOMPARE(v->mouse_target, MouseTarget::Camera);
-        QCOMPARE(v->clipping_planes.selected[0], 1);
+        QCOMPARE(v->document.planes.selected[0], 1);
 
         v->cutplane_select_slot(0);
         v->cutplane_showall_slot(1);
-        QCOMPARE(v->clipping_planes.show_all, 1);
-        QCOMPARE(v->clipping_planes.outlines[0].size(), size_t(4));
+        QCOMPARE(v->document.planes.show_all, 1);
+        QCOMPARE(v->document.planes.outlines[0].size(), size_t(4));
 
         v->cutplane_select_slot(5);
         v->cutplane_resetall_slot();
         QCOMPARE(v->mouse_target, MouseTarget::Camera);
-        QVERIFY(!v->clipping_planes.any_selected());
+        QVERIFY(!v->document.planes.any_selected());
     }
 
     // While a plane is selected every button works it and the camera stays; afterwards
@@ -216,14 +216,14 @@ class ClippingViewTest : public QObject {
         send_mouse(v, QEvent::MouseButtonPress, {100, 100}, Qt::RightButton);
         send_mouse(v, QEvent::MouseMove, {100, 109}, Qt::RightButton);
         send_mouse(v, QEvent::MouseButtonRelease, {100, 109}, Qt::RightButton);
-        QCOMPARE(v->clipping_planes.planes[2].centre.x, 0.0f);
+        QCOMPARE(v->document.planes.planes[2].centre.x, 0.0f);
         QCOMPARE(v->camera_distance, distance);
 
         send_mouse(v, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
         send_mouse(v, QEvent::MouseMove, {150, 60}, Qt::LeftButton);
         send_mouse(v, QEvent::MouseButtonRelease, {150, 60}, Qt::LeftButton);
         QCOMPARE(v->arcball.transform, camera);
-        QVERIFY(v->clipping_planes.planes[2].normal.x < 1); // tilted instead
+        QVERIFY(v->document.planes.planes[2].normal.x < 1); // tilted instead
 
         v->cutplane_select_slot(2);
         send_mouse(v, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
@@ -321,7 +321,7 @@ class ClippingViewTest : public QObject {
         v->grabFramebuffer();
         QtCLippingWidget* panel = window.mesheditor->clipping_page.get();
         panel->plane_buttons[1]->click();
-        QCOMPARE(v->clipping_planes.selected[1], 1);
+        QCOMPARE(v->document.planes.selected[1], 1);
         QCOMPARE(v->mouse_target, MouseTarget::Planes);
         v->cutplane_showall_slot(1);
 
@@ -332,13 +332,13 @@ class ClippingViewTest : public QObject {
             StdoutCapture quiet;
             QVERIFY(bool(v->load_file(mesh)));
         }
-        QVERIFY(!v->clipping_planes.any_selected());
+        QVERIFY(!v->document.planes.any_selected());
         QCOMPARE(v->mouse_target, MouseTarget::Camera);
         QCOMPARE(checked_buttons(*panel), QList<int>{});
         QCOMPARE(panel->selected_label->text(), QString("Selected: none"));
-        QCOMPARE(v->clipping_planes.cube_size[0], 1.8f);
-        QVERIFY(v->clipping_planes.outlines[0].empty()); // until the next rebuild
-        QCOMPARE(v->clipping_planes.show_all, 1);
+        QCOMPARE(v->document.planes.cube_size[0], 1.8f);
+        QVERIFY(!v->document.planes.outlines[0].empty()); // "Show All" keeps showing them
+        QCOMPARE(v->document.planes.show_all, 1);
 
         const Matrix4 camera = v->arcball.transform;
         send_mouse(v, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
@@ -346,19 +346,18 @@ class ClippingViewTest : public QObject {
         send_mouse(v, QEvent::MouseButtonRelease, {160, 40}, Qt::LeftButton);
         QVERIFY(v->arcball.transform != camera);
 
-        // Loading a plane file rebuilds the outlines: with "Show All" on they show again.
+        // Loading a plane file rebuilds the outlines too.
         v->cutplane_save_slot(dir.file("planes.clp"));
         {
             StdoutCapture quiet;
             QVERIFY(bool(v->load_file(mesh)));
         }
-        QVERIFY(v->clipping_planes.outlines[0].empty());
         v->cutplane_load_slot(dir.file("planes.clp"));
-        for (const auto& outline : v->clipping_planes.outlines) QCOMPARE(outline.size(), size_t(4));
+        for (const auto& outline : v->document.planes.outlines) QCOMPARE(outline.size(), size_t(4));
 
         // The next click selects the plane again, and the button shows it.
         panel->plane_buttons[1]->click();
-        QCOMPARE(v->clipping_planes.selected[1], 1);
+        QCOMPARE(v->document.planes.selected[1], 1);
         QCOMPARE(checked_buttons(*panel), QList<int>{1});
     }
 
@@ -376,7 +375,7 @@ class ClippingViewTest : public QObject {
         }
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.view()->grabFramebuffer();
-        QCOMPARE(window.view()->clipping_planes.cube_size[0], 1.8f);
+        QCOMPARE(window.view()->document.planes.cube_size[0], 1.8f);
     }
 
     // A terrain replacing a small mesh gets a cube of its own, so that the old cube does
@@ -390,22 +389,22 @@ class ClippingViewTest : public QObject {
         const std::vector<QColor> black_white{Qt::black, Qt::white};
         StdoutCapture quiet;
         v->build_vertexcoloursterrain_slot(black_white, {0, 1});
-        QCOMPARE(v->clipping_planes.selected[0], 1);
-        QCOMPARE(v->clipping_planes.cube_size[0], 1.8f);
+        QCOMPARE(v->document.planes.selected[0], 1);
+        QCOMPARE(v->document.planes.cube_size[0], 1.8f);
 
-        RgbImage heightmap{2, 2, std::vector<uint8_t>(12, 200)};
-        generate_terrain(v->mesh, heightmap, TerrainSettings{});
-        v->build_vertexcoloursterrain_slot(black_white, {0, 1});
-        QCOMPARE(v->clipping_planes.cube_size[0], cube_size_around(v->mesh));
-        QVERIFY(v->clipping_planes.cube_size[0] > 500);
-        QVERIFY(!v->clipping_planes.any_selected());
+        QImage heightmap(2, 2, QImage::Format_RGB32);
+        heightmap.fill(QColor(200, 200, 200));
+        v->terrain_slot(heightmap, 64, 256, 64, black_white, {0, 1});
+        QCOMPARE(v->document.planes.cube_size[0], cube_size_around(v->document.mesh));
+        QVERIFY(v->document.planes.cube_size[0] > 500);
+        QVERIFY(!v->document.planes.any_selected());
         QCOMPARE(v->mouse_target, MouseTarget::Camera);
 
         v->reload_slot();
-        QCOMPARE(v->clipping_planes.cube_size[0], 1.8f);
+        QCOMPARE(v->document.planes.cube_size[0], 1.8f);
         v->cutplane_select_slot(1);
         v->reload_slot();
-        QCOMPARE(v->clipping_planes.selected[1], 1);
+        QCOMPARE(v->document.planes.selected[1], 1);
     }
 
     void planeFilesThroughTheView() {
@@ -416,13 +415,13 @@ class ClippingViewTest : public QObject {
         send_mouse(v, QEvent::MouseButtonPress, {100, 100}, Qt::RightButton);
         send_mouse(v, QEvent::MouseMove, {100, 150}, Qt::RightButton);
         send_mouse(v, QEvent::MouseButtonRelease, {100, 150}, Qt::RightButton);
-        const float pushed = v->clipping_planes.planes[0].centre.z;
+        const float pushed = v->document.planes.planes[0].centre.z;
         QCOMPARE(pushed, 123.0f);
         v->cutplane_save_slot(dir.file("p.clp"));
         v->cutplane_resetall_slot();
-        QCOMPARE(v->clipping_planes.planes[0].centre.z, 128.0f);
+        QCOMPARE(v->document.planes.planes[0].centre.z, 128.0f);
         v->cutplane_load_slot(dir.file("p.clp"));
-        QCOMPARE(v->clipping_planes.planes[0].centre.z, pushed);
+        QCOMPARE(v->document.planes.planes[0].centre.z, pushed);
 
         // A refused file is reported in a message box and changes nothing.
         QFile bad(dir.file("bad.clp"));
@@ -436,7 +435,7 @@ class ClippingViewTest : public QObject {
         }
         QTRY_VERIFY(v->findChild<QMessageBox*>() != nullptr);
         QVERIFY(v->findChild<QMessageBox*>()->text().contains("six planes"));
-        QCOMPARE(v->clipping_planes.planes[0].centre.z, pushed);
+        QCOMPARE(v->document.planes.planes[0].centre.z, pushed);
     }
 };
 

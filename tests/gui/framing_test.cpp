@@ -93,14 +93,15 @@ class FramingTest : public QObject {
         QVERIFY(turned != ArcBall().transform);
         f.view->fit_to_view();
         QCOMPARE(f.view->arcball.transform, turned);
-        QCOMPARE(f.view->camera_distance,
-                 fit_camera_distance(f.view->mesh, turned, Projection::Orthographic, 300, 300));
+        QCOMPARE(f.view->camera_distance, fit_camera_distance(f.view->document.mesh, turned,
+                                                              Projection::Orthographic, 300, 300));
         expect_framed(f.frame(), "turned");
 
         f.view->reset_view();
         QCOMPARE(f.view->arcball.transform, ArcBall().transform);
-        QCOMPARE(f.view->camera_distance, fit_camera_distance(f.view->mesh, ArcBall().transform,
-                                                              Projection::Orthographic, 300, 300));
+        QCOMPARE(f.view->camera_distance,
+                 fit_camera_distance(f.view->document.mesh, ArcBall().transform,
+                                     Projection::Orthographic, 300, 300));
         // The arcball still turns after the reset.
         send_mouse(f.view, QEvent::MouseButtonPress, QPoint(150, 150), Qt::LeftButton);
         send_mouse(f.view, QEvent::MouseMove, QPoint(220, 120), Qt::LeftButton);
@@ -146,9 +147,8 @@ class FramingTest : public QObject {
     void aNewTerrainIsFramed() {
         ViewFixture f(320, 240);
         QtMeshTerrainWidget page;
-        page.mesh = &f.view->mesh;
-        QObject::connect(&page, &QtMeshTerrainWidget::build_vertexcolours_signal, f.view,
-                         &QtGLWidget::build_vertexcoloursterrain_slot);
+        QObject::connect(&page, &QtMeshTerrainWidget::terrain_signal, f.view,
+                         &QtGLWidget::terrain_slot);
         StdoutCapture quiet;
         page.apply();
         QCOMPARE(f.view->camera_distance, -200.0f);
@@ -156,8 +156,9 @@ class FramingTest : public QObject {
         QVERIFY(page.load_heightmap_file(QString(VOSTREL_DATA) +
                                          "/heightmaps/raylib_heightmap_128_rgb.png"));
         page.apply(); // seen edge on: a band as wide as the view allows
-        QCOMPARE(f.view->camera_distance, fit_camera_distance(f.view->mesh, ArcBall().transform,
-                                                              Projection::Orthographic, 320, 240));
+        QCOMPARE(f.view->camera_distance,
+                 fit_camera_distance(f.view->document.mesh, ArcBall().transform,
+                                     Projection::Orthographic, 320, 240));
         expect_framed(f.frame(), "terrain");
         float framed = f.view->camera_distance;
         page.load_colour_map_file(QString(VOSTREL_DATA) + "/colourmaps/grey.map");

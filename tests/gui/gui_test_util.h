@@ -206,16 +206,16 @@ class ViewFixture {
     QImage frame_immediate() {
         view->makeCurrent();
         FrameSettings s;
-        s.render_mode = view->render_mode;
-        s.projection_mode = view->projection_mode;
+        s.render_mode = view->document.render_mode;
+        s.projection_mode = view->document.projection;
         s.camera_distance = view->camera_distance;
         s.background[0] = float(view->background_colour.redF());
         s.background[1] = float(view->background_colour.greenF());
         s.background[2] = float(view->background_colour.blueF());
         s.arcball_transform = view->arcball.transform;
         ImmediateDrawer immediate;
-        gl_paint_frame(s, view->mesh, immediate);
-        gl_paint_frame(s, view->mesh, immediate);
+        gl_paint_frame(s, view->document.mesh, immediate);
+        gl_paint_frame(s, view->document.mesh, immediate);
         return frame_image(gl_read_frame(view->view_width, view->view_height), view->view_width,
                            view->view_height);
     }
@@ -223,7 +223,7 @@ class ViewFixture {
     // The frame's pixel (y downwards; device pixels, the window's at scale 1) where a
     // mesh point is drawn in the last frame.
     QPoint pixel_of(const Vector& p) const {
-        const Vector& c = view->mesh.centre;
+        const Vector& c = view->document.mesh.centre;
         double wx, wy, wz;
         gluProject(p.x - c.x, p.y - c.y, p.z - c.z, view->frame_modelview.data(),
                    view->frame_projection.data(), view->frame_viewport.data(), &wx, &wy, &wz);

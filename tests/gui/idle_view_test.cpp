@@ -119,8 +119,10 @@ class IdleViewTest : public QObject {
             window->mesheditor->terrain_page->apply();
             break;
         case 11:
+            // Another map than the terrain's (grey.map is the initial one, which changes
+            // nothing).
             window->mesheditor->terrain_page->load_colour_map_file(QString(VOSTREL_DATA) +
-                                                                   "/colourmaps/grey.map");
+                                                                   "/colourmaps/desert.map");
             break;
         case 12:
             view->camera_distance = -1;

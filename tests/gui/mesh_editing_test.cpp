@@ -28,7 +28,7 @@ class MeshEditingSlotsTest : public QObject {
     void simplifyKeepsColoursAndClearsTheSelection() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        Mesh& mesh = f.view->mesh;
+        Mesh& mesh = f.view->document.mesh;
         mesh.selectedface = 2;
         StdoutCapture out;
         f.view->simplify_slot(75); // trunc(4 x 0.75) = 3 vertices
@@ -53,20 +53,20 @@ class MeshEditingSlotsTest : public QObject {
     void subdivisionLevelZeroDoesNothing() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        f.view->mesh.selectedface = 1;
+        f.view->document.mesh.selectedface = 1;
         f.view->subdivide_slot(0, 0.0f);
-        QCOMPARE(f.view->mesh.nf, 2);
-        QCOMPARE(f.view->mesh.selectedface, 1);
+        QCOMPARE(f.view->document.mesh.nf, 2);
+        QCOMPARE(f.view->document.mesh.selectedface, 1);
     }
 
     void subdivisionTooLargeIsRefusedWithAWarning() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        f.view->mesh.selectedface = 1;
+        f.view->document.mesh.selectedface = 1;
         f.view->subdivide_slot(20, 0.0f);
-        QCOMPARE(f.view->mesh.nf, 2);
-        QCOMPARE(f.view->mesh.nv, 4);
-        QCOMPARE(f.view->mesh.selectedface, 1);
+        QCOMPARE(f.view->document.mesh.nf, 2);
+        QCOMPARE(f.view->document.mesh.nv, 4);
+        QCOMPARE(f.view->document.mesh.selectedface, 1);
         auto* box = f.view->findChild<QMessageBox*>();
         QVERIFY(box);
         QVERIFY(box->text().startsWith("ERROR: 20 subdivision levels of 2 faces"));
@@ -88,27 +88,28 @@ class MeshEditingSlotsTest : public QObject {
         d->tabs->setCurrentWidget(d->subdivide_page.get());
         d->subdivide_page->subdivlevel_slider->setValue(2);
         d->subdivide_page->weight_slider->setValue(25);
-        view->mesh.selectedface = 1;
+        view->document.mesh.selectedface = 1;
         d->apply_event();
-        QCOMPARE(view->mesh.nf, 32);
-        QCOMPARE(view->mesh.nv, 25);
-        QCOMPARE(view->mesh.selectedface, -1);
-        QVERIFY(all_red(view->mesh));
+        QCOMPARE(view->document.mesh.nf, 32);
+        QCOMPARE(view->document.mesh.nv, 25);
+        QCOMPARE(view->document.mesh.selectedface, -1);
+        QVERIFY(all_red(view->document.mesh));
         // Slider 25: midpoints, so the square stays flat and its corners stay put.
-        for (int v = 0; v < view->mesh.nv; ++v) QCOMPARE(view->mesh.vertices[v].z, 0.0f);
-        QCOMPARE(view->mesh.vertices[2], Vector(0.45f, 0.45f, 0));
-        QCOMPARE(view->mesh.vertices[4], Vector(0, -0.45f, 0)); // edge (0, 1)
+        for (int v = 0; v < view->document.mesh.nv; ++v)
+            QCOMPARE(view->document.mesh.vertices[v].z, 0.0f);
+        QCOMPARE(view->document.mesh.vertices[2], Vector(0.45f, 0.45f, 0));
+        QCOMPARE(view->document.mesh.vertices[4], Vector(0, -0.45f, 0)); // edge (0, 1)
 
         d->tabs->setCurrentWidget(d->simplify_page.get());
         d->simplify_page->threshmin_slider->setValue(40);
         d->apply_event();
-        QCOMPARE(view->mesh.nv, 10); // trunc(25 x 0.4)
-        QVERIFY(all_red(view->mesh));
-        for (const Face& face : view->mesh.faces)
+        QCOMPARE(view->document.mesh.nv, 10); // trunc(25 x 0.4)
+        QVERIFY(all_red(view->document.mesh));
+        for (const Face& face : view->document.mesh.faces)
             for (int c : face.vindex) QVERIFY(c >= 0 && c < 10);
 
         d->reset_event(); // "Reload" brings the square back
-        QCOMPARE(view->mesh.nf, 2);
+        QCOMPARE(view->document.mesh.nf, 2);
     }
 };
 

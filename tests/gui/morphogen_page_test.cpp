@@ -318,8 +318,8 @@ class MorphogensInTheWindowTest : public QObject {
             QVERIFY(bool(view->load_file(path)));
         }
         QCOMPARE(page->names, (Names{"a"}));
-        QCOMPARE(view->mesh.colours[0], Vector(0, 0, 1));
-        QCOMPARE(view->render_mode, RenderMode::Polygons);
+        QCOMPARE(view->document.mesh.colours[0], Vector(0, 0, 1));
+        QCOMPARE(view->document.render_mode, RenderMode::Polygons);
         view->grabFramebuffer();
         QImage before = view->grabFramebuffer();
         QColor centre = before.pixelColor(before.width() / 2, before.height() / 2);
@@ -328,8 +328,8 @@ class MorphogensInTheWindowTest : public QObject {
         page->morpho_tree->topLevelItem(0)->setCheckState(0, Qt::Checked);
         page->itemClickedSlot(page->morpho_tree->topLevelItem(0), 0);
         for (int v = 0; v < 4; ++v) {
-            QCOMPARE(view->mesh.colours[v], Vector(0.5f, 0, 0));
-            QCOMPARE(view->mesh.colours[v].w, 2.0f);
+            QCOMPARE(view->document.mesh.colours[v], Vector(0.5f, 0, 0));
+            QCOMPARE(view->document.mesh.colours[v].w, 2.0f);
         }
         view->grabFramebuffer();
         QImage after = view->grabFramebuffer();
@@ -337,16 +337,17 @@ class MorphogensInTheWindowTest : public QObject {
         QVERIFY2(centre.red() > 50 && centre.blue() < centre.red() && centre.green() == 0,
                  qPrintable(centre.name()));
 
-        // A NET file announces no names: the page keeps its list.
+        // A NET file brings no morphogens: the page's list empties.
         QString net = dir.file("square.net");
         write_file(net, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n");
         {
             StdoutCapture quiet;
             QVERIFY(bool(view->load_file(net)));
         }
-        QCOMPARE(page->names, (Names{"a"}));
+        QCOMPARE(page->names, Names{});
+        QCOMPARE(page->morpho_tree->topLevelItemCount(), 0);
         page->additiveclick_slot(); // no rows of values: the base colour
-        QCOMPARE(view->mesh.colours[2], Vector(0, 0, 0));
+        QCOMPARE(view->document.mesh.colours[2], Vector(0, 0, 0));
     }
 
     // "Reload" after a terrain brings the values back with the mesh.
@@ -360,13 +361,13 @@ class MorphogensInTheWindowTest : public QObject {
         StdoutCapture quiet;
         QVERIFY(bool(view->load_file(path)));
         window.mesheditor->apply_event(); // the terrain page: a new mesh without values
-        QVERIFY(view->mesh.morphogens.empty());
+        QVERIFY(view->document.mesh.morphogens.empty());
         window.mesheditor->reset_event();
-        QCOMPARE(view->mesh.nv, 4);
+        QCOMPARE(view->document.mesh.nv, 4);
         QtMorphogenWidget* page = window.mesheditor->morpho_page.get();
         page->morpho_tree->topLevelItem(0)->setCheckState(0, Qt::Checked);
         page->itemClickedSlot(page->morpho_tree->topLevelItem(0), 0);
-        QCOMPARE(view->mesh.colours[3], Vector(0.5f, 0, 0));
+        QCOMPARE(view->document.mesh.colours[3], Vector(0.5f, 0, 0));
     }
 
     // vostrel-cli morphogen writes what the page and the view make of a sample.
@@ -382,7 +383,7 @@ class MorphogensInTheWindowTest : public QObject {
         StdoutCapture quiet;
         QVERIFY(bool(window.view()->load_file(mesh)));
         QVERIFY(window.mesheditor->morpho_page->load_setting_file(mor));
-        QVERIFY(bool(window.view()->mesh.save_obj(page_out.toStdString(), true)));
+        QVERIFY(bool(window.view()->document.mesh.save_obj(page_out.toStdString(), true)));
         QByteArray cli = file_bytes(cli_out);
         QVERIFY(cli.size() > 100000);
         QVERIFY(cli == file_bytes(page_out));

@@ -114,7 +114,7 @@ class AllToolPagesTest : public QObject {
             StdoutCapture quiet;
             d->apply_event();
         }
-        QCOMPARE(window.view()->mesh.nf, 7938);
+        QCOMPARE(window.view()->document.mesh.nf, 7938);
     }
 };
 
@@ -127,7 +127,7 @@ class FaceRenderModeTest : public QObject {
     void faceColoursMarksAndSelection() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        Mesh& mesh = f.view->mesh;
+        Mesh& mesh = f.view->document.mesh;
         QCOMPARE(mesh.nf, 2);
         mesh.faces[0].colour = Vector(0, 0, 1);
         mesh.faces[1].colour = Vector(0, 1, 0);

@@ -137,15 +137,14 @@ class TerrainPanelTest : public QObject {
         TempFolder dir;
         QtMeshTerrainWidget page;
         Mesh mesh;
-        page.mesh = &mesh;
         page.height_scale = 256;
         StdoutCapture quiet;
         QVERIFY(page.load_heightmap_file(write_png(dir, "red.png", QColor(255, 0, 0))));
         QCOMPARE(page.heightmap.size(), QSize(256, 256));
-        page.generate_terrain();
+        generate_terrain(mesh, page.heightmap_pixels(), page.terrain_settings());
         QCOMPARE(mesh.vertices[7].y, 39.0f);
         QVERIFY(page.load_heightmap_file(write_png(dir, "blue.png", QColor(0, 0, 255))));
-        page.generate_terrain();
+        generate_terrain(mesh, page.heightmap_pixels(), page.terrain_settings());
         QCOMPARE(mesh.vertices[7].y, 87.0f);
 
         // Not an image: said so, and the blue heightmap stays.
@@ -155,7 +154,7 @@ class TerrainPanelTest : public QObject {
         text.close();
         QVERIFY(!page.load_heightmap_file(dir.file("text.png")));
         QTRY_VERIFY(page.findChild<QMessageBox*>() != nullptr);
-        page.generate_terrain();
+        generate_terrain(mesh, page.heightmap_pixels(), page.terrain_settings());
         QCOMPARE(mesh.vertices[7].y, 87.0f);
     }
 
@@ -331,12 +330,10 @@ class TerrainPanelTest : public QObject {
         QtMeshTerrainWidget page;
         Mesh png, bmp;
         StdoutCapture quiet;
-        page.mesh = &png;
         QVERIFY(page.load_heightmap_file(dir.file("h.png")));
-        page.generate_terrain();
-        page.mesh = &bmp;
+        generate_terrain(png, page.heightmap_pixels(), page.terrain_settings());
         QVERIFY(page.load_heightmap_file(dir.file("h.bmp")));
-        page.generate_terrain();
+        generate_terrain(bmp, page.heightmap_pixels(), page.terrain_settings());
         QCOMPARE(bmp.nv, png.nv);
         for (int v = 0; v < png.nv; ++v) QCOMPARE(bmp.vertices[v], png.vertices[v]);
         QVERIFY(page.load_heightmap_file(dir.file("h.jpg")));
@@ -409,21 +406,21 @@ class TerrainInTheWindowTest : public QObject {
         QVERIFY(page->load_heightmap_file(QString(VOSTREL_DATA) +
                                           "/heightmaps/raylib_heightmap_128_rgb.png"));
         window.mesheditor->apply_event();
-        QCOMPARE(view->mesh.nv, 4096);
-        QCOMPARE(view->mesh.nf, 7938);
-        view->mesh.build_bbox();
-        float top = view->mesh.bbox[1].y;
-        for (int v = 0; v < view->mesh.nv; ++v) {
-            const Vector& c = view->mesh.colours[v];
-            float t = view->mesh.vertices[v].y / top; // the lowest point is at 0 here
+        QCOMPARE(view->document.mesh.nv, 4096);
+        QCOMPARE(view->document.mesh.nf, 7938);
+        view->document.mesh.build_bbox();
+        float top = view->document.mesh.bbox[1].y;
+        for (int v = 0; v < view->document.mesh.nv; ++v) {
+            const Vector& c = view->document.mesh.colours[v];
+            float t = view->document.mesh.vertices[v].y / top; // the lowest point is at 0 here
             QVERIFY(std::abs(c.x - t) < 1e-5f && c.x == c.y && c.y == c.z);
         }
         QVERIFY(out.text().contains("terrain vertex colours...\n"));
-        QCOMPARE(view->loaded_mesh.nf, 12); // the loaded mesh is kept
+        QCOMPARE(view->document.kept.nf, 12); // the loaded mesh is kept
 
         window.mesheditor->reset_event();
-        QCOMPARE(view->mesh.nf, 12);
-        QCOMPARE(view->mesh.nv, 8);
+        QCOMPARE(view->document.mesh.nf, 12);
+        QCOMPARE(view->document.mesh.nv, 8);
     }
 
     // vostrel-cli terrain writes what the page builds.
@@ -446,7 +443,7 @@ class TerrainInTheWindowTest : public QObject {
         page->gridsize_slider->setValue(300);
         page->height_slider->setValue(120);
         window.mesheditor->apply_event();
-        QVERIFY(bool(window.view()->mesh.save_obj(page_out.toStdString(), true)));
+        QVERIFY(bool(window.view()->document.mesh.save_obj(page_out.toStdString(), true)));
 
         QFile a(cli_out), b(page_out);
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));

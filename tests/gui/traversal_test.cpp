@@ -34,8 +34,8 @@ std::string grid_obj(int n) {
 // Middle-click on a face's centroid as the last frame shows it.
 void click_face(QtGLWidget* view, int face) {
     view->grabFramebuffer();
-    const Vector& p = view->mesh.centroids[face];
-    const Vector& c = view->mesh.centre;
+    const Vector& p = view->document.mesh.centroids[face];
+    const Vector& c = view->document.mesh.centre;
     double wx, wy, wz;
     gluProject(p.x - c.x, p.y - c.y, p.z - c.z, view->frame_modelview.data(),
                view->frame_projection.data(), view->frame_viewport.data(), &wx, &wy, &wz);
@@ -60,29 +60,29 @@ class EdgeTraversalTest : public QObject {
             StdoutCapture quiet;
             QVERIFY(bool(view->load_file(path)));
         }
-        Mesh& mesh = view->mesh;
+        Mesh& mesh = view->document.mesh;
         QtMeshTraversalWidget* page = window.mesheditor->traverse_page.get();
 
         // At depth 0 a pick only clears the marks, and the render mode stays.
         click_face(view, 30);
         QCOMPARE(mesh.selectedface, 31);
         QVERIFY(marked_faces(mesh).empty());
-        QCOMPARE(int(view->render_mode), int(RenderMode::Polygons));
-        view->mesh.selectedface = -1;
+        QCOMPARE(int(view->document.render_mode), int(RenderMode::Polygons));
+        view->document.mesh.selectedface = -1;
 
         // Numbers set before a pick are kept for it, though nothing is marked yet.
         page->depth_slider->setValue(1);
-        QCOMPARE(view->traversal.depth, 1);
+        QCOMPARE(view->document.traversal.depth, 1);
         QVERIFY(marked_faces(mesh).empty());
         click_face(view, 30);
         QCOMPARE(marked_faces(mesh), faces_at_distances(mesh, 30, 1, 1));
 
         // With a face picked, every slider move runs it from that face.
         page->depth_slider->setValue(2);
-        QCOMPARE(view->traversal.depth, 2);
-        QCOMPARE(view->traversal.angle, 1);
+        QCOMPARE(view->document.traversal.depth, 2);
+        QCOMPARE(view->document.traversal.angle, 1);
         QCOMPARE(marked_faces(mesh), faces_at_distances(mesh, 30, 0, 2));
-        QCOMPARE(int(view->render_mode), int(RenderMode::Faces)); // the marks are shown
+        QCOMPARE(int(view->document.render_mode), int(RenderMode::Faces)); // the marks are shown
 
         // The next pick reruns it from the new face with the same numbers.
         page->stepsize_slider->setValue(10);
@@ -98,7 +98,7 @@ class EdgeTraversalTest : public QObject {
         QVERIFY(mark);
         mark->click();
         QVERIFY(marked_faces(mesh).empty());
-        QCOMPARE(view->traversal.region_counter, 1);
+        QCOMPARE(view->document.traversal.region_counter, 1);
         for (int f = 0; f < mesh.nf; ++f) {
             QCOMPARE(mesh.faces[f].segment, segment.count(f) ? 1 : 0);
             if (segment.count(f))
@@ -118,10 +118,10 @@ class EdgeTraversalTest : public QObject {
             StdoutCapture quiet;
             QVERIFY(bool(view->load_file("grid.obj")));
         }
-        view->mesh.faces[0].marked = 1;
-        view->mesh.selectedface = 1;
+        view->document.mesh.faces[0].marked = 1;
+        view->document.mesh.selectedface = 1;
         view->markcurrent_slot();
-        QCOMPARE(int(view->render_mode), int(RenderMode::Faces));
+        QCOMPARE(int(view->document.render_mode), int(RenderMode::Faces));
 
         StdoutCapture out;
         window.saveallEvent();

@@ -46,14 +46,19 @@ class MainWindowTest : public QObject {
         QStringList titles;
         for (QAction* a : window.menuBar()->actions())
             if (a->menu()) titles << a->menu()->title();
-        QCOMPARE(titles, (QStringList{"&File", "&View", "&Render Mode", "&Tools"}));
-        for (QMenu* m :
-             {window.file_menu, window.view_menu, window.rendermode_menu, window.tools_menu})
+        QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Render Mode", "&Tools"}));
+        for (QMenu* m : {window.file_menu, window.edit_menu, window.view_menu,
+                         window.rendermode_menu, window.tools_menu})
             QVERIFY(m->isTearOffEnabled());
 
         QCOMPARE(menu_items(window.file_menu),
                  (QStringList{"-", "Open...|Ctrl+O", "-", "Save As...|Ctrl+S", "Save ALL...|Ctrl+A",
                               "-", "Save Rendering...|Ctrl+R", "-", "Exit|Ctrl+Q"}));
+        QCOMPARE(menu_items(window.edit_menu),
+                 (QStringList{"Undo|" + QKeySequence(QKeySequence::Undo).toString(),
+                              "Redo|" + QKeySequence(QKeySequence::Redo).toString(), "-",
+                              "History Memory Limit (1024 MiB)..."}));
+        QVERIFY(!window.undo_item->isEnabled() && !window.redo_item->isEnabled());
         QCOMPARE(menu_items(window.view_menu),
                  (QStringList{"Background Colour", "Toggle Projection (ortho/persp)",
                               "Lighting and Shading Editor", "-", "Fit Mesh to View|F",
@@ -85,16 +90,16 @@ class MainWindowTest : public QObject {
             QAction* item = window.rendermode_items->checkedAction();
             return item ? item->data().toInt() : -1;
         };
-        QCOMPARE(int(window.view()->render_mode), 4);
+        QCOMPARE(int(window.view()->document.render_mode), 4);
         QCOMPARE(checked(), 4);
         window.rendermode_menu->actions()[0]->trigger();
-        QCOMPARE(int(window.view()->render_mode), 7);
+        QCOMPARE(int(window.view()->document.render_mode), 7);
         QCOMPARE(checked(), 7);
         window.rendermodeEvent(9);
         window.rendermodeEvent(-1);
-        QCOMPARE(int(window.view()->render_mode), 7);
+        QCOMPARE(int(window.view()->document.render_mode), 7);
         window.rendermode_menu->actions().last()->trigger();
-        QCOMPARE(int(window.view()->render_mode), 8);
+        QCOMPARE(int(window.view()->document.render_mode), 8);
         // A tool that switches the mode moves the check with it.
         window.view()->set_render_mode(RenderMode::Points);
         QCOMPARE(checked(), 5);
@@ -105,10 +110,10 @@ class MainWindowTest : public QObject {
         show_main_window(window);
         QtGLWidget* view = window.view();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(int(view->projection_mode), 1);
+        QCOMPARE(int(view->document.projection), 1);
         StdoutCapture out;
         window.projectionmodeEvent();
-        QCOMPARE(int(view->projection_mode), 0);
+        QCOMPARE(int(view->document.projection), 0);
         window.projectionmodeEvent();
         QCOMPARE(out.text(), QString("projectionmode: 0\nprojectionmode: 1\n"));
     }
@@ -117,18 +122,18 @@ class MainWindowTest : public QObject {
         QtMainWindow window;
         show_main_window(window);
         QVERIFY(bool(window.view()->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
-        QCOMPARE(window.view()->mesh.nf, 12);
+        QCOMPARE(window.view()->document.mesh.nf, 12);
         StdoutCapture quiet;
         window.dragndrop_slot("/nonexistent/mesh.obj");
-        QCOMPARE(window.view()->mesh.nf, 12);
-        QCOMPARE(window.view()->loaded_mesh.nf, 12);
+        QCOMPARE(window.view()->document.mesh.nf, 12);
+        QCOMPARE(window.view()->document.kept.nf, 12);
         QTRY_VERIFY(window.findChild<QMessageBox*>() != nullptr);
         QVERIFY(window.findChild<QMessageBox*>()->text().contains(
             "ERROR: Opening File: /nonexistent/mesh.obj"));
         QCOMPARE(window.current_file, QString("/nonexistent/mesh.obj"));
 
         window.dragndrop_slot(QString(VOSTREL_DATA) + "/../README.md"); // neither obj nor net
-        QCOMPARE(window.view()->mesh.nf, 12);
+        QCOMPARE(window.view()->document.mesh.nf, 12);
     }
 
     void saveAppendsTheExtensionAndReportsFailure() {
@@ -161,7 +166,7 @@ class MainWindowTest : public QObject {
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         StdoutCapture out;
         QApplication::sendEvent(view, &drop);
-        QCOMPARE(view->mesh.nf, 12);
+        QCOMPARE(view->document.mesh.nf, 12);
         QVERIFY(out.text().startsWith(QString(VOSTREL_DATA) + "/cube.obj\n"));
         QCOMPARE(window.current_file, QString(VOSTREL_DATA) + "/cube.obj");
 
@@ -366,15 +371,15 @@ class PickingTest : public QObject {
         }
         f.frame();
         for (int face : {0, 1}) {
-            QPoint position = f.mouse_position_of(view->mesh.centroids[face]);
+            QPoint position = f.mouse_position_of(view->document.mesh.centroids[face]);
             StdoutCapture out;
             QTest::mouseClick(view, Qt::MiddleButton, {}, position);
-            QCOMPARE(view->mesh.selectedface, face + 1);
+            QCOMPARE(view->document.mesh.selectedface, face + 1);
             QCOMPARE(out.text(), QString("\nSelected: %1 \n").arg(face + 1));
         }
         StdoutCapture out;
         QTest::mouseClick(view, Qt::MiddleButton, {}, QPoint(2, 2)); // background
-        QCOMPARE(view->mesh.selectedface, 2);
+        QCOMPARE(view->document.mesh.selectedface, 2);
         QCOMPARE(out.text(), QString("\nSelected: 2 \n"));
     }
 
@@ -389,12 +394,12 @@ class PickingTest : public QObject {
         view->grabFramebuffer();
         QTest::mouseClick(view, Qt::MiddleButton, {},
                           QPoint(view->width() / 2, view->height() / 2));
-        QVERIFY(view->mesh.selectedface >= 1);
+        QVERIFY(view->document.mesh.selectedface >= 1);
         QCOMPARE(window.status_bar->currentMessage(),
-                 QString("Selected: %1").arg(view->mesh.selectedface));
+                 QString("Selected: %1").arg(view->document.mesh.selectedface));
         QTest::mouseClick(view, Qt::MiddleButton, {}, QPoint(2, 2)); // nothing there
         QCOMPARE(window.status_bar->currentMessage(),
-                 QString("Selected: %1").arg(view->mesh.selectedface)); // kept, as printed
+                 QString("Selected: %1").arg(view->document.mesh.selectedface)); // kept, as printed
         QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
         QTest::mouseClick(view, Qt::MiddleButton, {}, QPoint(2, 2));
         QCOMPARE(window.status_bar->currentMessage(), QString("Selected: none"));
@@ -431,7 +436,7 @@ class RenderTest : public QObject {
     void wireframeIsBlackOnWhite() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        f.view->render_mode = RenderMode(0);
+        f.view->document.render_mode = RenderMode(0);
         QImage image = f.frame();
         QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
         QCOMPARE(image.pixelColor(60, 100), QColor(Qt::white)); // inside the square: not filled
@@ -450,7 +455,7 @@ class RenderTest : public QObject {
     void boundingBoxIsGreen() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        f.view->render_mode = RenderMode(7);
+        f.view->document.render_mode = RenderMode(7);
         QImage image = f.frame();
         QColor edge = image.pixelColor(100, 10);
         QVERIFY2(edge.green() > 200 && edge.red() < 60 && edge.blue() < 60,
@@ -461,13 +466,14 @@ class RenderTest : public QObject {
     void selectedFaceIsRed() {
         ViewFixture f(200, 200);
         f.load(square_with_colours);
-        f.view->render_mode = RenderMode(0);
-        f.view->mesh.selectedface = 1;
+        f.view->document.render_mode = RenderMode(0);
+        f.view->document.mesh.selectedface = 1;
         QImage image = f.frame();
-        QColor inside = image.pixelColor(f.pixel_of(f.view->mesh.centroids[0]));
+        QColor inside = image.pixelColor(f.pixel_of(f.view->document.mesh.centroids[0]));
         QCOMPARE(inside, QColor(255, 0, 0));
-        f.view->mesh.selectedface = 0;
-        QCOMPARE(f.frame().pixelColor(f.pixel_of(f.view->mesh.centroids[0])), QColor(Qt::white));
+        f.view->document.mesh.selectedface = 0;
+        QCOMPARE(f.frame().pixelColor(f.pixel_of(f.view->document.mesh.centroids[0])),
+                 QColor(Qt::white));
     }
 
     void backgroundShowsFromTheNextFrame() {
@@ -497,12 +503,13 @@ class RenderTest : public QObject {
         if (projection == 0) f.view->toggle_projection();
         f.view->camera_distance = distance;
         // Mode 8 with colours and marks of every kind.
-        for (int i = 0; i < f.view->mesh.nf; ++i) {
-            f.view->mesh.faces[i].colour = Vector(float(i % 7) / 6, float(i % 5) / 4, 0.5f);
-            f.view->mesh.faces[i].marked = i % 3 == 0;
+        for (int i = 0; i < f.view->document.mesh.nf; ++i) {
+            f.view->document.mesh.faces[i].colour =
+                Vector(float(i % 7) / 6, float(i % 5) / 4, 0.5f);
+            f.view->document.mesh.faces[i].marked = i % 3 == 0;
         }
         for (int mode = 0; mode < render_mode_count; ++mode) {
-            f.view->render_mode = RenderMode(mode);
+            f.view->document.render_mode = RenderMode(mode);
             QImage arrays = f.frame();
             QImage immediate = f.frame_immediate();
             QVERIFY2(arrays == immediate, qPrintable(QString("mode %1").arg(mode)));
@@ -538,10 +545,10 @@ class RenderTest : public QObject {
 
         ViewFixture f(320, 240);
         f.load_file(mesh);
-        f.view->render_mode = RenderMode(mode);
+        f.view->document.render_mode = RenderMode(mode);
         if (perspective) f.view->toggle_projection();
         if (!background.isEmpty()) f.view->background_colour = QColor("#" + background);
-        f.view->mesh.selectedface = select ? select : -1;
+        f.view->document.mesh.selectedface = select ? select : -1;
         QImage window = f.frame().convertToFormat(QImage::Format_RGB32);
         QImage cli = QImage(out).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(cli.size(), window.size());

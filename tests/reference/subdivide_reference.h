@@ -123,8 +123,19 @@ inline Mesh literal_subdivide(const Mesh& source, int levels, float weight) {
         n.link_faces();
         m = std::move(n);
     }
+    // As the slot takes the result over: positions, colours and normals, and the faces'
+    // corners; the face records start afresh.
     Mesh out;
-    out.copy_from(m);
+    out.alloc_vertices(m.nv);
+    for (int v = 0; v < m.nv; ++v) {
+        out.vertices[v] = m.vertices[v];
+        out.colours[v] = m.colours[v];
+        out.normals[v] = m.normals[v];
+    }
+    out.alloc_faces(m.nf);
+    for (int i = 0; i < m.nf; ++i)
+        for (int k = 0; k < 3; ++k) out.faces[i].vindex[k] = m.faces[i].vindex[k];
+    out.link_faces();
     out.morphogens = std::move(m.morphogens);
     return out;
 }

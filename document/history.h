@@ -1,0 +1,55 @@
+// History: the steps done and undone, bounded in count and in memory. The oldest steps
+// go first when a bound is passed, the newest too when it alone passes the memory bound.
+#pragma once
+
+#include "document/step.h"
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <vector>
+
+class History {
+  public:
+    static constexpr size_t default_limit_bytes = size_t(1) << 30; // 1 GiB
+    static constexpr int most_steps = 100;
+
+    // Forgets every step.
+    void clear();
+    // Adds a step just done; the steps undone are forgotten. A step whose merge key is
+    // that of the last step done (with nothing undone since) joins it: the last step
+    // keeps the state from before both, so undoing it undoes both.
+    void push(Step step);
+    // Whether the next step pushed with this merge key would join the last one: then an
+    // operation need not keep its state.
+    bool joins(const std::string& merge) const;
+
+    bool can_undo() const { return !done.empty(); }
+    bool can_redo() const { return !undone.empty(); }
+    // The names of the steps Undo and Redo would take; empty when there is none.
+    std::string undo_name() const { return done.empty() ? std::string() : done.back().name; }
+    std::string redo_name() const { return undone.empty() ? std::string() : undone.back().name; }
+
+    // The step Undo (Redo) takes, for the document to swap its state; then undone() (or
+    // redone()) moves it to the other list, counting its state again.
+    Step& last_done() { return done.back(); }
+    Step& last_undone() { return undone.back(); }
+    void undone_last();
+    void redone_last();
+
+    // The memory bound, in bytes; steps are dropped at once to keep it.
+    void set_limit_bytes(size_t limit);
+    size_t limit_bytes() const { return limit; }
+    // The memory the steps hold, done and undone.
+    size_t bytes() const { return total; }
+    int done_count() const { return int(done.size()); }
+    int undone_count() const { return int(undone.size()); }
+
+  private:
+    std::deque<Step> done;    // oldest first
+    std::vector<Step> undone; // the next to redo last
+    size_t limit = default_limit_bytes;
+    size_t total = 0;
+
+    void trim();
+};
