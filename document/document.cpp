@@ -20,6 +20,10 @@ Outcome Document::open(const std::string& path, OpenRule rule) {
     if (r && rule == OpenRule::NeedsFaces && loaded.nf == 0)
         r = IoResult::failure(path + " holds no faces");
     if (!r) return Outcome::from(r);
+    return adopt(std::move(loaded), path);
+}
+
+Outcome Document::adopt(Mesh loaded, const std::string& path) {
     Mesh copy;
     try {
         copy = loaded.clone();
@@ -166,6 +170,7 @@ void Document::exchange(StepState& s) {
             std::swap(mesh.faces[i].normal, normals[i]);
         mesh.face_normals_changed();
     }
+    if (s.vertex_normals) std::swap(mesh.normals, *s.vertex_normals);
     if (s.face_paint) {
         FacePaint& p = *s.face_paint;
         for (size_t i = 0; i < p.colours.size() && i < mesh.faces.size(); ++i) {

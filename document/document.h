@@ -65,6 +65,9 @@ class Document {
     // success it replaces the mesh and its kept copy and starts a new history, on failure
     // nothing changes. The clipping planes go back on the cube around the new mesh.
     Outcome open(const std::string& path, OpenRule rule = OpenRule::AnyMesh);
+    // What open() does once the file is read and built (load_mesh_file): `loaded`
+    // becomes the opened mesh, named `path`.
+    Outcome adopt(Mesh loaded, const std::string& path);
     // "Reload": the kept copy back, rebuilt (a step). Nothing before a mesh was opened.
     Outcome reload();
     // Writes the mesh as OBJ (with "vc" lines when `colours`), through a temporary file.

@@ -13,10 +13,17 @@ const char* const recluster_step = "Number of Patches";
 
 Outcome Document::classify() {
     if (!holds_mesh(mesh)) return Outcome::done({});
-    mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
     Step step;
     step.name = "Classify";
     StepState& s = step.state;
+    // The normals build runs again when a filter has changed the face normals: they are
+    // the step's then, and the vertex normals too (the build carries the face normals'
+    // w into them).
+    if (!mesh.derived_current(MESH_VERTEX_NORMALS)) {
+        s.face_normals = face_normals();
+        s.vertex_normals = mesh.normals;
+    }
+    mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
     s.face_paint = face_paint();
     s.classifier = classifier.copy_without_table();
     if (classifier.will_rebuild_table()) {
@@ -37,8 +44,9 @@ Outcome Document::classify() {
     // patches as were found.
     if (classifier.patch_count >= 1) classifier.recluster(classifier.patch_count);
     render_mode = RenderMode::Faces;
-    return commit(std::move(step),
-                  Change::Colours | Change::Marks | Change::ToolLists | Change::RenderMode);
+    Changes changed = Change::Colours | Change::Marks | Change::ToolLists | Change::RenderMode;
+    if (s.face_normals) changed |= Change::FaceNormals;
+    return commit(std::move(step), changed);
 }
 
 Outcome Document::recluster(int k) {

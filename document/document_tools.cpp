@@ -86,12 +86,13 @@ Outcome Document::colour_by_morphogens(const MorphogenSetting& setting) {
 
 Outcome Document::simplify(float lod) {
     if (mesh.nf == 0) return Outcome::failure("ERROR: there is no mesh to simplify");
+    const std::string nothing_left = "ERROR: a level of detail of " + percent(lod) +
+                                     " leaves no faces; the mesh is left as it was";
+    if (simplification_target(mesh.nv, lod / 100) == 0) return Outcome::failure(nothing_left);
     Mesh result;
     try {
         result = simplified(mesh, lod / 100);
-        if (result.nf == 0)
-            return Outcome::failure("ERROR: a level of detail of " + percent(lod) +
-                                    " leaves no faces; the mesh is left as it was");
+        if (result.nf == 0) return Outcome::failure(nothing_left);
         result.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
         result.build_centroids();
         result.build_bbox();
@@ -105,6 +106,7 @@ Outcome Document::simplify(float lod) {
 }
 
 Outcome Document::subdivide(int levels, float weight) {
+    if (mesh.nf == 0) return Outcome::done({}); // nothing to split
     Mesh result;
     SubdivisionResult r = subdivided_levels(mesh, levels, weight, result);
     if (r.outcome == SubdivisionOutcome::Unchanged) return Outcome::done({});

@@ -39,6 +39,7 @@ size_t StepState::bytes() const {
     if (mesh) n += mesh->memory_bytes();
     if (vertex_colours) n += bytes_of(vertex_colours->colours) + bytes_of(vertex_colours->recipe);
     if (face_normals) n += bytes_of(*face_normals);
+    if (vertex_normals) n += bytes_of(*vertex_normals);
     if (face_paint)
         n += bytes_of(face_paint->colours) + bytes_of(face_paint->marked) +
              bytes_of(face_paint->segment);

@@ -37,6 +37,7 @@ struct StepState {
     ColourRecipe mesh_recipe;
     std::optional<VertexColours> vertex_colours;
     std::optional<std::vector<Vector>> face_normals;
+    std::optional<std::vector<Vector>> vertex_normals;
     std::optional<FacePaint> face_paint;
     // The classifier, with its table (and what goes with it) only when `classifier_table`.
     std::optional<Mesh_Classifier> classifier;

@@ -3,7 +3,9 @@
 
 #include "core/vostrel.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -43,4 +45,41 @@ inline void check_and_build(Mesh& m) {
     }
     build_loaded_mesh(m);
     m.build({MESH_TEXCOORDS});
+}
+
+// The input read byte by byte; past its end, zeros.
+class Bytes {
+  public:
+    Bytes(const uint8_t* d, size_t n) : data(d), size(n) {}
+    uint8_t next() { return at < size ? data[at++] : 0; }
+    float next_float() {
+        uint32_t bits = 0;
+        for (int i = 0; i < 4; ++i) bits = bits << 8 | next();
+        return std::bit_cast<float>(bits);
+    }
+
+  private:
+    const uint8_t* data;
+    size_t size, at = 0;
+};
+
+// A small mesh from raw bytes: vertex and face counts, coordinates as raw floats or
+// small whole numbers (so that NaN, infinite and coincident positions come up), corners
+// in range.
+inline void binary_mesh(Mesh& m, Bytes& in) {
+    int nv = 1 + in.next() % 48, nf = in.next() % 96;
+    m.alloc_vertices(nv);
+    for (int v = 0; v < nv; ++v) {
+        float c[3];
+        for (float& x : c) {
+            uint8_t kind = in.next();
+            x = kind < 64 ? in.next_float() : float(int(kind % 5) - 2);
+        }
+        m.vertices[v] = Vector(c[0], c[1], c[2]);
+        m.colours[v] = Vector(float(v % 3), 0.5f, 1, 1);
+    }
+    m.alloc_faces(nf);
+    for (int i = 0; i < nf; ++i)
+        for (int k = 0; k < 3; ++k) m.faces[i].vindex[k] = in.next() % nv;
+    m.link_faces();
 }

@@ -11,45 +11,10 @@
 #include "tools/simplify.h"
 #include "tools/subdivide.h"
 
-#include <bit>
 #include <cmath>
-#include <cstdint>
 #include <string_view>
 
 namespace {
-
-class Bytes {
-  public:
-    Bytes(const uint8_t* d, size_t n) : data(d), size(n) {}
-    uint8_t next() { return at < size ? data[at++] : 0; }
-    float next_float() {
-        uint32_t bits = 0;
-        for (int i = 0; i < 4; ++i) bits = bits << 8 | next();
-        return std::bit_cast<float>(bits);
-    }
-
-  private:
-    const uint8_t* data;
-    size_t size, at = 0;
-};
-
-void binary_mesh(Mesh& m, Bytes& in) {
-    int nv = 1 + in.next() % 48, nf = in.next() % 96;
-    m.alloc_vertices(nv);
-    for (int v = 0; v < nv; ++v) {
-        float c[3];
-        for (float& x : c) {
-            uint8_t kind = in.next();
-            x = kind < 64 ? in.next_float() : float(int(kind % 5) - 2);
-        }
-        m.vertices[v] = Vector(c[0], c[1], c[2]);
-        m.colours[v] = Vector(float(v % 3), 0.5f, 1, 1);
-    }
-    m.alloc_faces(nf);
-    for (int i = 0; i < nf; ++i)
-        for (int k = 0; k < 3; ++k) m.faces[i].vindex[k] = in.next() % nv;
-    m.link_faces();
-}
 
 // The same float to the bit; any two NaNs count as the same, since which operand's
 // payload a NaN result carries is the compiler's choice.
