@@ -77,7 +77,12 @@ void register_file(const std::string& name, const PathSource& source) {
         void (*run)(Mesh&);
     };
     const Build builds[] = {
-        {"build_loaded_mesh", [](Mesh& m) { build_loaded_mesh(m); }},
+        // As after a read: every derived array stale, so that build() runs each build.
+        {"build_loaded_mesh",
+         [](Mesh& m) {
+             m.shape_changed();
+             build_loaded_mesh(m);
+         }},
         {"build_edge_list", [](Mesh& m) { m.build_edge_list(); }},
         {"build_normals", [](Mesh& m) { m.build_normals(); }},
         {"build_centroids", [](Mesh& m) { m.build_centroids(); }},

@@ -1,10 +1,10 @@
 // vostrel-cli classify: the classifier page's run without a window: the table built or
-// loaded, the classification, the panel's re-clustering into the patch count found (or
-// the one asked for), and what it leaves: the table, the face colours, the mesh.
+// loaded, the classification with the re-clustering into the patch count found (or the
+// one asked for), and what it leaves: the table, the face colours, the mesh.
 #include "cli/command.h"
 #include "core/atomic_file.h"
-#include "core/vostrel.h"
-#include "segmentation/mesh_classifier.h"
+#include "core/mesh_file.h"
+#include "document/document.h"
 
 #include <cstdio>
 #include <map>
@@ -17,7 +17,7 @@ struct Options {
     std::string file, load_table, save_table, faces, output;
     std::optional<double> weight;
     std::optional<int> patches;
-    SpMode mode = SpMode::Floyd;
+    std::optional<SpMode> mode;
 };
 
 // One line "r g b" per face, in face order.
@@ -32,55 +32,59 @@ IoResult write_face_colours(const Mesh& mesh, const std::string& path) {
     return write_file_atomically(path, text);
 }
 
-// Each file written must not be one of the files read, nor another one written, unless
-// it is the OBJ mesh that the OBJ output replaces.
-bool outputs_replace_inputs(const Options& o) {
+// Each file written must not be one of the files read (the mesh `input` among them), nor
+// another one written, unless it is the OBJ mesh that the OBJ output replaces.
+IoResult outputs_allowed(const Options& o, const std::string& input) {
     struct Output {
         const std::string& name;
         const char* written;
     } outputs[] = {
         {o.save_table, "a shortest path table"}, {o.faces, "face colours"}, {o.output, "OBJ text"}};
     for (const Output& out : outputs) {
-        if (out.name.empty()) continue;
         bool obj = &out.name == &o.output;
-        if ((!obj || mesh_format(o.file) != MeshFormat::Obj) &&
-            output_replaces_input(out.name, o.file, out.written))
-            return true;
+        if (!obj || mesh_format(input) != MeshFormat::Obj)
+            if (IoResult r = keeps_input(out.name, input, out.written); !r) return r;
         for (const std::string* other : {&o.load_table, &o.save_table, &o.faces, &o.output})
-            if (other != &out.name && !other->empty() &&
-                output_replaces_input(out.name, *other, out.written))
-                return true;
+            if (other != &out.name && !other->empty())
+                if (IoResult r = keeps_input(out.name, *other, out.written); !r) return r;
     }
-    return false;
+    warn_unless_extension(o.output, ".obj", "OBJ text");
+    return IoResult::success();
 }
 
-int run(const Options& o) {
-    if (outputs_replace_inputs(o)) return exit_failure;
-    if (!o.output.empty()) warn_unless_extension(o.output, ".obj", "OBJ text");
-    Mesh mesh;
-    if (!load_mesh_reporting(mesh, o.file)) return exit_failure;
-    Mesh_Classifier classifier;
-    classifier.attach(mesh);
+// The classification with the panel's settings, then the re-clustering asked for.
+CommandResult classify(const Options& o, Document& d) {
+    // The document takes a classification without a mesh for nothing to do; a command
+    // given an empty mesh says so, as the classifier does for one without faces.
+    if (d.mesh.nv == 0)
+        return CommandResult::failure("ERROR: there is nothing to classify: the mesh has no faces");
     // As the weight slider sends it: a float.
-    if (o.weight) classifier.weight = double(float(*o.weight));
-    classifier.sp_mode = o.mode;
+    if (o.weight) d.set_classifier_weight(double(float(*o.weight)));
+    if (o.mode) d.set_shortest_path_mode(*o.mode);
     if (!o.load_table.empty())
-        if (IoResult r = classifier.load(o.load_table); !r) return report(r);
-    if (IoResult r = classify_mesh(classifier, mesh); !r) return report(r);
-    classifier.recluster(o.patches ? *o.patches : classifier.patch_count);
+        if (IoResult r = d.load_table(o.load_table); !r) return r;
+    if (Outcome r = d.classify(o.patches.value_or(0)); !r) return r;
+    return {};
+}
+
+CommandResult run(const Options& o, const Session& s) {
+    if (IoResult r = outputs_allowed(o, s.input_file(o.file)); !r) return r;
+    if (CommandResult r = s.use_mesh(o.file); !r) return r;
+    Document& d = s.document;
+    if (CommandResult r = classify(o, d); !r) return r;
     if (!o.save_table.empty())
-        if (IoResult r = classifier.save(o.save_table); !r) return report(r);
+        if (IoResult r = d.save_table(o.save_table); !r) return r;
     if (!o.faces.empty())
-        if (IoResult r = write_face_colours(mesh, o.faces); !r) return report(r);
-    if (!o.output.empty()) return report(mesh.save_obj(o.output));
-    return exit_success;
+        if (IoResult r = write_face_colours(d.mesh, o.faces); !r) return r;
+    return s.save_mesh(o.output, false);
 }
 
 } // namespace cli_classify
 
-CommandRun classify_command(CLI::App& command) {
+CommandRun classify_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_classify::Options>();
-    command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required();
+    if (!session.in_script())
+        command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required();
     command
         .add_option("--weight", o->weight,
                     "Share of the centroid distance in the adjacency weights, 0 to 1 (the "
@@ -102,10 +106,10 @@ CommandRun classify_command(CLI::App& command) {
     command.add_option("--save-table", o->save_table, "Save the shortest path table as .spt");
     command.add_option("--faces", o->faces,
                        "Write the face colours, one line \"r g b\" per face in face order");
-    command.add_option("-o,--output", o->output, "Save the mesh as OBJ");
+    if (!session.in_script()) command.add_option("-o,--output", o->output, "Save the mesh as OBJ");
     command.footer("Classifies the faces into patches as the Classify page does: the shortest "
                    "path table, representatives by farthest-point sampling, the patch count "
                    "from the largest drop, fuzzy refinement, then k-medoids into K patches. "
                    "Progress lines go to standard output.");
-    return [o] { return cli_classify::run(*o); };
+    return [o, &session] { return cli_classify::run(*o, session); };
 }

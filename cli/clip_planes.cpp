@@ -1,11 +1,11 @@
-// vostrel-cli clip-planes: the clipping planes without a window. A cube, optionally a
-// .clp file, then a script of the actions the clipping page and the mouse perform; the
-// planes are saved as .clp and their outlines listed, for scripts and for checking the
-// geometry.
+// vostrel-cli clip-planes: the clipping planes without a window. The planes on a cube
+// (in a script, the document's, on the cube around its mesh), optionally a .clp file,
+// then a file of the actions the clipping page and the mouse perform; the planes are
+// saved as .clp and their outlines listed, for scripts and for checking the geometry.
 #include "cli/command.h"
-#include "clipping/plane_widget_in_cube.h"
 #include "core/atomic_file.h"
 #include "core/text_file.h"
+#include "document/document.h"
 
 #include <charconv>
 #include <cstdio>
@@ -85,33 +85,35 @@ bool parse_action(const std::string& line, Action& action, bool& has_action, std
     return false;
 }
 
-void perform(PlaneWidgetInCube& planes, const Action& a) {
+void drag(Document& d, const Action& a) {
+    const int b = a.value[0], x0 = a.value[1], y0 = a.value[2], x1 = a.value[3], y1 = a.value[4],
+              n = a.value[5];
+    d.press_planes(Vector(float(x0), float(y0), 0), PlaneButton(b));
+    // Integer division truncates toward zero; the products fit 64 bits.
+    for (int i = 1; i <= n; ++i) {
+        long long x = x0 + (long long)(x1 - x0) * i / n;
+        long long y = y0 + (long long)(y1 - y0) * i / n;
+        d.move_planes(Vector(float(x), float(y), 0));
+    }
+    d.release_planes();
+}
+
+void perform(Document& d, const Action& a) {
     switch (a.kind) {
     case ActionKind::Select:
-        planes.toggle_plane(a.value[0]);
+        d.select_plane(a.value[0]);
         break;
-    case ActionKind::Drag: {
-        const int b = a.value[0], x0 = a.value[1], y0 = a.value[2], x1 = a.value[3],
-                  y1 = a.value[4], n = a.value[5];
-        planes.press(Vector(float(x0), float(y0), 0), PlaneButton(b));
-        // Integer division truncates toward zero; the products fit 64 bits.
-        for (int i = 1; i <= n; ++i) {
-            long long x = x0 + (long long)(x1 - x0) * i / n;
-            long long y = y0 + (long long)(y1 - y0) * i / n;
-            planes.move(Vector(float(x), float(y), 0));
-        }
-        planes.release();
+    case ActionKind::Drag:
+        drag(d, a);
         break;
-    }
     case ActionKind::ResetAll:
-        planes.reset_all();
+        d.reset_planes();
         break;
     case ActionKind::ResetSelected:
-        planes.reset_selected();
+        d.reset_selected_plane();
         break;
     case ActionKind::ShowAll:
-        planes.show_all = a.value[0];
-        planes.rebuild_outlines();
+        d.show_all_planes(a.value[0]);
         break;
     }
 }
@@ -133,50 +135,52 @@ std::string format_outlines(const PlaneWidgetInCube& planes) {
     return text;
 }
 
-int run(const Options& o) {
-    std::vector<Action> actions;
-    if (!o.script.empty()) {
-        std::string text;
-        if (!read_file(o.script, text)) {
-            std::fprintf(stderr, "ERROR: could not read the script %s\n", o.script.c_str());
-            return exit_failure;
-        }
-        LineReader lines(text);
-        std::string_view line;
-        while (lines.next(line)) {
-            Action a;
-            bool has_action;
-            std::string why;
-            if (!parse_action(std::string(line), a, has_action, why)) {
-                std::fprintf(stderr, "vostrel-cli: clip-planes: %s:%d: %s\n", o.script.c_str(),
-                             lines.number, why.c_str());
-                return exit_usage;
-            }
-            if (has_action) actions.push_back(a);
-        }
+// The actions of the file `path`, in order; a line that is no action is a usage error.
+CommandResult read_actions(const std::string& path, std::vector<Action>& actions) {
+    std::string text;
+    if (!read_file(path, text))
+        return CommandResult::failure("ERROR: could not read the script " + path);
+    LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        Action a;
+        bool has_action;
+        std::string why;
+        if (!parse_action(std::string(line), a, has_action, why))
+            return CommandResult::usage(path + ":" + std::to_string(lines.number) + ": " + why);
+        if (has_action) actions.push_back(a);
     }
+    return {};
+}
 
-    PlaneWidgetInCube planes;
-    planes.set_cube(o.cube, o.cube, o.cube);
+CommandResult run(const Options& o, const Session& s) {
+    std::vector<Action> actions;
+    if (!o.script.empty())
+        if (CommandResult r = read_actions(o.script, actions); !r) return r;
+    Document& d = s.document;
+    // Standalone there is no mesh: the planes start on the cube given.
+    if (!s.in_script()) d.planes.set_cube(o.cube, o.cube, o.cube);
     if (!o.load.empty())
-        if (IoResult r = planes.load(o.load); !r) return report(r);
-    for (const Action& a : actions) perform(planes, a);
-    if (int status = report(planes.save(o.save)); status != exit_success) return status;
-    if (!o.outlines.empty())
-        return report(write_file_atomically(o.outlines, format_outlines(planes)));
-    return exit_success;
+        if (Outcome r = d.load_planes(o.load); !r) return r;
+    for (const Action& a : actions) perform(d, a);
+    if (!o.save.empty())
+        if (IoResult r = d.save_planes(o.save); !r) return r;
+    if (!o.outlines.empty()) return write_file_atomically(o.outlines, format_outlines(d.planes));
+    return {};
 }
 
 } // namespace cli_clip_planes
 
-CommandRun clip_planes_command(CLI::App& command) {
+CommandRun clip_planes_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_clip_planes::Options>();
-    command.add_option("--cube", o->cube, "Edge of the cube the planes start on, 0 or more")
-        ->required()
-        ->check(CLI::Range(0.0, 3.0e38));
+    if (!session.in_script())
+        command.add_option("--cube", o->cube, "Edge of the cube the planes start on, 0 or more")
+            ->required()
+            ->check(CLI::Range(0.0, 3.0e38));
     command.add_option("--load", o->load, "A .clp file read over the planes on the cube");
     command.add_option("--script", o->script, "A file of actions, one a line (below)");
-    command.add_option("--save", o->save, "The .clp file to write")->required();
+    CLI::Option* save = command.add_option("--save", o->save, "The .clp file to write");
+    if (!session.in_script()) save->required();
     command.add_option("--outlines", o->outlines,
                        "A text file of the outlines: per plane its index, point count and "
                        "points' x y z");
@@ -191,5 +195,5 @@ CommandRun clip_planes_command(CLI::App& command) {
         "  reset-selected          the selected planes back on their faces\n"
         "  show-all V              1: outlines of unselected planes shown too, 0: not\n"
         "Blank lines and lines starting with # are skipped.");
-    return [o] { return cli_clip_planes::run(*o); };
+    return [o, &session] { return cli_clip_planes::run(*o, session); };
 }

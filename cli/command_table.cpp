@@ -1,33 +1,55 @@
 #include "cli/command.h"
 
-#include "core/mesh_file.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 
+constexpr CommandUse standalone = CommandUse::Standalone, script = CommandUse::Script,
+                     both = CommandUse::Both;
+
 const Command table[] = {
-    {"info", "Print a mesh's counts, bounding box, extent and centre", info_command},
-    {"convert", "Load a mesh as the viewer does and save it as OBJ", convert_command},
+    {"open", "Open a mesh file as the document's mesh", open_command, script, "open FILE"},
+    {"save", "Save the document's mesh as OBJ", save_command, script, "save FILE [--colours]"},
+    {"reload", "Bring back the mesh as last opened", reload_command, script, "reload"},
+    {"info", "Print a mesh's counts, bounding box, extent and centre", info_command, both,
+     "info [--json]"},
+    {"convert", "Load a mesh as the viewer does and save it as OBJ", convert_command, standalone,
+     ""},
     {"morphogen", "Colour a mesh by its morphogens with a .mor setting and save it as OBJ",
-     morphogen_command},
+     morphogen_command, both, "morphogen (--mor F | --list)"},
     {"segment", "Traverse and mark segments from given faces and save them as OBJ files",
-     segment_command},
+     segment_command, both, "segment --at F:D:A ..."},
+    {"save-segments", "Write the segments into a folder, as \"Save ALL...\" does",
+     save_segments_command, script, "save-segments DIR"},
     {"classify", "Divide a mesh's faces into patches over face-to-face shortest paths",
-     classify_command},
+     classify_command, both,
+     "classify [--weight W] [--patches K] [--mode floyd|dijkstra] [--load-table F] "
+     "[--save-table F] [--faces F]"},
     {"clip-planes", "Move the clipping planes by a script and save them as .clp",
-     clip_planes_command},
-    {"simplify", "Simplify a mesh to a level of detail and save it as OBJ", simplify_command},
-    {"subdivide", "Refine a mesh by butterfly subdivision and save it as OBJ", subdivide_command},
-    {"smooth", "Filter a mesh's face normals (mean shift, sphere jump, median)", smooth_command},
+     clip_planes_command, both,
+     "clip-planes [--load IN.clp] [--script ACTIONS] [--save OUT.clp] [--outlines F]"},
+    {"simplify", "Simplify a mesh to a level of detail and save it as OBJ", simplify_command, both,
+     "simplify --lod P"},
+    {"subdivide", "Refine a mesh by butterfly subdivision and save it as OBJ", subdivide_command,
+     both, "subdivide --levels N (--weight W | --weight-slider S)"},
+    {"smooth", "Filter a mesh's face normals (mean shift, sphere jump, median)", smooth_command,
+     both,
+     "smooth (--mean-shift V | --sphere-jump V | --median V) [--normals F] [--steps N] "
+     "[--curve F]"},
 #ifdef VOSTREL_RENDER
     {"render", "Draw the viewer's frame of a mesh without a display and save it as PNG",
-     render_command},
+     render_command, both,
+     "render -o F.png [--mode N] [--size WxH] [--perspective] [--background RRGGBB] "
+     "[--select F] [--fit] [--clip F.clp]"},
     {"terrain", "Build the Terrain page's terrain from a heightmap and save it as OBJ",
-     terrain_command},
+     terrain_command, both,
+     "terrain HEIGHTMAP [--resolution N] [--scale S] [--height H] [--colour-map F]"},
 #endif
+    {"undo", "Take back the last step", undo_command, script, "undo"},
+    {"redo", "Do the step last taken back again", redo_command, script, "redo"},
+    {"run", "Run a script of commands, one a line, on one document", run_command, standalone, ""},
 };
 
 } // namespace
@@ -36,23 +58,11 @@ std::span<const Command> commands() {
     return table;
 }
 
-bool load_mesh_reporting(Mesh& mesh, const std::string& path) {
-    IoResult r = load_mesh_file(mesh, path);
-    if (!r) std::fprintf(stderr, "%s\n", r.error.c_str());
-    return bool(r);
-}
-
-void warn_if_empty(const Mesh& mesh, const std::string& path) {
+void warn_if_empty(const Mesh& mesh, const std::string& name) {
     if (mesh.nv == 0)
-        std::fprintf(stderr, "WARNING: %s holds no vertices\n", path.c_str());
+        std::fprintf(stderr, "WARNING: %s holds no vertices\n", name.c_str());
     else if (mesh.nf == 0)
-        std::fprintf(stderr, "WARNING: %s holds no faces\n", path.c_str());
-}
-
-int report(const IoResult& r) {
-    if (r) return exit_success;
-    std::fprintf(stderr, "%s\n", r.error.c_str());
-    return exit_failure;
+        std::fprintf(stderr, "WARNING: %s holds no faces\n", name.c_str());
 }
 
 CLI::Validator not_nan() {

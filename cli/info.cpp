@@ -1,6 +1,7 @@
 // vostrel-cli info: what a mesh holds once loaded as the viewer loads it.
 #include "cli/command.h"
 #include "core/vostrel.h"
+#include "document/document.h"
 
 #include <charconv>
 #include <cmath>
@@ -36,47 +37,66 @@ nlohmann::json json_triple(const Vector& v) {
     return {json_number(v.x), json_number(v.y), json_number(v.z)};
 }
 
-int run(const Options& o) {
-    // Standard output carries the JSON object alone.
-    if (o.json) set_console_stream(stderr);
-    Mesh mesh;
-    if (!load_mesh_reporting(mesh, o.file)) return exit_failure;
-    warn_if_empty(mesh, o.file);
+// Sends the console lines to `stream` while it lives.
+class ConsoleTo {
+  public:
+    explicit ConsoleTo(std::FILE* stream) : before(console_stream()) { set_console_stream(stream); }
+    ~ConsoleTo() { set_console_stream(before); }
+    ConsoleTo(const ConsoleTo&) = delete;
+    ConsoleTo& operator=(const ConsoleTo&) = delete;
+
+  private:
+    std::FILE* before;
+};
+
+void print_json(const Mesh& mesh, int border) {
+    nlohmann::ordered_json j;
+    j["nv"] = mesh.nv;
+    j["nf"] = mesh.nf;
+    j["nedges"] = mesh.nedges;
+    j["border_edges"] = border;
+    j["bbox_min"] = json_triple(mesh.bbox[4]);
+    j["bbox_max"] = json_triple(mesh.bbox[1]);
+    j["extent"] = json_number(mesh.extent);
+    j["centre"] = json_triple(mesh.centre);
+    std::printf("%s\n", j.dump().c_str());
+}
+
+void print_text(const Mesh& mesh, int border, const std::string& file) {
     const Vector &lo = mesh.bbox[4], &hi = mesh.bbox[1], &c = mesh.centre;
+    std::printf("file:         %s\n", file.c_str());
+    std::printf("vertices:     %d\n", mesh.nv);
+    std::printf("faces:        %d\n", mesh.nf);
+    std::printf("edges:        %d\n", mesh.nedges);
+    std::printf("border edges: %d\n", border);
+    std::printf("bounding box: (%g, %g, %g) - (%g, %g, %g)\n", lo.x, lo.y, lo.z, hi.x, hi.y, hi.z);
+    std::printf("extent:       %g\n", mesh.extent);
+    std::printf("centre:       (%g, %g, %g)\n", c.x, c.y, c.z);
+}
+
+CommandResult run(const Options& o, const Session& s) {
+    // Standard output carries the JSON object alone.
+    ConsoleTo console(o.json ? stderr : console_stream());
+    if (CommandResult r = s.use_mesh(o.file); !r) return r;
+    const Mesh& mesh = s.document.mesh;
+    warn_if_empty(mesh, s.mesh_name(o.file));
     int border = border_edges(mesh);
-    if (o.json) {
-        nlohmann::ordered_json j;
-        j["nv"] = mesh.nv;
-        j["nf"] = mesh.nf;
-        j["nedges"] = mesh.nedges;
-        j["border_edges"] = border;
-        j["bbox_min"] = json_triple(lo);
-        j["bbox_max"] = json_triple(hi);
-        j["extent"] = json_number(mesh.extent);
-        j["centre"] = json_triple(c);
-        std::printf("%s\n", j.dump().c_str());
-    } else {
-        std::printf("file:         %s\n", o.file.c_str());
-        std::printf("vertices:     %d\n", mesh.nv);
-        std::printf("faces:        %d\n", mesh.nf);
-        std::printf("edges:        %d\n", mesh.nedges);
-        std::printf("border edges: %d\n", border);
-        std::printf("bounding box: (%g, %g, %g) - (%g, %g, %g)\n", lo.x, lo.y, lo.z, hi.x, hi.y,
-                    hi.z);
-        std::printf("extent:       %g\n", mesh.extent);
-        std::printf("centre:       (%g, %g, %g)\n", c.x, c.y, c.z);
-    }
-    return exit_success;
+    if (o.json)
+        print_json(mesh, border);
+    else
+        print_text(mesh, border, s.in_script() ? s.document.file_name : o.file);
+    return {};
 }
 
 } // namespace cli_info
 
-CommandRun info_command(CLI::App& command) {
+CommandRun info_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_info::Options>();
-    command.add_option("FILE", o->file, "The mesh (.obj or .net)")->required();
+    if (!session.in_script())
+        command.add_option("FILE", o->file, "The mesh (.obj or .net)")->required();
     command.add_flag("--json", o->json,
                      "Print one JSON object; the loading messages then go to standard error");
     command.footer("Loads the mesh as the viewer does and prints its vertex, face and edge "
                    "counts, border edges, bounding box, extent and centre.");
-    return [o] { return cli_info::run(*o); };
+    return [o, &session] { return cli_info::run(*o, session); };
 }

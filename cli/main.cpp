@@ -1,5 +1,6 @@
 // vostrel-cli: the Vostrel core without a window, for scripts and servers.
 #include "cli/command.h"
+#include "document/document.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -20,6 +21,16 @@ int finish(int status) {
     return status;
 }
 
+// The message of a command that did not succeed, on standard error; a usage error names
+// the command, as the parser's own do.
+int report(const CommandResult& r, const std::string& command) {
+    if (r.status == exit_usage)
+        std::fprintf(stderr, "vostrel-cli: %s: %s\n", command.c_str(), r.message.c_str());
+    else if (!r)
+        std::fprintf(stderr, "%s\n", r.message.c_str());
+    return r.status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -31,11 +42,20 @@ int main(int argc, char** argv) {
                "command's options.\nExit status: 0 success, 1 failure, 2 usage error. Errors "
                "go to standard error.");
 
+    // A standalone command keeps no history: nothing is taken back.
+    Document document;
+    document.history.set_limit_bytes(0);
+    Session session(document, Session::Kind::Standalone);
     CommandRun run;
+    std::string name;
     for (const Command& c : commands()) {
+        if (c.use == CommandUse::Script) continue;
         CLI::App* sub = app.add_subcommand(c.name, c.summary);
-        CommandRun r = c.setup(*sub);
-        sub->callback([&run, r] { run = r; });
+        CommandRun r = c.setup(*sub, session);
+        sub->callback([&run, &name, r, &c] {
+            run = r;
+            name = c.name;
+        });
     }
     std::string topic;
     CLI::App* help = app.add_subcommand("help", "Show the help of a command");
@@ -75,7 +95,7 @@ int main(int argc, char** argv) {
     }
     if (!run) return finish(exit_usage);
     try {
-        return finish(run());
+        return finish(report(run(), name));
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "vostrel-cli: out of memory\n");
         return finish(exit_failure);

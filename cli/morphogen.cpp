@@ -2,8 +2,7 @@
 // fill the page's list as a freshly opened OBJ file does, a .mor file is loaded as
 // "Load" loads it, and the mesh is recoloured as the view recolours it.
 #include "cli/command.h"
-#include "core/vostrel.h"
-#include "tools/morphogen_colours.h"
+#include "document/document.h"
 #include "tools/morphogen_file.h"
 
 #include <algorithm>
@@ -36,43 +35,47 @@ void print_names(const Mesh& mesh) {
     }
 }
 
-int run(const Options& o) {
-    if (!o.list) {
-        if (output_replaces_input(o.output, o.mor, "OBJ text") ||
-            obj_output_refused(o.output, o.mesh))
-            return exit_failure;
-    }
-    Mesh mesh;
-    if (!load_mesh_reporting(mesh, o.mesh)) return exit_failure;
+IoResult output_allowed(const Options& o) {
+    if (o.list) return IoResult::success();
+    if (IoResult r = keeps_input(o.output, o.mor, "OBJ text"); !r) return r;
+    return obj_output_allowed(o.output, o.mesh);
+}
+
+CommandResult run(const Options& o, const Session& s) {
+    if (IoResult r = output_allowed(o); !r) return r;
+    if (CommandResult r = s.use_mesh(o.mesh); !r) return r;
     if (o.list) {
-        print_names(mesh);
-        return exit_success;
+        print_names(s.document.mesh);
+        return {};
     }
-    MorphogenSetting setting;
-    // Only an OBJ file announces its names, as in the viewer.
-    if (mesh_format(o.mesh) == MeshFormat::Obj) set_morphogen_names(setting, mesh.morphogen_names);
-    if (IoResult r = load_morphogen_setting(o.mor, setting); !r) return report(r);
-    colour_by_morphogens(mesh, setting);
-    return report(mesh.save_obj(o.output, true));
+    // The document's setting holds the mesh's names, which the file must fit.
+    MorphogenSetting setting = s.document.morphogens;
+    if (IoResult r = load_morphogen_setting(o.mor, setting); !r) return r;
+    if (Outcome r = s.document.colour_by_morphogens(setting); !r) return r;
+    return s.save_mesh(o.output, true);
 }
 
 } // namespace cli_morphogen
 
-CommandRun morphogen_command(CLI::App& command) {
+CommandRun morphogen_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_morphogen::Options>();
-    command.add_option("MESH", o->mesh, "The mesh (.obj with \"mn\" and \"m\" lines)")->required();
+    if (!session.in_script())
+        command.add_option("MESH", o->mesh, "The mesh (.obj with \"mn\" and \"m\" lines)")
+            ->required();
     CLI::Option* mor = command.add_option("--mor", o->mor, "The .mor file to apply");
-    CLI::Option* output = command.add_option("-o,--output", o->output, "The OBJ file to write");
+    CLI::Option* output =
+        session.in_script() ? nullptr
+                            : command.add_option("-o,--output", o->output, "The OBJ file to write");
     CLI::Option* list = command.add_flag(
         "--list", o->list, "Print each morphogen's name and the range of its values, and stop");
-    // --mor and -o are needed unless --list is given.
+    // --mor (and standalone -o) are needed unless --list is given.
     command.parse_complete_callback([mor, output, list] {
         if (list->count() > 0) return;
         if (mor->count() == 0) throw CLI::RequiredError("--mor");
-        if (output->count() == 0) throw CLI::RequiredError("--output");
+        if (output && output->count() == 0) throw CLI::RequiredError("--output");
     });
     command.footer("Colours the mesh as the Morphogens page does with the setting of the .mor "
                    "file (whose SIZE must equal the mesh's number of morphogens) and writes it "
                    "as OBJ with a line \"vc r g b\" after every vertex.");
-    return [o] { return cli_morphogen::run(*o); };
+    return [o, &session] { return cli_morphogen::run(*o, session); };
 }

@@ -23,23 +23,22 @@ bool same_file(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-bool output_replaces_input(const std::string& output, const std::string& input,
-                           const char* written) {
-    if (!same_file(output, input)) return false;
-    std::fprintf(stderr, "ERROR: %s is also the input; writing %s there would replace it\n",
-                 output.c_str(), written);
-    return true;
+IoResult keeps_input(const std::string& output, const std::string& input, const char* written) {
+    if (output.empty() || !same_file(output, input)) return IoResult::success();
+    return IoResult::failure("ERROR: " + output + " is also the input; writing " + written +
+                             " there would replace it");
 }
 
-bool obj_output_refused(const std::string& output, const std::string& input) {
-    if (mesh_format(input) != MeshFormat::Obj && output_replaces_input(output, input, "OBJ text"))
-        return true;
+IoResult obj_output_allowed(const std::string& output, const std::string& input) {
+    if (mesh_format(input) != MeshFormat::Obj)
+        if (IoResult r = keeps_input(output, input, "OBJ text"); !r) return r;
     warn_unless_extension(output, ".obj", "OBJ text");
-    return false;
+    return IoResult::success();
 }
 
 void warn_unless_extension(const std::string& output, const char* extension, const char* written) {
     struct stat info;
+    if (output.empty()) return;
     // Devices and pipes (/dev/stdout) have names of their own.
     if (stat(output.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return;
     if (ends_with_nocase(output, extension)) return;

@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "cli/headless_gl.h"
 #include "core/vostrel.h"
+#include "document/document.h"
 #include "qtshared/image_files.h"
 #include "viewer/gl_clipping.h"
 #include "viewer/gl_frame.h"
@@ -13,6 +14,7 @@
 #include <cctype>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace cli_render {
 
@@ -20,12 +22,12 @@ constexpr int largest_side = 16384;
 
 struct Options {
     std::string mesh, image;
-    int mode = int(RenderMode::Polygons);
+    std::optional<int> mode; // the document's when not given
     std::string size = "800x600";
     int width = 800, height = 600;
     bool perspective = false;
     bool fit = false;
-    int select = 0; // face counted from 1, as a middle click selects it
+    int select = 0; // face counted from 1, as a middle click selects it; 0: as it is
     std::string background = "ffffff";
     float rgb[3] = {1, 1, 1};
     std::string clip; // a .clp file of clipping planes
@@ -48,74 +50,80 @@ bool parse_colour(const std::string& s, float rgb[3]) {
     return true;
 }
 
-int run(Options& o) {
-    parse_size(o.size, o.width, o.height);
-    parse_colour(o.background, o.rgb);
-    if (output_replaces_input(o.image, o.mesh, "a PNG image")) return exit_failure;
-    warn_unless_extension(o.image, ".png", "a PNG image");
-    Mesh mesh;
-    if (!load_mesh_reporting(mesh, o.mesh)) return exit_failure;
-    warn_if_empty(mesh, o.mesh);
+// The document's selection, planes and render mode as the options set them.
+CommandResult set_view(const Options& o, const Session& s) {
+    Document& d = s.document;
     if (o.select != 0) {
-        if (o.select < 1 || o.select > mesh.nf) {
-            std::fprintf(stderr, "ERROR: --select %d: %s has faces 1 to %d\n", o.select,
-                         o.mesh.c_str(), mesh.nf);
-            return exit_failure;
-        }
-        mesh.selectedface = o.select;
+        if (o.select < 1 || o.select > d.mesh.nf)
+            return CommandResult::failure("ERROR: --select " + std::to_string(o.select) + ": " +
+                                          s.mesh_name(o.mesh) + " has faces 1 to " +
+                                          std::to_string(d.mesh.nf));
+        d.select_face(o.select);
     }
-    // The view's planes after a load: on the cube around the mesh, then the file's.
-    PlaneWidgetInCube planes;
-    planes.set_size(cube_size_around(mesh));
     if (!o.clip.empty())
-        if (IoResult r = planes.load(o.clip); !r) return report(r);
+        if (Outcome r = d.load_planes(o.clip); !r) return r;
+    if (o.mode) d.set_render_mode(RenderMode(*o.mode));
+    return {};
+}
 
+// The document's frame, drawn as the view draws it.
+CommandResult draw(const Options& o, Document& d) {
     HeadlessGl gl(o.width, o.height);
-    if (!gl) {
-        std::fprintf(stderr, "ERROR: %s\n", gl.error().c_str());
-        return exit_failure;
-    }
+    if (!gl) return CommandResult::failure("ERROR: " + gl.error());
     // The view's start: GL state, the light set while the model-view matrix is the
     // identity, then the projection for the view's size.
     gl_initialise_state();
     gl_set_light_position(light_direction(0, 180));
-    Projection projection = o.perspective ? Projection::Perspective : Projection::Orthographic;
+    Projection projection = o.perspective ? Projection::Perspective : d.projection;
     gl_set_projection(o.width, o.height, projection);
 
     FrameSettings settings;
-    settings.render_mode = RenderMode(o.mode);
+    settings.render_mode = d.render_mode;
     settings.projection_mode = projection;
     std::copy(o.rgb, o.rgb + 3, settings.background);
     settings.arcball_transform = ArcBall().transform;
     if (o.fit)
         settings.camera_distance =
-            fit_camera_distance(mesh, settings.arcball_transform, projection, o.width, o.height);
+            fit_camera_distance(d.mesh, settings.arcball_transform, projection, o.width, o.height);
     MeshDrawer drawer;
     FrameLayers layers;
-    layers.clipping_planes = clipping_planes_layer(planes);
+    layers.clipping_planes = clipping_planes_layer(d.planes);
     // A frame clears with the colour the previous one set: the second shows the background.
-    gl_paint_frame(settings, mesh, drawer, layers);
-    gl_paint_frame(settings, mesh, drawer, layers);
+    gl_paint_frame(settings, d.mesh, drawer, layers);
+    gl_paint_frame(settings, d.mesh, drawer, layers);
     glFinish();
 
     QImage image = frame_image(gl_read_frame(o.width, o.height), o.width, o.height);
-    if (int status = report(save_png(image, o.image)); status != exit_success) return status;
+    if (IoResult r = save_png(image, o.image); !r) return r;
     std::printf("Saved %s (%dx%d)\n", o.image.c_str(), o.width, o.height);
-    return exit_success;
+    return {};
+}
+
+CommandResult run(Options& o, const Session& s) {
+    parse_size(o.size, o.width, o.height);
+    parse_colour(o.background, o.rgb);
+    if (IoResult r = keeps_input(o.image, s.input_file(o.mesh), "a PNG image"); !r) return r;
+    warn_unless_extension(o.image, ".png", "a PNG image");
+    if (CommandResult r = s.use_mesh(o.mesh); !r) return r;
+    warn_if_empty(s.document.mesh, s.mesh_name(o.mesh));
+    if (CommandResult r = set_view(o, s); !r) return r;
+    return draw(o, s.document);
 }
 
 } // namespace cli_render
 
-CommandRun render_command(CLI::App& command) {
+CommandRun render_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_render::Options>();
-    command.add_option("MESH", o->mesh, "The mesh (.obj or .net)")->required();
+    if (!session.in_script())
+        command.add_option("MESH", o->mesh, "The mesh (.obj or .net)")->required();
     command.add_option("-o,--output", o->image, "The PNG file to write")->required();
     command
         .add_option("--mode", o->mode,
                     "Render mode as in the Render Mode menu: 0 wireframe, 1 wireframe with "
                     "dotted hidden lines, 2 wireframe without hidden lines, 3 polygons and "
                     "wireframe, 4 polygons (default), 5 points, 6 face normals, 7 bounding box, "
-                    "8 faces")
+                    "8 faces; in a script the mode stays for later frames, and without it a "
+                    "frame has the document's (faces after a tool that paints them)")
         ->check(CLI::Range(0, render_mode_count - 1));
     command.add_option("--size", o->size, "Width x height in pixels, each 1 to 16384")
         ->check(CLI::Validator(
@@ -127,7 +135,7 @@ CommandRun render_command(CLI::App& command) {
             "WxH"))
         ->capture_default_str();
     command.add_flag("--perspective", o->perspective,
-                     "Perspective projection (orthographic by default)");
+                     "Perspective projection for this frame (orthographic by default)");
     command.add_option("--background", o->background, "Background colour as six hex digits")
         ->check(CLI::Validator(
             [](std::string& s) {
@@ -147,5 +155,5 @@ CommandRun render_command(CLI::App& command) {
                        "Clip with the planes of a .clp file, as the clipping page's \"Load\" does");
     command.footer("Draws the frame the viewer draws for the mesh as loaded (same drawing code, "
                    "through Mesa's OSMesa, no display needed) and saves it as PNG.");
-    return [o] { return cli_render::run(*o); };
+    return [o, &session] { return cli_render::run(*o, session); };
 }

@@ -1,15 +1,9 @@
 // vostrel-cli segment: picks, edge traversals and "Mark Current" without a window,
 // then "Save ALL..." into a folder.
 #include "cli/command.h"
-#include "core/vostrel.h"
-#include "segmentation/segments.h"
-#include "tools/edge_traversal.h"
+#include "document/document.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -44,70 +38,79 @@ std::optional<Start> parse_start(const std::string& text) {
     return Start{values[0], values[1], values[2]};
 }
 
-int run(const Options& o) {
-    std::vector<Start> starts;
+// What is wrong with an --at, or nothing.
+std::string start_error(const std::string& text) {
+    std::optional<Start> s = parse_start(text);
+    if (!s) return "expected FACE:DEPTH:ANGLE, three integers";
+    if (s->depth < 0) return "the depth must not be negative";
+    return {};
+}
+
+CommandResult parse_starts(const Options& o, std::vector<Start>& starts) {
     for (const std::string& text : o.at) {
-        std::optional<Start> s = parse_start(text);
-        if (!s) {
-            std::fprintf(stderr, "ERROR: --at %s: expected FACE:DEPTH:ANGLE, three integers\n",
-                         text.c_str());
-            return exit_failure;
-        }
-        if (s->depth < 0) {
-            std::fprintf(stderr, "ERROR: --at %s: the depth must not be negative\n", text.c_str());
-            return exit_failure;
-        }
-        starts.push_back(*s);
+        if (std::string why = start_error(text); !why.empty())
+            return CommandResult::failure("ERROR: --at " + text + ": " + why);
+        starts.push_back(*parse_start(text));
     }
+    return {};
+}
 
-    Mesh mesh;
-    if (!load_mesh_reporting(mesh, o.file)) return exit_failure;
+CommandResult faces_exist(const Options& o, const std::vector<Start>& starts, const Session& s) {
+    const int faces = s.document.mesh.nf;
     for (size_t k = 0; k < starts.size(); ++k)
-        if (starts[k].face < 1 || starts[k].face > mesh.nf) {
-            std::fprintf(stderr, "ERROR: --at %s: face %d is not among the faces 1 to %d of %s\n",
-                         o.at[k].c_str(), starts[k].face, mesh.nf, o.file.c_str());
-            return exit_failure;
-        }
+        if (starts[k].face < 1 || starts[k].face > faces)
+            return CommandResult::failure("ERROR: --at " + o.at[k] + ": face " +
+                                          std::to_string(starts[k].face) +
+                                          " is not among the faces 1 to " + std::to_string(faces) +
+                                          " of " + s.mesh_name(o.file));
+    return {};
+}
 
-    std::error_code ec;
-    std::filesystem::create_directories(o.folder, ec);
-    if (ec || !std::filesystem::is_directory(o.folder)) {
-        std::fprintf(stderr, "ERROR: could not create the folder %s: %s\n", o.folder.c_str(),
-                     ec ? ec.message().c_str() : std::strerror(ENOTDIR));
-        return exit_failure;
+CommandResult run(const Options& o, const Session& s) {
+    std::vector<Start> starts;
+    if (CommandResult r = parse_starts(o, starts); !r) return r;
+    if (CommandResult r = s.use_mesh(o.file); !r) return r;
+    if (CommandResult r = faces_exist(o, starts, s); !r) return r;
+    if (!s.in_script())
+        if (IoResult r = make_folder(o.folder); !r) return r;
+    Document& d = s.document;
+    for (const Start& start : starts) {
+        d.select_face(start.face);
+        d.traverse(start.depth, start.angle);
+        d.mark_current();
     }
-
-    EdgeTraversal traversal;
-    for (const Start& s : starts) {
-        mesh.selectedface = s.face;
-        traverse(mesh, traversal, s.depth, s.angle);
-        mark_current(mesh, traversal);
-    }
-    SegmentFiles files = save_segments(mesh, traversal, o.folder);
-    for (const IoResult& r : files.failures) std::fprintf(stderr, "%s\n", r.error.c_str());
-    return files.ok() ? exit_success : exit_failure;
+    return s.in_script() ? CommandResult() : write_segments(d, o.folder);
 }
 
 } // namespace cli_segment
 
-CommandRun segment_command(CLI::App& command) {
+CommandRun segment_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_segment::Options>();
-    command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required();
-    command.add_option("-C,--directory", o->folder,
-                       "The folder to write the files in, created if missing (default: the "
-                       "working folder)");
-    command
-        .add_option("--at", o->at,
-                    "F:D:A: select face F (counted from 1), traverse D rings across edges "
-                    "whose faces are less than A degrees apart, then mark the faces reached "
-                    "as the next segment; may be repeated, applied in order")
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    if (!session.in_script()) {
+        command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required();
+        command.add_option("-C,--directory", o->folder,
+                           "The folder to write the files in, created if missing (default: the "
+                           "working folder)");
+    }
+    CLI::Option* at =
+        command
+            .add_option("--at", o->at,
+                        "F:D:A: select face F (counted from 1), traverse D rings across edges "
+                        "whose faces are less than A degrees apart, then mark the faces reached "
+                        "as the next segment; may be repeated, applied in order")
+            ->allow_extra_args(false)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    session.check_in_script(at, CLI::Validator(
+                                    [](std::string& text) {
+                                        std::string why = cli_segment::start_error(text);
+                                        return why.empty() ? why : text + ": " + why;
+                                    },
+                                    "F:D:A"));
     command.footer(
         "Loads the mesh as the viewer does; for each --at, as a middle click on face F with "
         "the traversal page at depth D and angle A followed by \"Mark Current\"; then \"Save "
         "ALL...\": non-segemented.obj (faces in no segment), object_N.obj for each segment N "
         "and segemented.obj (all segmented faces), with welded positions and the corners of "
         "each face in reverse order.");
-    return [o] { return cli_segment::run(*o); };
+    return [o, &session] { return cli_segment::run(*o, session); };
 }

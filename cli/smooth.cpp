@@ -2,8 +2,7 @@
 // they leave written out.
 #include "cli/command.h"
 #include "core/atomic_file.h"
-#include "core/vostrel.h"
-#include "segmentation/mean_shift.h"
+#include "document/document.h"
 #include "segmentation/weight_curve.h"
 
 #include <cstdio>
@@ -29,61 +28,71 @@ std::string face_normals_text(const Mesh& mesh) {
     return text;
 }
 
-int run(const Options& o) {
+IoResult output_allowed(const Options& o) {
+    if (o.output.empty()) return IoResult::success();
+    if (IoResult r = obj_output_allowed(o.output, o.file); !r) return r;
+    if (!o.curve.empty()) return keeps_input(o.output, o.curve, "OBJ text");
+    return IoResult::success();
+}
+
+// As the page runs it: the slider's value in x, the mode chosen before "Step".
+void filter(const Options& o, Document& d) {
+    const Vector v(float(o.value), 0, 0, 1);
+    d.set_filter_mode(o.mode);
+    if (o.steps > 0)
+        for (int i = 0; i < o.steps; ++i) d.filter_step(v);
+    else
+        d.filter_normals(v, o.mode);
+}
+
+CommandResult run(const Options& o, const Session& s) {
     if (!(o.value >= 0 && o.value <= 100)) {
-        std::fprintf(stderr, "vostrel-cli smooth: the filter's value %g is outside 0..100\n",
-                     o.value);
-        return exit_failure;
+        char text[96];
+        std::snprintf(text, sizeof text,
+                      "vostrel-cli smooth: the filter's value %g is outside 0..100", o.value);
+        return CommandResult::failure(text);
     }
-    if ((!o.output.empty() && obj_output_refused(o.output, o.file)) ||
-        (!o.output.empty() && !o.curve.empty() &&
-         output_replaces_input(o.output, o.curve, "OBJ text")))
-        return exit_failure;
+    if (IoResult r = output_allowed(o); !r) return r;
     WeightCurve curve;
     if (!o.curve.empty())
-        if (IoResult r = load_weight_curve(o.curve, curve); !r) return report(r);
+        if (IoResult r = load_weight_curve(o.curve, curve); !r) return r;
 
-    Mesh mesh;
-    if (!load_mesh_reporting(mesh, o.file)) return exit_failure;
-    MeanShift filter(mesh);
-    if (!o.curve.empty()) filter.set_weight_function(curve.points, curve.height);
-    // As the page sends it: the slider's value in x, the mode chosen before "Step".
-    Vector radius = filter_radius(Vector(float(o.value), 0, 0, 1), mesh.extent);
-    filter.mode = o.mode;
-    if (o.steps > 0)
-        for (int i = 0; i < o.steps; ++i) filter.step(radius);
-    else
-        filter.evaluate(radius, CallKind::Run, o.mode);
-
-    if (int status = report(write_file_atomically(o.normals, face_normals_text(mesh))))
-        return status;
-    if (!o.output.empty()) return report(mesh.save_obj(o.output));
-    return exit_success;
+    if (CommandResult r = s.use_mesh(o.file); !r) return r;
+    Document& d = s.document;
+    if (!o.curve.empty()) d.set_weight_curve(curve.points, curve.height);
+    filter(o, d);
+    if (!o.normals.empty())
+        if (IoResult r = write_file_atomically(o.normals, face_normals_text(d.mesh)); !r) return r;
+    return s.save_mesh(o.output, false);
 }
 
 } // namespace cli_smooth
 
-CommandRun smooth_command(CLI::App& command) {
+CommandRun smooth_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_smooth::Options>();
-    command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required()->option_text("MESH");
-    command
-        .add_option("--normals", o->normals,
-                    "Where to write the face normals, one line per "
-                    "face: \"x y z\"")
-        ->required()
-        ->option_text("OUT.txt");
+    if (!session.in_script())
+        command.add_option("MESH", o->file, "The mesh (.obj or .net)")
+            ->required()
+            ->option_text("MESH");
+    CLI::Option* normals = command
+                               .add_option("--normals", o->normals,
+                                           "Where to write the face normals, one line per "
+                                           "face: \"x y z\"")
+                               ->option_text("OUT.txt");
+    if (!session.in_script()) normals->required();
     auto* filters = command.add_option_group("filter", "The filter and its value (0..100)");
     // Each names the filter and stores the value.
     auto filter = [&](const char* name, FilterMode mode, const char* help) {
-        filters
-            ->add_option_function<double>(
-                name,
-                [o, mode](double value) {
-                    o->mode = mode;
-                    o->value = value;
-                },
-                help)
-            ->option_text("V");
+        CLI::Option* option = filters
+                                  ->add_option_function<double>(
+                                      name,
+                                      [o, mode](double value) {
+                                          o->mode = mode;
+                                          o->value = value;
+                                      },
+                                      help)
+                                  ->option_text("V");
+        session.check_in_script(option, CLI::Range(0.0, 100.0) & not_nan());
     };
     filter("--mean-shift", FilterMode::MeanShift,
            "Mean shift with the Sphere Radius slider at V: s = V / 200 x extent");
@@ -102,9 +111,10 @@ CommandRun smooth_command(CLI::App& command) {
                     "Weigh the members by a weight curve: a first line with the plot height, "
                     "then 101 lines \"x y\"")
         ->option_text("FILE");
-    command.add_option("-o", o->output, "Also save the mesh as OBJ")->option_text("OUT.obj");
+    if (!session.in_script())
+        command.add_option("-o", o->output, "Also save the mesh as OBJ")->option_text("OUT.obj");
     command.footer("Loads the mesh as the viewer does and runs the Mean Shift page's filter on "
                    "its face normals, printing the filter's console lines; V outside 0..100 "
                    "or a bad curve file is an error (status 1).");
-    return [o] { return cli_smooth::run(*o); };
+    return [o, &session] { return cli_smooth::run(*o, session); };
 }

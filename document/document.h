@@ -96,8 +96,9 @@ class Document {
 
     // --- patch classification ---
     // "Classify": the table built (or the loaded one used), the classification, and the
-    // re-clustering into the number of patches found, which the panel shows.
-    Outcome classify();
+    // re-clustering into `patches` (1 to 51), by default the number of patches found,
+    // which the panel then shows.
+    Outcome classify(int patches = 0);
     // "Number of Patches": re-clusters into k patches; nothing when the faces already
     // are in k; ignored with a console line without a classification of these faces.
     Outcome recluster(int k);

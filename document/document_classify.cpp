@@ -11,7 +11,7 @@ const char* const recluster_step = "Number of Patches";
 
 } // namespace
 
-Outcome Document::classify() {
+Outcome Document::classify(int patches) {
     if (!holds_mesh(mesh)) return Outcome::done({});
     Step step;
     step.name = "Classify";
@@ -41,8 +41,9 @@ Outcome Document::classify() {
         return Outcome::from(r);
     }
     // What the window's round trip through the panel ends with: the faces in as many
-    // patches as were found.
-    if (classifier.patch_count >= 1) classifier.recluster(classifier.patch_count);
+    // patches as were found (or asked for).
+    int k = patches > 0 ? patches : classifier.patch_count;
+    if (k >= 1) classifier.recluster(k);
     render_mode = RenderMode::Faces;
     Changes changed = Change::Colours | Change::Marks | Change::ToolLists | Change::RenderMode;
     if (s.face_normals) changed |= Change::FaceNormals;

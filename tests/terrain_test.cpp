@@ -1,3 +1,4 @@
+#include "random_meshes.h"
 #include "terrain/colour_map.h"
 #include "terrain/terrain_grid.h"
 #include "test_util.h"
@@ -24,13 +25,6 @@ Mesh terrain(int n, int scale = 256, int height = 64,
     ConsoleCapture quiet;
     generate_terrain(m, image, {n, scale, height});
     return m;
-}
-
-using Tri = std::array<int, 3>;
-std::vector<Tri> faces_of(const Mesh& m) {
-    std::vector<Tri> out;
-    for (const Face& f : m.faces) out.push_back({f.vindex[0], f.vindex[1], f.vindex[2]});
-    return out;
 }
 
 TEST(Terrain, SmallGridsNumberTheirVerticesByFirstUse) {

@@ -81,8 +81,10 @@ QtMainWindow::QtMainWindow() {
     file_menu->addAction("Exit", QKeySequence("Ctrl+Q"), qApp, &QApplication::quit);
 
     edit_menu = tear_off_menu("&Edit", this);
-    undo_item = edit_menu->addAction("Undo", QKeySequence::Undo, this, &QtMainWindow::undoEvent);
-    redo_item = edit_menu->addAction("Redo", QKeySequence::Redo, this, &QtMainWindow::redoEvent);
+    undo_item = edit_menu->addAction("Undo", this, &QtMainWindow::undoEvent);
+    undo_item->setShortcuts(QKeySequence::Undo); // every binding the platform has
+    redo_item = edit_menu->addAction("Redo", this, &QtMainWindow::redoEvent);
+    redo_item->setShortcuts(QKeySequence::Redo);
     edit_menu->addSeparator();
     history_limit_item =
         edit_menu->addAction("History Memory Limit...", this, &QtMainWindow::historylimitEvent);

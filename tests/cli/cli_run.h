@@ -6,6 +6,7 @@
 #include "test_util.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -31,4 +32,17 @@ inline CliRun run_cli(const std::string& args, const std::string& stdout_path = 
     if (stdout_path.empty()) read_file(out, r.out);
     read_file(err, r.err);
     return r;
+}
+
+// The whole file, or "" when it cannot be read (a failure of the test).
+inline std::string file_contents(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(read_file(path, text)) << path;
+    return text;
+}
+
+// Writes `text` as the script `path` and runs `vostrel-cli run` on it.
+inline CliRun run_script(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    return run_cli("run '" + path + "'");
 }

@@ -15,7 +15,7 @@ namespace {
 // The commands this build has: drawing and heightmaps need the desktop libraries.
 std::vector<std::string> commands() {
     std::vector<std::string> names{"info",     "convert",   "morphogen", "classify",
-                                   "simplify", "subdivide", "smooth"};
+                                   "simplify", "subdivide", "smooth",    "run"};
 #ifdef VOSTREL_RENDER
     names.insert(names.end(), {"render", "terrain"});
 #endif
