@@ -73,6 +73,10 @@ class QtGLWidget : public QOpenGLWidget {
     // Shows what an operation of the document changed: the frame, the camera for a new
     // mesh, the mouse's target, the menus and the panels (by the signals below).
     void show_changes(Changes changed);
+    // The terrain page's "Apply" (terrain_signal): the mesh replaced by the terrain of
+    // the heightmap with the grid settings, coloured by the colour map.
+    void apply_terrain(QImage heightmap, int resolution, int scale, int height,
+                       std::vector<QColor> colours, std::vector<float> values);
     // Draws the mesh in `mode` from the next frame on and says so (render_mode_changed).
     void set_render_mode(RenderMode mode);
     // Something that is drawn has changed (the mesh, a tool's state, the camera, the
@@ -143,10 +147,6 @@ class QtGLWidget : public QOpenGLWidget {
     void buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates,
                                 std::vector<QColor> colours, QColor defaultcolour);
     void build_vertexcoloursterrain_slot(std::vector<QColor> colours, std::vector<float> values);
-    // The terrain page's "Apply": the mesh replaced by the terrain of the heightmap with
-    // the grid settings, coloured by the colour map.
-    void terrain_slot(QImage heightmap, int resolution, int scale, int height,
-                      std::vector<QColor> colours, std::vector<float> values);
     // The ambient, diffuse and specular colours, in that order. Qt reports the short
     // parameter names declared here to the panels and scripts that look them up.
     void light_colour_slot(Vector amb, Vector diff, Vector spec);

@@ -20,8 +20,8 @@ void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
     show_outcome(document.colour_by_height(colour_map(colours, values)));
 }
 
-void QtGLWidget::terrain_slot(QImage heightmap, int resolution, int scale, int height,
-                              std::vector<QColor> colours, std::vector<float> values) {
+void QtGLWidget::apply_terrain(QImage heightmap, int resolution, int scale, int height,
+                               std::vector<QColor> colours, std::vector<float> values) {
     TerrainSettings settings{resolution, scale, height};
     Outcome r = document.apply_terrain(rgb_image(heightmap), settings, colour_map(colours, values));
     if (r.changed.has(Change::Geometry)) emit buildtree_signal(document.morphogens.names);

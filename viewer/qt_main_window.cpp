@@ -236,7 +236,7 @@ void QtMainWindow::connect_panels() {
     connect(glview, &QtGLWidget::patches_shown_signal, classify,
             &QtMeshClassifierWidget::show_patches_event);
     connect(d->terrain_page.get(), &QtMeshTerrainWidget::terrain_signal, glview,
-            &QtGLWidget::terrain_slot);
+            &QtGLWidget::apply_terrain);
     connect(d->morpho_page.get(), &QtMorphogenWidget::buildvertexcolour_signal, glview,
             &QtGLWidget::buildvertexcolour_slot);
     connect(d->terrain_page.get(), &QtMeshTerrainWidget::build_vertexcolours_signal, glview,

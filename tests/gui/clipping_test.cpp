@@ -394,7 +394,7 @@ class ClippingViewTest : public QObject {
 
         QImage heightmap(2, 2, QImage::Format_RGB32);
         heightmap.fill(QColor(200, 200, 200));
-        v->terrain_slot(heightmap, 64, 256, 64, black_white, {0, 1});
+        v->apply_terrain(heightmap, 64, 256, 64, black_white, {0, 1});
         QCOMPARE(v->document.planes.cube_size[0], cube_size_around(v->document.mesh));
         QVERIFY(v->document.planes.cube_size[0] > 500);
         QVERIFY(!v->document.planes.any_selected());

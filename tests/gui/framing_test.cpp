@@ -148,7 +148,7 @@ class FramingTest : public QObject {
         ViewFixture f(320, 240);
         QtMeshTerrainWidget page;
         QObject::connect(&page, &QtMeshTerrainWidget::terrain_signal, f.view,
-                         &QtGLWidget::terrain_slot);
+                         &QtGLWidget::apply_terrain);
         StdoutCapture quiet;
         page.apply();
         QCOMPARE(f.view->camera_distance, -200.0f);
