@@ -388,9 +388,9 @@ struct Twin {
     }
 };
 
-class MeanShiftOnRealMeshes : public testing::TestWithParam<std::string> {};
-
 } // namespace
+
+class MeanShiftOnRealMeshes : public testing::TestWithParam<std::string> {};
 
 // Whole runs of every filter on real meshes, plain and weighted, against the filters as
 // first written: the same console, the same normals to the bit.
