@@ -168,3 +168,54 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, Steps, testing::ValuesIn(cases),
                          });
 
 } // namespace
+
+namespace {
+
+// Operations that are no steps: what they report changed, and no step in the history.
+TEST(Changes, OfTheOperationsThatAreNoSteps) {
+    DocumentFixture f;
+    Outcome opened = f.open_data("cube.obj");
+    EXPECT_EQ(opened.changed, mesh_replaced | Change::Planes | Change::Camera | Change::History);
+    ASSERT_TRUE(f.doc.classify());
+    int steps = f.doc.history.done_count();
+    struct Case {
+        const char* what;
+        std::function<Outcome()> act;
+        Changes changed;
+    } operations[] = {
+        {"select a face", [&] { return f.doc.select_face(2); }, Change::Selection},
+        {"the same face", [&] { return f.doc.select_face(2); }, {}},
+        {"traverse", [&] { return f.doc.traverse(2, 90); }, Change::Marks},
+        {"select a patch", [&] { return f.doc.select_patch(0); }, Change::Marks},
+        {"patch threshold", [&] { return f.doc.set_patch_threshold(50); }, Change::Marks},
+        {"select a plane", [&] { return f.doc.select_plane(3); }, Change::Planes},
+        {"show all planes", [&] { return f.doc.show_all_planes(1); }, Change::Planes},
+        {"render mode", [&] { return f.doc.set_render_mode(RenderMode::Points); },
+         Change::RenderMode},
+        {"projection", [&] { return f.doc.toggle_projection(); }, Change::Projection},
+        {"weight", [&] { return f.doc.set_classifier_weight(0.3); }, {}},
+        {"filter mode", [&] { return f.doc.set_filter_mode(FilterMode::Median); }, {}},
+        {"zero radius",
+         [&] { return f.doc.filter_normals(Vector(0, 0, 0, 1), FilterMode::MeanShift); },
+         {}},
+        {"no levels", [&] { return f.doc.subdivide(0, 0); }, {}},
+    };
+    for (const Case& c : operations) {
+        Outcome r = c.act();
+        EXPECT_TRUE(r) << c.what;
+        EXPECT_EQ(r.changed, c.changed) << c.what;
+    }
+    EXPECT_EQ(f.doc.history.done_count(), steps);
+}
+
+// The search sphere shows while a stepped run goes on, not after a whole run.
+TEST(Changes, TheSearchSphereShowsOnlyDuringAStep) {
+    DocumentFixture f;
+    ASSERT_TRUE(f.open_data("morphogens/plane_morphogens.obj"));
+    ASSERT_TRUE(f.doc.filter_step(Vector(20, 0, 0, 1)));
+    EXPECT_TRUE(f.doc.filter.window_shown());
+    ASSERT_TRUE(f.doc.filter_normals(Vector(20, 0, 0, 1), FilterMode::MeanShift));
+    EXPECT_FALSE(f.doc.filter.window_shown());
+}
+
+} // namespace
