@@ -1,26 +1,38 @@
 #include "core/atomic_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Temporary files of the saves in progress, for the signal handler to remove. Fixed
-// storage: the handler may only call async-signal-safe functions.
-constexpr int max_pending = 16;
-char pending_paths[max_pending][PATH_MAX];
-volatile sig_atomic_t pending_used[max_pending];
+// Temporary files of the saves in progress, for the signal handler to remove. The
+// handler may only call async-signal-safe functions, so the paths live in fixed storage:
+// blocks of slots that are only ever added (linked in once ready) and never freed, which
+// the handler walks without a lock while savers take and free slots under one. A save
+// of many files at once (the segment export) takes more blocks.
+struct PendingBlock {
+    static constexpr int size = 16;
+    char paths[size][PATH_MAX];
+    volatile sig_atomic_t used[size];
+    std::atomic<PendingBlock*> next{nullptr};
+};
+PendingBlock first_pending;
+std::mutex pending_mutex;
 constexpr int cleanup_signals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction previous_actions[3];
 
 void remove_pending_and_reraise(int signal_number) {
-    for (int i = 0; i < max_pending; ++i)
-        if (pending_used[i]) unlink(pending_paths[i]);
+    for (PendingBlock* b = &first_pending; b; b = b->next.load(std::memory_order_acquire))
+        for (int i = 0; i < PendingBlock::size; ++i)
+            if (b->used[i]) unlink(b->paths[i]);
     for (int k = 0; k < 3; ++k) {
         if (cleanup_signals[k] != signal_number) continue;
         const struct sigaction& before = previous_actions[k];
@@ -47,21 +59,33 @@ void install_handlers_once() {
     (void)installed;
 }
 
-int register_pending(const std::string& path) {
-    if (path.size() >= PATH_MAX) return -1;
+void register_pending(const std::string& path) {
+    if (path.size() >= PATH_MAX) return;
     install_handlers_once();
-    for (int i = 0; i < max_pending; ++i)
-        if (!pending_used[i]) {
-            std::memcpy(pending_paths[i], path.c_str(), path.size() + 1);
-            pending_used[i] = 1;
-            return i;
+    std::lock_guard lock(pending_mutex);
+    for (PendingBlock* b = &first_pending;;) {
+        for (int i = 0; i < PendingBlock::size; ++i)
+            if (!b->used[i]) {
+                std::memcpy(b->paths[i], path.c_str(), path.size() + 1);
+                std::atomic_signal_fence(std::memory_order_release); // the path before the flag
+                b->used[i] = 1;
+                return;
+            }
+        PendingBlock* next = b->next.load(std::memory_order_relaxed);
+        if (!next) {
+            next = new (std::nothrow) PendingBlock();
+            if (!next) return; // no room: a signal leaves this one behind
+            b->next.store(next, std::memory_order_release);
         }
-    return -1;
+        b = next;
+    }
 }
 
 void unregister_pending(const std::string& path) {
-    for (int i = 0; i < max_pending; ++i)
-        if (pending_used[i] && path == pending_paths[i]) pending_used[i] = 0;
+    std::lock_guard lock(pending_mutex);
+    for (PendingBlock* b = &first_pending; b; b = b->next.load(std::memory_order_relaxed))
+        for (int i = 0; i < PendingBlock::size; ++i)
+            if (b->used[i] && path == b->paths[i]) b->used[i] = 0;
 }
 
 std::string folder_of(const std::string& path) {
@@ -154,20 +178,22 @@ AtomicFile::AtomicFile(const std::string& path) : target(path) {
     if (!file) {
         int saved = errno;
         close(fd);
-        unlink(temp.c_str());
-        unregister_pending(temp);
+        remove_temp();
         errno = saved;
         fail(std::strerror(saved));
     }
 }
 
 AtomicFile::~AtomicFile() {
-    if (!file) return;
-    std::fclose(file);
-    if (!temp.empty()) {
-        unlink(temp.c_str());
-        unregister_pending(temp);
-    }
+    if (file) std::fclose(file);
+    remove_temp(); // not committed: the target stays as it was
+}
+
+void AtomicFile::remove_temp() {
+    if (temp.empty()) return;
+    unlink(temp.c_str());
+    unregister_pending(temp);
+    temp.clear();
 }
 
 bool AtomicFile::fail(const std::string& why) {
@@ -187,20 +213,32 @@ bool AtomicFile::write(const std::string& data) {
     return write(data.data(), data.size());
 }
 
-bool AtomicFile::commit() {
+bool AtomicFile::finish() {
+    if (finished) return true;
     if (!file) return false;
     bool ok = std::fflush(file) == 0;
     int saved = errno;
     if (ok && !temp.empty() && fsync(fileno(file)) != 0) ok = false, saved = errno;
     if (std::fclose(file) != 0 && ok) ok = false, saved = errno;
     file = nullptr;
-    if (temp.empty()) {
-        errno = saved;
-        return ok || fail(std::strerror(saved));
+    if (!ok) remove_temp();
+    finished = ok;
+    errno = saved;
+    return ok || fail(std::strerror(saved));
+}
+
+bool AtomicFile::commit() {
+    if (!finish()) return false;
+    finished = false;
+    if (temp.empty()) return true;
+    bool ok = std::rename(temp.c_str(), target.c_str()) == 0;
+    int saved = errno;
+    if (ok) {
+        unregister_pending(temp);
+        temp.clear();
+    } else {
+        remove_temp();
     }
-    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false, saved = errno;
-    if (!ok) unlink(temp.c_str());
-    unregister_pending(temp);
     errno = saved;
     return ok || fail(std::strerror(saved));
 }

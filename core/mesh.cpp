@@ -2,6 +2,7 @@
 
 #include "core/big_arrays.h"
 #include "core/console.h"
+#include "core/work.h"
 
 #include <atomic>
 
@@ -165,34 +166,43 @@ size_t Mesh::memory_bytes() const {
     return n;
 }
 
-void Mesh::build(std::span<const int> flags) {
+void Mesh::build(std::span<const int> flags, Work* work) {
     console_printf("BUILDING: ");
-    for (int flag : flags) {
-        const char* name = build_flag_name(flag);
-        if (!name) continue;
-        console_printf("%s ", name);
-        if (derived_current(flag)) continue;
-        switch (flag) {
-        case MESH_CENTRE:
-            build_centre();
-            break;
-        case MESH_VERTEX_NORMALS:
-        case MESH_FACE_NORMALS:
-            build_normals();
-            break;
-        case MESH_TEXCOORDS:
-            build_texcoords();
-            break;
-        case MESH_EDGE_LIST:
-            build_edge_list();
-            break;
-        case MESH_CENTROIDS:
-            build_centroids();
-            break;
-        case MESH_BB:
-            build_bbox();
-            break;
+    try {
+        for (size_t k = 0; k < flags.size(); ++k) {
+            const int flag = flags[k];
+            const char* name = build_flag_name(flag);
+            if (!name) continue;
+            console_printf("%s ", name);
+            if (derived_current(flag)) continue;
+            const double n = double(flags.size());
+            Stage one(work, double(k) / n, double(k + 1) / n);
+            checkpoint(work);
+            switch (flag) {
+            case MESH_CENTRE:
+                build_centre();
+                break;
+            case MESH_VERTEX_NORMALS:
+            case MESH_FACE_NORMALS:
+                build_normals();
+                break;
+            case MESH_TEXCOORDS:
+                build_texcoords();
+                break;
+            case MESH_EDGE_LIST:
+                build_edge_list(work);
+                break;
+            case MESH_CENTROIDS:
+                build_centroids();
+                break;
+            case MESH_BB:
+                build_bbox();
+                break;
+            }
         }
+    } catch (const WorkStopped&) {
+        console_printf("\n\n"); // the progress line ends as a finished list's does
+        throw;
     }
     console_printf("\n\n");
 }

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+class Work;
+
 enum BuildFlag {
     MESH_CENTRE = 2,
     MESH_VERTEX_NORMALS = 3,
@@ -142,29 +144,37 @@ class Mesh {
 
     // Prints "BUILDING: " and the name of every flag of the list, in order, and runs
     // those builds whose data is not current (derived_current); the single builds below
-    // always run.
-    void build(std::span<const int> flags);
-    void build(std::initializer_list<int> flags) { build(std::span(flags.begin(), flags.size())); }
+    // always run. With a Work, a stop is taken before each build that runs and within the
+    // edge list build: the builds finished stay current, a stopped edge list is left empty
+    // and not current, the other builds are as they were.
+    void build(std::span<const int> flags, Work* work = nullptr);
+    void build(std::initializer_list<int> flags, Work* work = nullptr) {
+        build(std::span(flags.begin(), flags.size()), work);
+    }
 
     void build_centre();
     void build_normals();
     void build_texcoords();
-    void build_edge_list();
+    // A stop asked of `work` leaves no edge list: the arrays empty and not current.
+    void build_edge_list(Work* work = nullptr);
     void build_centroids();
     void build_bbox();
     void orient_faces();
 
-    // Readers fill a cleared mesh; the result carries the error text on failure.
-    IoResult load_obj(const std::string& path);
-    IoResult load_net(const std::string& path);
+    // Readers fill a cleared mesh; the result carries the error text on failure. A stop
+    // asked of `work` leaves the mesh empty and throws WorkStopped.
+    IoResult load_obj(const std::string& path, Work* work = nullptr);
+    IoResult load_net(const std::string& path, Work* work = nullptr);
     // The same readers over text in memory; `name` stands for the file in messages.
-    IoResult load_obj_text(std::string_view text, const std::string& name);
-    IoResult load_net_text(std::string_view text, const std::string& name);
+    IoResult load_obj_text(std::string_view text, const std::string& name, Work* work = nullptr);
+    IoResult load_net_text(std::string_view text, const std::string& name, Work* work = nullptr);
 
     // Writes the mesh as OBJ; with `with_colours` a "vc" line follows every "v" line.
     // Morphogen names and values, where the mesh has them, are written as "mn" and "m"
-    // lines. Numbers take six significant digits.
-    IoResult save_obj(const std::string& path, bool with_colours = false) const;
+    // lines. Numbers take six significant digits. A stop asked of `work` throws
+    // WorkStopped and leaves the file as it was, with no temporary file beside it.
+    IoResult save_obj(const std::string& path, bool with_colours = false,
+                      Work* work = nullptr) const;
 
     // Whether every vertex has the colour of a file without colours (red, green and blue
     // as default_vertex_colour(); alpha aside). True for a mesh without vertices.
@@ -175,6 +185,7 @@ class Mesh {
     // for; 0 for none.
     std::array<unsigned, 9> built_for{};
     void built(int flag) { built_for[size_t(flag)] = shape_version; }
+    void fill_edge_list(Work* work);
 };
 
 // The colour of every vertex of a mesh file that gives no colours at all.

@@ -9,8 +9,10 @@
 #include "core/mesh.h"
 
 #include "core/big_arrays.h"
+#include "core/work_blocks.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -64,25 +66,40 @@ void fill_discovery_lists(NeighbourLists& lists, int n,
 
 } // namespace
 
-void Mesh::build_edge_list() {
-    if (nv == 0) {
-        // No vertices, no edges: nothing of an earlier build may outlive its mesh.
+void Mesh::build_edge_list(Work* work) {
+    auto drop = [this] {
         edges.clear();
         edgefaces.clear();
         vertexneighbours.clear();
         faceneighbours.clear();
         face_adjacency.clear();
         nedges = 0;
+    };
+    if (nv == 0) {
+        // No vertices, no edges: nothing of an earlier build may outlive its mesh.
+        drop();
         edge_list_faces = faces_version;
         built(MESH_EDGE_LIST);
         return;
     }
+    try {
+        fill_edge_list(work);
+    } catch (const WorkStopped&) {
+        // Half an edge list is none: emptied, and current for no faces and no shape.
+        drop();
+        edge_list_faces = ~0u;
+        built_for[MESH_EDGE_LIST] = 0;
+        throw;
+    }
+}
 
+void Mesh::fill_edge_list(Work* work) {
     // Face edges bucketed by smaller vertex, in face order within each bucket.
+    std::optional<Stage> stage(std::in_place, work, 0, 0.2);
     std::vector<int> start(nv + 1, 0);
     auto valid = [this](int v) { return v >= 0 && v < nv; };
     auto each_edge = [&](auto&& visit) {
-        for (int i = 0; i < nf; ++i) {
+        in_blocks(work, nf, 16, [&](int i) {
             const int* vi = faces[i].vindex;
             const int pairs[3][2] = {{vi[0], vi[1]}, {vi[0], vi[2]}, {vi[1], vi[2]}};
             for (int k = 0; k < 3; ++k) {
@@ -90,10 +107,11 @@ void Mesh::build_edge_list() {
                 if (valid(p[0]) && valid(p[1]))
                     visit(std::min(p[0], p[1]), std::max(p[0], p[1]), i, 3 * i + k);
             }
-        }
+        });
     };
     each_edge([&](int lo, int, int, int) { ++start[lo + 1]; });
     for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
+    stage.emplace(work, 0.2, 0.45);
     std::vector<Insertion> bucketed;
     reserve_big(bucketed, start[nv]);
     bucketed.resize(start[nv]);
@@ -105,6 +123,7 @@ void Mesh::build_edge_list() {
     }
 
     // At most one edge per face edge; the room not used is never touched.
+    stage.emplace(work, 0.45, 0.75);
     edges.clear();
     edgefaces.clear();
     reserve_big(edges, bucketed.size());
@@ -112,7 +131,7 @@ void Mesh::build_edge_list() {
     std::vector<int> stamp(nv, -1), slot(nv, 0);
     // The edge whose second face was found at each face-edge position, or -1.
     std::vector<int> found_at(size_t(nf) * 3, -1);
-    for (int lo = 0; lo < nv; ++lo) {
+    in_blocks(work, nv, 14, [&](int lo) {
         for (int j = start[lo]; j < start[lo + 1]; ++j) {
             auto [hi, f, position] = bucketed[j];
             if (stamp[hi] != lo) {
@@ -125,11 +144,14 @@ void Mesh::build_edge_list() {
                 found_at[position] = slot[hi];
             }
         }
-    }
+    });
 
+    stage.emplace(work, 0.75, 1);
     fill_lists(vertexneighbours, nv, edges, [](const std::array<int, 2>&) { return true; });
+    advance(work, 1, 3);
     fill_lists(faceneighbours, nf, edgefaces,
                [](const std::array<int, 2>& e) { return e[1] != -1; });
+    advance(work, 2, 3);
     fill_discovery_lists(face_adjacency, nf, edgefaces, found_at);
     nedges = int(edges.size());
     edge_list_faces = faces_version;

@@ -1,5 +1,7 @@
 #include "core/mesh_file.h"
 
+#include "core/work.h"
+
 #include <algorithm>
 #include <cctype>
 #include <new>
@@ -40,14 +42,14 @@ IoResult guarding_memory(Mesh& mesh, const std::string& path, Read read) {
     }
 }
 
-IoResult read_by_format(Mesh& mesh, const std::string& path) {
+IoResult read_by_format(Mesh& mesh, const std::string& path, Work* work) {
     IoResult r;
     switch (mesh_format(path)) {
     case MeshFormat::Obj:
-        r = mesh.load_obj(path);
+        r = mesh.load_obj(path, work);
         break;
     case MeshFormat::Net:
-        r = mesh.load_net(path);
+        r = mesh.load_net(path, work);
         break;
     case MeshFormat::None:
         return IoResult::failure("ERROR: " + path +
@@ -58,25 +60,43 @@ IoResult read_by_format(Mesh& mesh, const std::string& path) {
 
 } // namespace
 
-IoResult read_mesh_file(Mesh& mesh, const std::string& path) {
+IoResult read_mesh_file(Mesh& mesh, const std::string& path, Work* work) {
     mesh.clear();
-    IoResult r = guarding_memory(mesh, path, [&] { return read_by_format(mesh, path); });
+    IoResult r = guarding_memory(mesh, path, [&] { return read_by_format(mesh, path, work); });
     if (!r) mesh.clear();
     return r;
 }
 
-void build_loaded_mesh(Mesh& mesh) {
-    mesh.build({MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB});
+void build_loaded_mesh(Mesh& mesh, Work* work) {
+    {
+        Stage builds(work, 0, 0.7);
+        mesh.build({MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB},
+                   work);
+    }
+    // The last stop: the orientation and the normals after it go together.
+    checkpoint(work);
+    Stage rest(work, 0.7, 1);
     mesh.orient_faces();
     mesh.build({MESH_VERTEX_NORMALS});
 }
 
-IoResult load_mesh_file(Mesh& mesh, const std::string& path) {
-    IoResult r = read_mesh_file(mesh, path);
-    if (r)
-        r = guarding_memory(mesh, path, [&] {
-            build_loaded_mesh(mesh);
-            return IoResult::success();
-        });
+IoResult load_mesh_file(Mesh& mesh, const std::string& path, Work* work) {
+    IoResult r;
+    {
+        Stage reading(work, 0, 0.6);
+        r = read_mesh_file(mesh, path, work);
+    }
+    if (r) {
+        Stage building(work, 0.6, 1);
+        try {
+            r = guarding_memory(mesh, path, [&] {
+                build_loaded_mesh(mesh, work);
+                return IoResult::success();
+            });
+        } catch (const WorkStopped&) {
+            mesh.clear();
+            throw;
+        }
+    }
     return r;
 }

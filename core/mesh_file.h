@@ -12,13 +12,17 @@ enum class MeshFormat { None, Obj, Net };
 MeshFormat mesh_format(const std::string& file_name);
 
 // Reads `path` into `mesh` (cleared first), leaving it empty on failure. Running out of
-// memory is such a failure: "ERROR: out of memory while reading PATH".
-IoResult read_mesh_file(Mesh& mesh, const std::string& path);
+// memory is such a failure: "ERROR: out of memory while reading PATH". A stop asked of
+// `work` leaves the mesh empty too, and throws WorkStopped.
+IoResult read_mesh_file(Mesh& mesh, const std::string& path, Work* work = nullptr);
 IoResult out_of_memory(const std::string& path);
 
 // The builds a freshly read mesh gets: centre, centroids, edges, normals and box,
-// then the face orientation and the normals once more.
-void build_loaded_mesh(Mesh& mesh);
+// then the face orientation and the normals once more. A stop is taken between the
+// builds, within the edge list's, and before the orientation: the positions and corners
+// stay as they were, and the builds done stay current (Mesh::build).
+void build_loaded_mesh(Mesh& mesh, Work* work = nullptr);
 
-// read_mesh_file then build_loaded_mesh, reporting an allocation failure in either.
-IoResult load_mesh_file(Mesh& mesh, const std::string& path);
+// read_mesh_file then build_loaded_mesh, reporting an allocation failure in either. A
+// stop in either leaves the mesh empty and throws WorkStopped.
+IoResult load_mesh_file(Mesh& mesh, const std::string& path, Work* work = nullptr);

@@ -6,8 +6,10 @@
 #include "core/reader_warnings.h"
 #include "core/scan.h"
 #include "core/text_file.h"
+#include "core/work_blocks.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -17,11 +19,8 @@ struct Polygon {
     int count;
 };
 
-} // namespace
-
-IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
-    if (IoResult r = check_text(text, name); !r) return r;
-
+// Reads `text` into `mesh`, which is written only once the whole text is read.
+IoResult read_net_text(Mesh& mesh, std::string_view text, const std::string& name, Work* work) {
     std::vector<Vector> positions, net_normals, net_colours;
     std::vector<int> corners;
     std::vector<Polygon> polygons;
@@ -33,7 +32,13 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
     ReaderWarnings warnings(name);
     LineReader lines(text);
     std::string_view line;
+    // The reading, then the filling: one stage at a time.
+    std::optional<Stage> stage;
+    stage.emplace(work, 0, 0.9);
     while (lines.next(line)) {
+        // About a millisecond of lines between stops; progress by the bytes read.
+        if ((lines.number & 4095) == 0)
+            advance(work, line.data() - text.data(), int64_t(text.size()));
         if (line.empty()) continue;
         double v[10];
         switch (line[0]) {
@@ -77,7 +82,9 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
 
     int count = int(positions.size());
     size_t triangles = 0;
-    for (const Polygon& p : polygons) {
+    for (size_t j = 0; j < polygons.size(); ++j) {
+        if ((j & 65535) == 0) checkpoint(work);
+        const Polygon& p = polygons[j];
         for (int k = 0; k < p.count; ++k) {
             int n = corners[p.first + k];
             if (n < 0 || n >= count)
@@ -90,36 +97,51 @@ IoResult Mesh::load_net_text(std::string_view text, const std::string& name) {
     if (triangles > size_t(INT32_MAX))
         return IoResult::failure("ERROR: " + name + ": too many faces");
 
-    selectedface = -1;
-    alloc_vertices(count);
-    for (int j = 0; j < count; ++j) {
-        Vector& p = vertices[j];
+    stage.emplace(work, 0.9, 1);
+    mesh.selectedface = -1;
+    mesh.alloc_vertices(count);
+    in_blocks(work, count, 16, [&](int j) {
+        Vector& p = mesh.vertices[j];
         p.x = positions[j].x;
         p.y = positions[j].y;
         p.z = positions[j].z;
-        normals[j] = net_normals.size() == positions.size()
-                         ? Vector(net_normals[j].x, net_normals[j].y, net_normals[j].z)
-                         : Vector(0, 0, 0);
+        mesh.normals[j] = net_normals.size() == positions.size()
+                              ? Vector(net_normals[j].x, net_normals[j].y, net_normals[j].z)
+                              : Vector(0, 0, 0);
         // Vertices beyond the file's colour lines take the colour of a file without any.
-        colours[j] = j < int(net_colours.size()) ? net_colours[j] : default_vertex_colour();
-    }
-    alloc_faces(int(triangles));
+        mesh.colours[j] = j < int(net_colours.size()) ? net_colours[j] : default_vertex_colour();
+    });
+    mesh.alloc_faces(int(triangles));
     int i = 0;
-    for (const Polygon& p : polygons) {
+    for (size_t j = 0; j < polygons.size(); ++j) {
+        if ((j & 65535) == 0) checkpoint(work);
+        const Polygon& p = polygons[j];
         const int* c = &corners[p.first];
         for (int k = 1; k + 1 < p.count; ++k, ++i) {
-            faces[i].vindex[0] = c[0];
-            faces[i].vindex[1] = c[k];
-            faces[i].vindex[2] = c[k + 1];
+            mesh.faces[i].vindex[0] = c[0];
+            mesh.faces[i].vindex[1] = c[k];
+            mesh.faces[i].vindex[2] = c[k + 1];
         }
     }
-    link_faces();
+    mesh.link_faces();
     return IoResult::success();
 }
 
-IoResult Mesh::load_net(const std::string& path) {
+} // namespace
+
+IoResult Mesh::load_net_text(std::string_view text, const std::string& name, Work* work) {
+    if (IoResult r = check_text(text, name); !r) return r;
+    try {
+        return read_net_text(*this, text, name, work);
+    } catch (const WorkStopped&) {
+        clear(); // what the filling wrote so far goes
+        throw;
+    }
+}
+
+IoResult Mesh::load_net(const std::string& path, Work* work) {
     FileText file;
     if (!file.open(path)) return open_failure("ERROR Opening File: " + path, file);
     console_printf("Opening: %s\n", path.c_str());
-    return load_net_text(file.text(), path);
+    return load_net_text(file.text(), path, work);
 }

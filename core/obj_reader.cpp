@@ -11,6 +11,7 @@
 #include "core/scan.h"
 #include "core/text_file.h"
 #include "core/tokenizer.h"
+#include "core/work_blocks.h"
 
 #include <algorithm>
 #include <array>
@@ -126,7 +127,8 @@ void skip_gaps(std::string_view line, size_t& p) {
 
 class ObjParser {
   public:
-    explicit ObjParser(const std::string& file_name) : name(file_name), warnings(file_name) {}
+    ObjParser(const std::string& file_name, Work* w)
+        : name(file_name), warnings(file_name), work(w) {}
 
     IoResult parse(std::string_view text);
     IoResult fill(Mesh& mesh);
@@ -136,6 +138,7 @@ class ObjParser {
   private:
     const std::string& name;
     ReaderWarnings warnings;
+    Work* work;
     int line_number = 0;
     // The first error found at once while reading (a vertex number counted back past
     // the first vertex); reading goes on, since a vertex number beyond the end on an
@@ -311,6 +314,7 @@ void ObjParser::fill_morphogens(Mesh& mesh, size_t k) const {
     const size_t nv = size_t(mesh.nv);
     mesh.morphogens.assign(nv, std::vector<float>(k, 0.0f));
     for (size_t v = 0; v < nv && v < rows.size(); ++v) {
+        if ((v & 4095) == 0) checkpoint(work); // a row is an allocation
         const Row& row = rows[v];
         std::vector<float>& out = mesh.morphogens[v];
         std::copy_n(row_values.begin() + long(row.first), row.count, out.begin());
@@ -326,6 +330,9 @@ IoResult ObjParser::parse(std::string_view text) {
     std::string_view line;
     while (lines.next(line)) {
         line_number = lines.number;
+        // About a millisecond of lines between stops; progress by the bytes read.
+        if ((line_number & 4095) == 0)
+            advance(work, line.data() - text.data(), int64_t(text.size()));
         if (line.size() > 1 && is_gap(line[1])) {
             if (line[0] == 'v' && plain_vertex(line)) continue;
             if (line[0] == 'f' && detected) {
@@ -413,31 +420,40 @@ IoResult ObjParser::fill(Mesh& mesh) {
     mesh.faces.clear();
     reserve_big(mesh.faces, nf);
     assign_big(mesh.faceptrs, nf, (Face*)nullptr);
-    for (int i = 0; i < nf; ++i) {
+    in_blocks(work, nf, 16, [&](int i) {
         Face& f = mesh.faces.emplace_back();
         for (int c = 0; c < 3; ++c) {
             f.vindex[c] = triangles[i][c];
             f.corners[c] = &mesh.vertices[f.vindex[c]];
         }
         mesh.faceptrs[i] = &f;
-    }
+    });
     assign_big(mesh.centroids, nf, Vector());
     return IoResult::success();
 }
 
 } // namespace
 
-IoResult Mesh::load_obj_text(std::string_view text, const std::string& name) {
+IoResult Mesh::load_obj_text(std::string_view text, const std::string& name, Work* work) {
     morphogen_names.clear();
     if (IoResult r = check_text(text, name); !r) return r;
-    ObjParser parser(name);
-    if (IoResult r = parser.parse(text); !r) return r;
-    return parser.fill(*this);
+    ObjParser parser(name, work);
+    try {
+        {
+            Stage parsing(work, 0, 0.85);
+            if (IoResult r = parser.parse(text); !r) return r;
+        }
+        Stage filling(work, 0.85, 1);
+        return parser.fill(*this);
+    } catch (const WorkStopped&) {
+        clear(); // what the filling wrote so far goes
+        throw;
+    }
 }
 
-IoResult Mesh::load_obj(const std::string& path) {
+IoResult Mesh::load_obj(const std::string& path, Work* work) {
     FileText file;
     if (!file.open(path)) return open_failure("ERROR: Opening File: " + path, file);
     console_printf("Opening: %s\n", path.c_str());
-    return load_obj_text(file.text(), path);
+    return load_obj_text(file.text(), path, work);
 }

@@ -5,6 +5,7 @@
 #include "core/console.h"
 #include "core/mesh.h"
 #include "core/obj_text.h"
+#include "core/work.h"
 
 #include <cerrno>
 #include <charconv>
@@ -40,9 +41,55 @@ void append_corner(std::string& out, int n) {
     out += '/';
 }
 
+// The OBJ text of `mesh` into `file`, a megabyte at a time; false when a write fails.
+bool write_obj_text(const Mesh& mesh, AtomicFile& file, bool with_colours, Work* work) {
+    std::string out;
+    constexpr size_t chunk = 1 << 20;
+    out.reserve(chunk + 256);
+    auto flush_if_full = [&] {
+        if (out.size() < chunk) return true;
+        bool ok = file.write(out);
+        out.clear();
+        return ok;
+    };
+    if (!mesh.morphogen_names.empty()) {
+        out += "mn";
+        for (const std::string& name : mesh.morphogen_names) (out += ' ') += name;
+        out += '\n';
+    }
+    // A stop every few thousand lines, about a millisecond of formatting.
+    const int64_t lines = int64_t(mesh.nv) + mesh.nf;
+    for (int v = 0; v < mesh.nv; ++v) {
+        advance_every(work, v, lines, 12);
+        append_obj_vector_line(out, "v ", mesh.vertices[v]);
+        if (with_colours) append_obj_vector_line(out, "vc ", mesh.colours[v]);
+        // Rows are written as they are; the reader fills missing ones with zeros.
+        if (size_t(v) < mesh.morphogens.size() && !mesh.morphogens[v].empty()) {
+            out += 'm';
+            for (float value : mesh.morphogens[v]) {
+                out += ' ';
+                append_obj_number(out, value);
+            }
+            out += '\n';
+        }
+        if (!flush_if_full()) return false;
+    }
+    for (int i = 0; i < mesh.nf; ++i) {
+        advance_every(work, int64_t(mesh.nv) + i, lines, 12);
+        out += "f ";
+        for (int k = 0; k < 3; ++k) {
+            if (k) out += ' ';
+            append_corner(out, mesh.faces[i].vindex[k] + 1);
+        }
+        out += '\n';
+        if (!flush_if_full()) return false;
+    }
+    return file.write(out);
+}
+
 } // namespace
 
-IoResult Mesh::save_obj(const std::string& path, bool with_colours) const {
+IoResult Mesh::save_obj(const std::string& path, bool with_colours, Work* work) const {
     console_printf("%d, %d\n", nv, nf);
     if (nv == 0 || nf == 0)
         return IoResult::failure("ERROR: " + path +
@@ -60,44 +107,15 @@ IoResult Mesh::save_obj(const std::string& path, bool with_colours) const {
 
     AtomicFile file(path);
     if (!file.is_open()) return failed("create a file beside");
-    std::string out;
-    constexpr size_t chunk = 1 << 20;
-    out.reserve(chunk + 256);
-    auto flush_if_full = [&] {
-        if (out.size() < chunk) return true;
-        bool ok = file.write(out);
-        out.clear();
-        return ok;
-    };
-    if (!morphogen_names.empty()) {
-        out += "mn";
-        for (const std::string& name : morphogen_names) (out += ' ') += name;
-        out += '\n';
+    Stage whole(work, 0, 1);
+    bool written;
+    try {
+        written = write_obj_text(*this, file, with_colours, work);
+    } catch (const WorkStopped&) {
+        console_printf(" stopped\n"); // the file's destructor removes the temporary file
+        throw;
     }
-    for (int v = 0; v < nv; ++v) {
-        append_obj_vector_line(out, "v ", vertices[v]);
-        if (with_colours) append_obj_vector_line(out, "vc ", colours[v]);
-        // Rows are written as they are; the reader fills missing ones with zeros.
-        if (size_t(v) < morphogens.size() && !morphogens[v].empty()) {
-            out += 'm';
-            for (float value : morphogens[v]) {
-                out += ' ';
-                append_obj_number(out, value);
-            }
-            out += '\n';
-        }
-        if (!flush_if_full()) return failed("write");
-    }
-    for (int i = 0; i < nf; ++i) {
-        out += "f ";
-        for (int k = 0; k < 3; ++k) {
-            if (k) out += ' ';
-            append_corner(out, faces[i].vindex[k] + 1);
-        }
-        out += '\n';
-        if (!flush_if_full()) return failed("write");
-    }
-    if (!file.write(out) || !file.commit()) return failed("write");
+    if (!written || !file.commit()) return failed("write");
     console_printf(" done...\n");
     return IoResult::success();
 }

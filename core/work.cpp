@@ -1,6 +1,7 @@
 #include "core/work.h"
 
 #include <algorithm>
+#include <exception>
 
 void Work::advance(int64_t done, int64_t total) {
     double part = total > 0 ? std::clamp(double(done) / double(total), 0.0, 1.0) : 1.0;
@@ -10,7 +11,7 @@ void Work::advance(int64_t done, int64_t total) {
         done_fraction.store(whole, std::memory_order_relaxed);
 }
 
-Stage::Stage(Work* w, double begin, double end) : work(w) {
+Stage::Stage(Work* w, double begin, double end) : work(w), exceptions(std::uncaught_exceptions()) {
     if (!work) return;
     outer_begin = work->stage_begin;
     outer_end = work->stage_end;
@@ -19,9 +20,10 @@ Stage::Stage(Work* w, double begin, double end) : work(w) {
     work->stage_end = outer_begin + span * end;
 }
 
+// A stage left by a stop (or a failure) is not done: the progress stays where it was.
 Stage::~Stage() {
     if (!work) return;
-    work->advance(1, 1);
+    if (std::uncaught_exceptions() == exceptions) work->advance(1, 1);
     work->stage_begin = outer_begin;
     work->stage_end = outer_end;
 }

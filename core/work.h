@@ -29,7 +29,16 @@ class Work {
         if (stop_asked.load(std::memory_order_relaxed)) throw WorkStopped{};
     }
 
-    // The waiter's side (any thread).
+    // Starts counting progress afresh for the next computation (a stop asked for stays).
+    void restart() {
+        stage_begin = 0;
+        stage_end = 1;
+        done_fraction.store(0, std::memory_order_relaxed);
+    }
+    // Whether a computation reports to it now: set around the run by whoever starts it.
+    std::atomic<bool> running{false};
+
+    // The waiter's side (any thread, or a signal handler: stop() is a lock-free store).
     void stop() { stop_asked.store(true, std::memory_order_relaxed); }
     bool stopped() const { return stop_asked.load(std::memory_order_relaxed); }
     double fraction() const { return done_fraction.load(std::memory_order_relaxed); }
@@ -52,7 +61,7 @@ class Work {
 
 // A stage of a computation: while it lives, the steps reported cover `begin` to `end` of
 // the stage around it (so nested stages compose), and when it ends the whole stage
-// counts as done.
+// counts as done (unless it ends by an exception).
 class Stage {
   public:
     Stage(Work* work, double begin, double end);
@@ -62,6 +71,7 @@ class Stage {
 
   private:
     Work* work;
+    int exceptions; // in flight when the stage began
     double outer_begin = 0, outer_end = 1;
 };
 

@@ -5,15 +5,16 @@
 #include "segmentation/face_graph.h"
 #include "segmentation/worker_threads.h"
 
-void fill_step_counts(ShortestPathTable& table, const FaceGraph& graph) {
+void fill_step_counts(ShortestPathTable& table, const FaceGraph& graph, Work* work) {
     const int n = graph.n;
     constexpr int block = 64;
-    run_tasks((n + block - 1) / block, [&](int task) {
+    run_tasks((n + block - 1) / block, work, [&](int task) {
         std::vector<int> steps(static_cast<size_t>(n)), queue(static_cast<size_t>(n));
         const int* start = graph.start.data();
         const int* neighbour = graph.neighbour.data();
         int end = std::min(n, (task + 1) * block);
         for (int s = task * block; s < end; ++s) {
+            stop_if_asked(work);
             std::fill(steps.begin(), steps.end(), -1);
             // Row s holds the pairs (s, 0) ... (s, s); the search stops once it has
             // reached all of those faces.

@@ -9,12 +9,12 @@
 #include <functional>
 #include <utility>
 
-void fill_weighted_distances(ShortestPathTable& table, const FaceGraph& graph) {
+void fill_weighted_distances(ShortestPathTable& table, const FaceGraph& graph, Work* work) {
     const int n = graph.n;
     // Each task runs a block of sources and writes their columns row by row, so that a
     // row is written in runs rather than one float at a time.
     constexpr int block = 32;
-    run_tasks((n + block - 1) / block, [&](int task) {
+    run_tasks((n + block - 1) / block, work, [&](int task) {
         const int first = task * block, last = std::min(n, first + block);
         std::vector<float> found(size_t(last - first) * size_t(n));
         std::vector<float> dist(static_cast<size_t>(n));
@@ -22,6 +22,7 @@ void fill_weighted_distances(ShortestPathTable& table, const FaceGraph& graph) {
         std::vector<std::pair<float, int>> heap;
         const std::greater<std::pair<float, int>> later;
         for (int s = first; s < last; ++s) {
+            stop_if_asked(work);
             std::fill(dist.begin(), dist.end(), INFINITY);
             std::fill(settled.begin(), settled.end(), 0);
             heap.clear();

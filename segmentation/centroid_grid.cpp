@@ -24,7 +24,12 @@ int CentroidGrid::cell_index(double v, int axis) const {
     return int(t);
 }
 
-bool CentroidGrid::build(const std::vector<Vector>& centroids, const FaceList& faces, float r) {
+bool CentroidGrid::build(const std::vector<Vector>& centroids, const FaceList& faces, float r,
+                         Work* work) {
+    int walked = 0;
+    auto step = [&] {
+        if ((++walked & 65535) == 0) checkpoint(work);
+    };
     start.clear();
     count.clear();
     members.clear();
@@ -36,6 +41,7 @@ bool CentroidGrid::build(const std::vector<Vector>& centroids, const FaceList& f
     double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
     int n = 0;
     for (int f = faces.front(); f >= 0; f = faces.next(f)) {
+        step();
         if (!finite(centroids[f])) continue;
         ++n;
         for (int a = 0; a < 3; ++a) {
@@ -67,6 +73,7 @@ bool CentroidGrid::build(const std::vector<Vector>& centroids, const FaceList& f
     start.assign(total + 1, 0);
     count.assign(total, 0);
     for (int f = faces.front(); f >= 0; f = faces.next(f)) {
+        step();
         const Vector& c = centroids[f];
         if (!finite(c)) continue;
         int cell_number =
@@ -77,11 +84,13 @@ bool CentroidGrid::build(const std::vector<Vector>& centroids, const FaceList& f
     for (size_t i = 0; i < total; ++i) start[i + 1] = start[i] + count[i];
     members.resize(start[total]);
     std::vector<int> next(start.begin(), start.end() - 1);
-    for (int f = faces.front(); f >= 0; f = faces.next(f))
+    for (int f = faces.front(); f >= 0; f = faces.next(f)) {
+        step();
         if (cell_of[f] >= 0) {
             slot[f] = next[cell_of[f]]++;
             members[slot[f]] = f;
         }
+    }
     return true;
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "core/vector.h"
+#include "core/work.h"
 #include "segmentation/face_list.h"
 
 #include <vector>
@@ -17,8 +18,10 @@ class CentroidGrid {
   public:
     // Builds over the faces held by `faces` (centroids[f] for face f) for queries of
     // radius r. False, holding nothing, when r * r is not finite: every face may then
-    // pass the test, and the caller has to test them all.
-    bool build(const std::vector<Vector>& centroids, const FaceList& faces, float r);
+    // pass the test, and the caller has to test them all. With a Work, a checkpoint
+    // every 65536 faces of each walk over them; a stop leaves the grid half-built.
+    bool build(const std::vector<Vector>& centroids, const FaceList& faces, float r,
+               Work* work = nullptr);
     // Appends every face held whose centroid c has c.within(centre, r), in no
     // particular order; r must be the radius the grid was built for.
     void query(const std::vector<Vector>& centroids, const Vector& centre, float r,

@@ -34,10 +34,11 @@ void MeanShift::reset() {
     fresh.weight_mode = weight_mode;
     fresh.weight_function = std::move(weight_function);
     fresh.function_height = function_height;
+    fresh.normals = normals;
     *this = std::move(fresh);
 }
 
-void MeanShift::print_progress(int done, int total) {
+void MeanShift::print_progress(int done, int total, Work* work) {
     if (total == 0) return;
     if (done == 0) {
         progress_ticks = 0;
@@ -56,6 +57,7 @@ void MeanShift::print_progress(int done, int total) {
     std::fill_n(bar.begin() + 1, stars, '*');
     console_printf("\r\rProgress = %s", bar.c_str());
     std::fflush(console_stream());
+    if (work) work->advance(done, total);
     progress_threshold += progress_step;
 }
 
@@ -75,7 +77,7 @@ bool MeanShift::set_weight_function(std::vector<Vector> func, int height) {
 }
 
 Vector MeanShift::contribution(int f, const Vector& c) const {
-    const Vector& normal = mesh->faces[f].normal;
+    const Vector& normal = normal_of(f);
     if (weight_mode == 0) return normal;
     Vector offset = mesh->centroids[f] - c;
     float d = offset.length();
@@ -88,30 +90,31 @@ Vector MeanShift::contribution(int f, const Vector& c) const {
     return weight * normal;
 }
 
-bool MeanShift::evaluate(const Vector& r, CallKind kind, FilterMode m) {
+bool MeanShift::evaluate(const Vector& r, CallKind kind, FilterMode m, Work* work) {
     if (r == Vector(0, 0, 0)) return false;
     mode = m;
+    Stage run(work, 0, 1); // done to the end when the filter is
     switch (m) {
     case FilterMode::MeanShift:
-        mean_shift(r, kind);
+        mean_shift(r, kind, work);
         return true;
     case FilterMode::SphereJump:
-        sphere_jump(r, kind);
+        sphere_jump(r, kind, work);
         return true;
     case FilterMode::Median:
-        median_filter(r);
+        median_filter(r, work);
         return true;
     }
     return false;
 }
 
-bool MeanShift::step(const Vector& r) {
+bool MeanShift::step(const Vector& r, Work* work) {
     console_printf("Step\n");
-    return evaluate(r, CallKind::Step, mode);
+    return evaluate(r, CallKind::Step, mode, work);
 }
 
 // The common start of the region filters; false when there is nothing to gather.
-bool MeanShift::start_region_run(const char* title, const Vector& r) {
+bool MeanShift::start_region_run(const char* title, const Vector& r, Work* work) {
     console_printf("Evaluating %s: \n", title);
     console_printf("WEIGHT_MODE = %d\n", weight_mode);
     radius = r;
@@ -121,7 +124,7 @@ bool MeanShift::start_region_run(const char* title, const Vector& r) {
         needs_reset = true;
     if (needs_reset) {
         // Tools that replace the faces may leave the centroids of the old ones.
-        mesh->build_centroids();
+        if (!mesh->derived_current(MESH_CENTROIDS)) mesh->build_centroids();
         run_faces_version = mesh->faces_version;
         run_nf = mesh->nf;
         run_faces = mesh->faces.data();
@@ -135,7 +138,7 @@ bool MeanShift::start_region_run(const char* title, const Vector& r) {
         needs_reset = false;
     }
     if (processed == mesh->nf) return false;
-    grid_active = grid.build(mesh->centroids, remaining_faces, radius.x);
+    grid_active = grid.build(mesh->centroids, remaining_faces, radius.x, work);
     return true;
 }
 
@@ -145,44 +148,52 @@ void MeanShift::print_end() const {
     console_printf("Number of Regions:\t%d \n", int(regions.size()));
 }
 
-// Moves face f from the remaining faces into the current region.
-void MeanShift::take(int f) {
+// Moves face f from the remaining faces into the current region; a checkpoint every
+// 4096 faces, for passes that take many.
+void MeanShift::take(int f, Work* work) {
+    if ((processed & 4095) == 4095) checkpoint(work);
     Vector c = mesh->centroids[f];
     c.w = float(f);
     current_region.push_back(c);
     current_faces.push_back(f);
     remaining_faces.remove(f);
     if (grid_active) grid.remove(f);
-    print_progress(processed, mesh->nf);
+    print_progress(processed, mesh->nf, work);
     ++processed;
 }
 
-// The remaining faces within s of c, in face order, into `hits`.
-void MeanShift::gather(const Vector& c, float s) {
+// The remaining faces within s of c, in face order, into `hits`. Once a pass, so a
+// checkpoint; a query visits the faces of a few cells, but the walk without the grid
+// every remaining face.
+void MeanShift::gather(const Vector& c, float s, Work* work) {
+    checkpoint(work);
     hits.clear();
     if (grid_active) {
         grid.query(mesh->centroids, c, s, hits);
         std::sort(hits.begin(), hits.end());
     } else {
-        for (int f = remaining_faces.front(); f >= 0; f = remaining_faces.next(f))
+        int walked = 0;
+        for (int f = remaining_faces.front(); f >= 0; f = remaining_faces.next(f)) {
+            if ((++walked & 4095) == 0) checkpoint(work);
             if (mesh->centroids[f].within(c, s)) hits.push_back(f);
+        }
     }
 }
 
 // Opens a region at the first remaining face: the search starts at its centroid.
-int MeanShift::open_region() {
+int MeanShift::open_region(Work* work) {
     current_region.clear();
     current_faces.clear();
     int seed = remaining_faces.front();
     centre = mesh->centroids[seed];
-    take(seed);
-    normal_sum = mesh->faces[seed].normal;
+    take(seed, work);
+    normal_sum = normal_of(seed);
     return seed;
 }
 
 // Gives every member of the current region the normal sum.
 void MeanShift::close_region() {
-    for (int f : current_faces) mesh->faces[f].normal = normal_sum;
+    for (int f : current_faces) normal_of(f) = normal_sum;
     regions.push_back(current_region);
 }
 
@@ -201,20 +212,20 @@ bool MeanShift::pass_ends_call(CallKind kind) {
     return done;
 }
 
-void MeanShift::mean_shift(const Vector& r, CallKind kind) {
-    if (!start_region_run("MEAN_SHIFT", r)) return;
+void MeanShift::mean_shift(const Vector& r, CallKind kind, Work* work) {
+    if (!start_region_run("MEAN_SHIFT", r, work)) return;
     float s = radius.x;
     const std::vector<Vector>& centroids = mesh->centroids;
     bool done = false;
     while (!done) {
         if (!growing) {
-            open_region();
+            open_region(work);
             centroid_sum = centre;
         }
         growing = false;
-        gather(centre, s);
+        gather(centre, s, work);
         for (int f : hits) {
-            take(f);
+            take(f, work);
             centroid_sum += centroids[f];
             normal_sum += contribution(f, centre);
             growing = true;
@@ -231,17 +242,17 @@ void MeanShift::mean_shift(const Vector& r, CallKind kind) {
     print_end();
 }
 
-void MeanShift::sphere_jump(const Vector& r, CallKind kind) {
-    if (!start_region_run("SHPERE_JUMP", r)) return;
+void MeanShift::sphere_jump(const Vector& r, CallKind kind, Work* work) {
+    if (!start_region_run("SHPERE_JUMP", r, work)) return;
     float s = radius.x;
     const std::vector<Vector>& centroids = mesh->centroids;
     bool done = false;
     while (!done) {
-        int seed = open_region();
-        gather(centroids[seed], s);
+        int seed = open_region(work);
+        gather(centroids[seed], s, work);
         for (int f : hits) {
             normal_sum += contribution(f, centroids[seed]);
-            take(f);
+            take(f, work);
         }
         normal_sum.normalise();
         close_region();

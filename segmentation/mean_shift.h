@@ -6,10 +6,15 @@
 // normal by the average normal of a ring neighbourhood, fifty times over. The region
 // filters can run one pass at a time ("Step"): the state between calls is kept here.
 // Everything is reported on the core's console.
+//
+// With a Work the filters report the progress their console bar shows and pass
+// checkpoints; a stop throws WorkStopped and leaves the filter half-done. Face normals
+// written to a `normals` array instead of the mesh leave the mesh as it was.
 #pragma once
 
 #include "core/mesh.h"
 #include "core/vector.h"
+#include "core/work.h"
 #include "segmentation/centroid_grid.h"
 #include "segmentation/face_list.h"
 
@@ -36,6 +41,10 @@ class MeanShift {
 
     FilterMode mode = FilterMode::MeanShift; // the filter "Step" runs
     Mesh* mesh;
+    // When set, the face normals the filters read and write (one per face, in face
+    // order) instead of the faces' own; a run then only reads the mesh, but for the
+    // centroids and the edge table where they are stale (see the filters).
+    std::vector<Vector>* normals = nullptr;
     FaceList remaining_faces;                 // faces not yet in a region, in index order
     std::vector<Vector> current_region;       // member centroids, each with its face in w
     std::vector<std::vector<Vector>> regions; // closed regions of the current run
@@ -52,12 +61,12 @@ class MeanShift {
     // Runs filter `mode` with `radius` (a step or a whole run for the region filters;
     // the median filter always runs whole) and makes `mode` the one "Step" runs. A
     // radius of (0, 0, 0) does nothing. Returns whether a filter ran.
-    bool evaluate(const Vector& radius, CallKind kind, FilterMode mode);
+    bool evaluate(const Vector& radius, CallKind kind, FilterMode mode, Work* work = nullptr);
     // "Step": prints "Step", then one pass of the stored mode.
-    bool step(const Vector& radius);
+    bool step(const Vector& radius, Work* work = nullptr);
 
     // Forgets the run in progress and the search sphere, as for a mesh of other faces;
-    // the mode and the weight curve stay.
+    // the mode, the weight curve and the normals array stay.
     void reset();
     // Whether a stepped run is in progress: its search sphere is shown.
     bool window_shown() const { return !needs_reset; }
@@ -70,17 +79,18 @@ class MeanShift {
     // curve is used.
     bool set_weight_function(std::vector<Vector> func, int height);
 
-    // The filters themselves. A region run that starts from all faces rebuilds the
+    // The filters themselves. A region run that starts from all faces rebuilds stale
     // centroids first, and the median filter a stale edge table: tools that replace
     // the faces may leave those of the old faces. A stepped run whose faces have been
     // replaced since it began starts over.
-    void mean_shift(const Vector& radius, CallKind kind);
-    void sphere_jump(const Vector& radius, CallKind kind);
-    void median_filter(const Vector& radius);
+    void mean_shift(const Vector& radius, CallKind kind, Work* work = nullptr);
+    void sphere_jump(const Vector& radius, CallKind kind, Work* work = nullptr);
+    void median_filter(const Vector& radius, Work* work = nullptr);
 
     // The console progress bar: called with done = 0 at the start of a run (which
-    // resets it), it prints a frame each time done reaches the next tenth of total.
-    void print_progress(int done, int total);
+    // resets it), it prints a frame each time done reaches the next tenth of total, and
+    // reports the same progress to `work`.
+    void print_progress(int done, int total, Work* work = nullptr);
 
     // What member face f adds to the normal sum of a region centred on c.
     Vector contribution(int f, const Vector& c) const;
@@ -98,11 +108,15 @@ class MeanShift {
     bool grid_active = false;
     std::vector<int> hits;
 
-    bool start_region_run(const char* title, const Vector& r);
+    Vector& normal_of(int f) { return normals ? (*normals)[size_t(f)] : mesh->faces[f].normal; }
+    const Vector& normal_of(int f) const {
+        return normals ? (*normals)[size_t(f)] : mesh->faces[f].normal;
+    }
+    bool start_region_run(const char* title, const Vector& r, Work* work);
     void print_end() const;
-    void take(int f);
-    void gather(const Vector& c, float s);
-    int open_region();
+    void take(int f, Work* work);
+    void gather(const Vector& c, float s, Work* work);
+    int open_region(Work* work);
     void close_region();
     bool pass_ends_call(CallKind kind);
 };

@@ -9,6 +9,7 @@
 #include "core/console.h"
 #include "segmentation/mean_shift.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <vector>
@@ -37,7 +38,8 @@ int depth_of(float value) {
 
 } // namespace
 
-void MeanShift::median_filter(const Vector& r) {
+// Checkpoints every 4096 faces of the lists' making and of every pass.
+void MeanShift::median_filter(const Vector& r, Work* work) {
     console_printf("Evaluating MEDIAN_FILTER: \n");
     int depth = depth_of(r.w);
     console_printf("depth: %d\n", depth);
@@ -50,12 +52,14 @@ void MeanShift::median_filter(const Vector& r) {
     const NeighbourLists& lists = mesh->face_adjacency;
     FaceLists neighbours, ring_sums;
     for (int i = 0; i < nf; ++i) {
+        if ((i & 4095) == 0) checkpoint(work);
         if (i < lists.size())
             for (const EdgeRef& ref : lists[i])
                 neighbours.items.push_back(mesh->edgefaces[ref.edge][ref.end]);
         neighbours.close_list();
     }
     for (int q = 0; q < nf; ++q) {
+        if ((q & 4095) == 0) checkpoint(work);
         for (const int* t = neighbours.end(q); t != neighbours.begin(q);) {
             --t;
             ring_sums.items.insert(ring_sums.items.end(), neighbours.begin(*t), neighbours.end(*t));
@@ -65,14 +69,14 @@ void MeanShift::median_filter(const Vector& r) {
 
     // The normals in a compact array while the passes run; a face's normal is its four
     // components (the cached length is not part of it).
-    std::vector<Normal> normals(nf);
+    std::vector<Normal> compact(nf);
     for (int i = 0; i < nf; ++i) {
-        const Vector& n = mesh->faces[i].normal;
-        normals[i] = {n.x, n.y, n.z, n.w};
+        const Vector& n = normal_of(i);
+        compact[i] = {n.x, n.y, n.z, n.w};
     }
     auto add = [&](Normal& sum, const int* from, const int* to) {
         for (; from != to; ++from) {
-            const Normal& n = normals[*from];
+            const Normal& n = compact[*from];
             sum.x += n.x;
             sum.y += n.y;
             sum.z += n.z;
@@ -80,31 +84,38 @@ void MeanShift::median_filter(const Vector& r) {
         }
     };
 
+    // Face i's average over its rings.
+    auto average = [&](int i) {
+        Normal sum{0, 0, 0, 0};
+        add(sum, neighbours.begin(i), neighbours.end(i)); // ring 0 = {i}
+        int m = neighbours.size(i);
+        for (int j = 1, q = i; j < depth && neighbours.size(q) > 0; ++j) {
+            add(sum, ring_sums.begin(q), ring_sums.end(q));
+            m += ring_sums.size(q);
+            q = *neighbours.begin(q);
+        }
+        if (m > 0) {
+            float count = float(m); // x, y and z are averaged; w stays the sum
+            sum.x /= count;
+            sum.y /= count;
+            sum.z /= count;
+            if (sum.x != 0 || sum.y != 0 || sum.z != 0) compact[i] = sum;
+        }
+    };
     for (int p = 0; p < 50; ++p) {
-        print_progress(p, 50);
-        for (int i = 0; i < nf; ++i) {
-            Normal sum{0, 0, 0, 0};
-            add(sum, neighbours.begin(i), neighbours.end(i)); // ring 0 = {i}
-            int m = neighbours.size(i);
-            for (int j = 1, q = i; j < depth && neighbours.size(q) > 0; ++j) {
-                add(sum, ring_sums.begin(q), ring_sums.end(q));
-                m += ring_sums.size(q);
-                q = *neighbours.begin(q);
-            }
-            if (m > 0) {
-                float count = float(m); // x, y and z are averaged; w stays the sum
-                sum.x /= count;
-                sum.y /= count;
-                sum.z /= count;
-                if (sum.x != 0 || sum.y != 0 || sum.z != 0) normals[i] = sum;
-            }
+        print_progress(p, 50, work);
+        // Runs of 4096 faces between checkpoints: the loop over the faces holds the
+        // sums alone.
+        for (int from = 0; from < nf; from += 4096) {
+            checkpoint(work);
+            for (int i = from, to = std::min(nf, from + 4096); i < to; ++i) average(i);
         }
     }
     for (int i = 0; i < nf; ++i) {
-        Vector& n = mesh->faces[i].normal;
-        n.x = normals[i].x;
-        n.y = normals[i].y;
-        n.z = normals[i].z;
-        n.w = normals[i].w;
+        Vector& n = normal_of(i);
+        n.x = compact[i].x;
+        n.y = compact[i].y;
+        n.z = compact[i].z;
+        n.w = compact[i].w;
     }
 }

@@ -4,11 +4,34 @@
 #include "segmentation/segments.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <vector>
 
 namespace {
 
 constexpr int candidates = 50;
 constexpr int most_patches = candidates + 1;
+
+// Consecutive stages of a computation, one per step, each as wide as the step's share
+// of the time.
+class StepShares {
+  public:
+    StepShares(Work* w, std::initializer_list<double> s) : work(w), shares(s) {
+        for (double share : shares) total += share;
+    }
+    // The stage of the next step.
+    Stage next() {
+        double begin = passed / total;
+        passed += shares[step++];
+        return Stage(work, begin, passed / total);
+    }
+
+  private:
+    Work* work;
+    std::vector<double> shares;
+    double total = 0, passed = 0;
+    size_t step = 0;
+};
 
 } // namespace
 
@@ -18,10 +41,9 @@ bool Mesh_Classifier::table_fits_mesh() const {
            (table.entry_count == 0 || table.data());
 }
 
-IoResult Mesh_Classifier::classify() {
+IoResult Mesh_Classifier::classify(Work* work) {
     if (!mesh || mesh->nf == 0)
         return IoResult::failure("ERROR: there is nothing to classify: the mesh has no faces");
-    release_patch();
     clustered_count = 0;
     bool rebuild = rebuild_flag == 1;
     if (!rebuild && !table_fits_mesh()) {
@@ -29,23 +51,49 @@ IoResult Mesh_Classifier::classify() {
                        table.n, mesh->nf);
         rebuild = true;
     }
-    if (rebuild) {
-        console_printf(sp_mode == SpMode::Dijkstra ? "Using Dijkstra Shortest Path\n"
-                                                   : "Using Floyd Shortest Path\n");
-        if (IoResult r = table.allocate(mesh->nf); !r) return r;
-    }
+    // The steps' shares of the time, roughly as on fandisk: the table's sizing and
+    // weights, the all-pairs step, the patches and their count, the memberships and
+    // neighbours, eval_fuzzy and colour_patches.
+    const double pairs_share = !rebuild ? 0 : sp_mode == SpMode::Dijkstra ? 80 : 20;
+    StepShares stages(work, {rebuild ? 0.05 : 0, pairs_share, 1, 0.01, 3, 0.01});
     candidate_count = candidates;
-    if (rebuild) {
-        build_centroids();
-        build_distances();
-        table.compute_all_pairs(sp_mode);
+    {
+        Stage sizing = stages.next();
+        if (rebuild) {
+            console_printf(sp_mode == SpMode::Dijkstra ? "Using Dijkstra Shortest Path\n"
+                                                       : "Using Floyd Shortest Path\n");
+            if (IoResult r = table.allocate(mesh->nf); !r) {
+                release_patch();
+                return r;
+            }
+            build_centroids();
+            build_distances();
+        }
     }
-    build_patches();
-    find_patch_count();
-    compute_memberships(patch_count);
-    find_neighbours(patch_count);
-    eval_fuzzy(patch_count);
-    colour_patches();
+    {
+        Stage pairs = stages.next();
+        if (rebuild) table.compute_all_pairs(sp_mode, work);
+    }
+    {
+        Stage patches = stages.next();
+        build_patches(work);
+        find_patch_count();
+    }
+    {
+        Stage fuzzy = stages.next();
+        compute_memberships(patch_count, work);
+        find_neighbours(patch_count);
+    }
+    {
+        Stage refinement = stages.next();
+        eval_fuzzy(patch_count, work);
+    }
+    {
+        Stage painting = stages.next();
+        colour_patches(work);
+    }
+    // With the painting, after the last checkpoint: a stop leaves the marks as they were.
+    release_patch();
     return IoResult::success();
 }
 
@@ -86,7 +134,7 @@ Mesh_Classifier Mesh_Classifier::copy_without_table() const {
     return c;
 }
 
-bool Mesh_Classifier::recluster(int k) {
+bool Mesh_Classifier::recluster(int k, Work* work) {
     if (k < 1 || k > most_patches) {
         console_printf("Number of patches %d ignored: it must lie between 1 and %d\n", k,
                        most_patches);
@@ -104,8 +152,17 @@ bool Mesh_Classifier::recluster(int k) {
                        k);
         return false;
     }
-    cluster_patches(k);
-    compute_memberships(k);
+    // The painting after the last checkpoint, so that a stop leaves the mesh as it was.
+    std::vector<int> patch_of;
+    {
+        Stage clustering(work, 0, 0.95);
+        patch_of = cluster(k, work);
+    }
+    {
+        Stage fuzzy(work, 0.95, 1);
+        compute_memberships(k, work);
+    }
+    paint_clusters(patch_of);
     clustered_count = k;
     if (current_patch >= k)
         release_patch();
@@ -155,10 +212,10 @@ std::vector<int> Mesh_Classifier::drawn_representatives() const {
     return faces;
 }
 
-IoResult classify_mesh(Mesh_Classifier& classifier, Mesh& mesh) {
+IoResult classify_mesh(Mesh_Classifier& classifier, Mesh& mesh, Work* work) {
     mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
     classifier.attach(mesh);
-    return classifier.classify();
+    return classifier.classify(work);
 }
 
 int mark_current_patch(Mesh_Classifier& classifier, EdgeTraversal& traversal) {

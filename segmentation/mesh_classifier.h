@@ -9,10 +9,16 @@
 //
 // Every sum is a float added in loop order, every choice keeps the tie rules and start
 // values below, so results do not depend on the number of threads.
+//
+// The long steps take a Work for progress and a stop. A stopped classification or
+// re-clustering throws WorkStopped and leaves the mesh (its colours and marks) and a
+// table it did not build as they were: they write the mesh after their last
+// checkpoint. The classifier itself may be left half-done.
 #pragma once
 
 #include "core/io_result.h"
 #include "core/mesh.h"
+#include "core/work.h"
 #include "segmentation/face_rows.h"
 #include "segmentation/shortest_path_table.h"
 
@@ -68,14 +74,14 @@ class Mesh_Classifier {
 
     // The whole classification of the attached mesh. Refused (nothing changed but the
     // table) for a mesh without faces, or a table too large to address or to hold.
-    IoResult classify();
-    void build_patches();
+    IoResult classify(Work* work = nullptr);
+    void build_patches(Work* work = nullptr);
     void find_patch_count();
-    void compute_memberships(int k);
+    void compute_memberships(int k, Work* work = nullptr);
     void find_neighbours(int k);
-    void eval_fuzzy(int k);
-    void cluster_patches(int k);
-    void colour_patches();
+    void eval_fuzzy(int k, Work* work = nullptr);
+    void cluster_patches(int k, Work* work = nullptr);
+    void colour_patches(Work* work = nullptr);
     // Back to the state after construction, but for the settings the panel sends (weight,
     // sp_mode), the patch threshold and the table.
     void reset();
@@ -84,7 +90,7 @@ class Mesh_Classifier {
     // compute_memberships(k). Ignored, with a console line, for k outside 1 ... 51, fewer
     // than k representatives, or a mesh whose faces changed since; false then.
     // Sets clustered_count = k.
-    bool recluster(int k);
+    bool recluster(int k, Work* work = nullptr);
     // Chooses the current patch and marks its faces; ignored (with a console line) for
     // a patch that does not exist.
     bool select_patch(int patch);
@@ -105,6 +111,9 @@ class Mesh_Classifier {
   private:
     int face_count() const { return mesh ? mesh->nf : 0; }
     bool table_fits_mesh() const;
+    // cluster_patches in two: the k-medoids, giving every face's patch, and the painting.
+    std::vector<int> cluster(int k, Work* work);
+    void paint_clusters(const std::vector<int>& patch_of);
     FaceRows rows;
 };
 
@@ -121,4 +130,4 @@ int mark_current_patch(Mesh_Classifier& classifier, EdgeTraversal& traversal);
 
 // The view's classification without the view: builds the vertex normals and the edge
 // list, attaches the mesh and classifies it.
-IoResult classify_mesh(Mesh_Classifier& classifier, Mesh& mesh);
+IoResult classify_mesh(Mesh_Classifier& classifier, Mesh& mesh, Work* work = nullptr);

@@ -22,9 +22,13 @@
 // to the sum of c, which thus continues with x = r in increasing order once its row part
 // is there. With two threads one adds the row parts and the other follows it with the
 // column parts, both reading the same rows.
+//
+// With a Work: progress (by the share of the table read) and a checkpoint every 16 rows
+// of the column parts, on the calling thread; the row parts check for a stop every
+// group of rows. A stop leaves `sums` half-added.
 template <typename Term, typename Diagonal>
 void ordered_face_sums(const ShortestPathTable& table, const Term& term, const Diagonal& diagonal,
-                       float* sums) {
+                       float* sums, Work* work = nullptr) {
     const int n = table.n;
     if (n == 0) return;
     constexpr int group = 8;
@@ -33,6 +37,7 @@ void ordered_face_sums(const ShortestPathTable& table, const Term& term, const D
     auto row_parts = [&] {
         std::vector<float> terms(group * static_cast<size_t>(n));
         for (int r = 0; r < n; r += group) {
+            stop_if_asked(work);
             const int rows = std::min(group, n - r);
             float* t[group];
             for (int i = 0; i < rows; ++i) {
@@ -76,6 +81,7 @@ void ordered_face_sums(const ShortestPathTable& table, const Term& term, const D
         for (int r = 1; r < n; ++r) {
             for (int ready; (ready = done.load(std::memory_order_acquire)) < r;)
                 done.wait(ready, std::memory_order_acquire);
+            if ((r & 15) == 0) advance(work, int64_t(r) * r, int64_t(n) * n);
             const float* d = table.row(r);
             float* __restrict out = sums;
             for (int c = 0; c < r; ++c) out[c] += term(c, r, d[c]);
@@ -86,8 +92,25 @@ void ordered_face_sums(const ShortestPathTable& table, const Term& term, const D
         row_parts();
         column_parts();
     } else {
-        std::thread rows(row_parts);
-        column_parts();
+        // Row parts that stop release the column parts, which stop at their next
+        // checkpoint or, past the last one, once the row parts have ended.
+        bool rows_stopped = false;
+        std::thread rows([&] {
+            try {
+                row_parts();
+            } catch (const WorkStopped&) {
+                rows_stopped = true;
+                done.store(n, std::memory_order_release);
+                done.notify_all();
+            }
+        });
+        try {
+            column_parts();
+        } catch (...) {
+            rows.join(); // the stop that ends the column parts ends the row parts too
+            throw;
+        }
         rows.join();
+        if (rows_stopped) throw WorkStopped{};
     }
 }

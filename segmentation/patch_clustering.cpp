@@ -6,7 +6,17 @@
 #include "segmentation/mesh_classifier.h"
 #include "segmentation/ordered_sums.h"
 
-void Mesh_Classifier::cluster_patches(int k) {
+void Mesh_Classifier::cluster_patches(int k, Work* work) {
+    paint_clusters(cluster(k, work));
+}
+
+void Mesh_Classifier::paint_clusters(const std::vector<int>& patch_of) {
+    for (int f = 0; f < face_count(); ++f) mesh->faceptrs[f]->colour = patch_colours[patch_of[f]];
+}
+
+// The number of passes is not known beforehand (runs on real meshes take some 2 to 20):
+// pass p ends at p / (p + 4) of the whole, and the end of the run at all of it.
+std::vector<int> Mesh_Classifier::cluster(int k, Work* work) {
     const int n = face_count();
     patch_colours.clear();
     for (int i = 0; i < k; ++i) patch_colours.push_back(patch_colour(i, k));
@@ -18,9 +28,14 @@ void Mesh_Classifier::cluster_patches(int k) {
     std::vector<float> cost(static_cast<size_t>(n));
     std::vector<const float*> d(static_cast<size_t>(k));
     int choice = 0; // stands for a face no representative is near enough to
+    auto reached = [](int passes) { return double(passes) / (passes + 4); };
     for (int pass = 1;; ++pass) {
+        Stage this_pass(work, reached(pass - 1), reached(pass));
         rows.keep_only(std::span(representatives.data(), size_t(k)));
-        for (int i = 0; i < k; ++i) d[i] = face_row(representatives[i]);
+        for (int i = 0; i < k; ++i) {
+            checkpoint(work); // a row not yet gathered reads a column of the table
+            d[i] = face_row(representatives[i]);
+        }
         for (int f = 0; f < n; ++f) {
             float least = 1000000;
             for (int i = 0; i < k; ++i) {
@@ -37,7 +52,7 @@ void Mesh_Classifier::cluster_patches(int k) {
         const int* of = patch_of.data();
         ordered_face_sums(
             table, [of](int j, int x, float dist) { return of[j] == of[x] ? dist : 0.0f; },
-            [](int, float) { return 0.0f; }, cost.data());
+            [](int, float) { return 0.0f; }, cost.data(), work);
         std::vector<float> least(size_t(k), 1000000);
         for (int f = 0; f < n; ++f) {
             int c = patch_of[f];
@@ -56,5 +71,5 @@ void Mesh_Classifier::cluster_patches(int k) {
         }
         if (!moved) break;
     }
-    for (int f = 0; f < n; ++f) mesh->faceptrs[f]->colour = patch_colours[patch_of[f]];
+    return patch_of;
 }

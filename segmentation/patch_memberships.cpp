@@ -14,11 +14,15 @@ Vector patch_colour(int i, int k) {
 // A face's membership in patch i is (1 / d_i) / S with S the sum of 1 / d_l over all
 // patches (a distance of exactly 1e7 counting as 0 there); IEEE division, so a face at
 // distance 0 from another representative gets 0.
-void Mesh_Classifier::compute_memberships(int k) {
+// Checkpoints only: called within other steps' stages, it reports no progress.
+void Mesh_Classifier::compute_memberships(int k, Work* work) {
     const int n = face_count();
     patch_count = k;
     std::vector<const float*> d(static_cast<size_t>(k));
-    for (int l = 0; l < k; ++l) d[l] = face_row(representatives[l]);
+    for (int l = 0; l < k; ++l) {
+        checkpoint(work); // a row not yet gathered reads a column of the table
+        d[l] = face_row(representatives[l]);
+    }
     std::vector<float> total(static_cast<size_t>(n));
     for (int f = 0; f < n; ++f) {
         float s = 0;
@@ -32,6 +36,7 @@ void Mesh_Classifier::compute_memberships(int k) {
     memberships.assign(size_t(k), std::vector<float>(size_t(n)));
     patch_colours.clear();
     for (int i = 0; i < k; ++i) {
+        checkpoint(work);
         float* m = memberships[i].data();
         for (int f = 0; f < n; ++f)
             m[f] = f == representatives[i] ? 1.0f : (1 / d[i][f]) / total[f];
@@ -65,11 +70,12 @@ void Mesh_Classifier::find_neighbours(int k) {
 // writes into the column of its nearest patch b whether the face is far from b (p),
 // deep inside b (b) or neither (0). A face takes the colour of the first entry of its
 // row that is not 0, grey where all are 0; the representatives are yellow.
-void Mesh_Classifier::colour_patches() {
+// The mesh is written after the last checkpoint.
+void Mesh_Classifier::colour_patches(Work* work) {
     const int n = face_count(), k = patch_count;
-    for (int f = 0; f < n; ++f) mesh->faceptrs[f]->colour = Vector(0, 0, 0, 0);
     std::vector<int> decision(size_t(n) * size_t(k), 0);
     for (int p = 0; p < k; ++p) {
+        advance(work, p, k);
         const int b = neighbours[p][0];
         const float* q = memberships[b].data();
         for (int f = 0; f < n; ++f) {
@@ -82,6 +88,7 @@ void Mesh_Classifier::colour_patches() {
                 entry = 0;
         }
     }
+    for (int f = 0; f < n; ++f) mesh->faceptrs[f]->colour = Vector(0, 0, 0, 0);
     for (int f = 0; f < n; ++f) {
         const int* row = decision.data() + size_t(f) * size_t(k);
         Vector colour(0.5f, 0.5f, 0.5f, 1);

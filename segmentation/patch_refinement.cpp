@@ -5,7 +5,7 @@
 #include "segmentation/mesh_classifier.h"
 #include "segmentation/ordered_sums.h"
 
-void Mesh_Classifier::eval_fuzzy(int k) {
+void Mesh_Classifier::eval_fuzzy(int k, Work* work) {
     console_printf("Eval FUZZY\n");
     for (int i = 0; i < k; ++i) console_printf("%d\n", representatives[i]);
     const int n = face_count();
@@ -14,14 +14,15 @@ void Mesh_Classifier::eval_fuzzy(int k) {
     std::vector<char> taken(size_t(n), 0);
     int choice = 0; // stands for a patch where no face qualifies
     for (int patch = 0; patch < k; ++patch) {
+        Stage moving(work, double(patch) / k, double(patch + 1) / k);
         const int b = neighbours[patch][0];
         // With the representatives of patches 0 ... patch - 1 moved already.
-        compute_memberships(k);
+        compute_memberships(k, work);
         const float* p = memberships[patch].data();
         const float* q = memberships[b].data();
         ordered_face_sums(
             table, [p, q](int j, int x, float d) { return d * p[j] / (p[j] + q[x]); },
-            [](int, float) { return 0.0f; }, cost.data());
+            [](int, float) { return 0.0f; }, cost.data(), work);
         float least = 1000000;
         for (int j = 0; j < n; ++j)
             if (!taken[j] && cost[j] <= least) {
@@ -33,5 +34,5 @@ void Mesh_Classifier::eval_fuzzy(int k) {
         rows.keep_only(std::span(representatives.data(), size_t(k)));
     }
     for (int i = 0; i < k; ++i) console_printf("%d\n", representatives[i]);
-    compute_memberships(k);
+    compute_memberships(k, work);
 }

@@ -5,7 +5,7 @@
 #include "segmentation/mesh_classifier.h"
 #include "segmentation/ordered_sums.h"
 
-void Mesh_Classifier::build_patches() {
+void Mesh_Classifier::build_patches(Work* work) {
     console_printf("Building Patches\n");
     representatives.clear();
     const int n = face_count();
@@ -13,9 +13,12 @@ void Mesh_Classifier::build_patches() {
     // Every face's sum of distances in face order, leaving out the values 1e8.
     std::vector<float> sums(static_cast<size_t>(n));
     auto counted = [](float d) { return d == 1e8f ? 0.0f : d; };
-    ordered_face_sums(
-        table, [&](int, int, float d) { return counted(d); },
-        [&](int, float d) { return counted(d); }, sums.data());
+    {
+        Stage summing(work, 0, 0.8);
+        ordered_face_sums(
+            table, [&](int, int, float d) { return counted(d); },
+            [&](int, float d) { return counted(d); }, sums.data(), work);
+    }
     float least = 1000000;
     int first = 0;
     for (int i = 0; i < n; ++i)
@@ -33,7 +36,9 @@ void Mesh_Classifier::build_patches() {
             if (d[f] < nearest[f]) nearest[f] = d[f];
     };
     take(first);
+    Stage sampling(work, 0.8, 1);
     for (int round = 0; round < candidate_count; ++round) {
+        advance(work, round, candidate_count);
         float farthest = 0;
         int choice = 0;
         for (int f = 0; f < n; ++f)

@@ -6,16 +6,25 @@
 // of first use with a stamp per class. That is the ordered set of positions per file
 // without its log factor per corner, and the faces of each pass come from one counting
 // sort by segment instead of a scan of all faces per pass.
+//
+// The passes read the mesh only and set the vertices' w through an accessor: the mesh's
+// own, or an array of the export's that the mesh takes (or the caller gets) once every
+// pass is done. The files are written whole, each to its temporary file, before any of
+// them is put in place, so that a stop replaces none of them.
 #include "core/atomic_file.h"
 #include "core/console.h"
 #include "core/mesh.h"
 #include "core/obj_text.h"
+#include "core/work.h"
 #include "segmentation/segments.h"
 #include "tools/edge_traversal.h"
 
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -35,16 +44,26 @@ int compare_position(const Vector& a, const Vector& b) {
 }
 
 // Per vertex, a number shared exactly by the vertices at the same position; returns the
-// number of classes.
-int position_classes(const Mesh& mesh, std::vector<int>& position_class) {
+// number of classes. With a Work the sort's comparisons take the stops (any order of the
+// keys at one position gives the same classes).
+int position_classes(const Mesh& mesh, std::vector<int>& position_class, Work* work) {
     struct Key {
         Vector p;
         int vertex;
     };
     std::vector<Key> keys(mesh.nv);
     for (int v = 0; v < mesh.nv; ++v) keys[v] = {mesh.vertices[v], v};
-    std::sort(keys.begin(), keys.end(),
-              [](const Key& a, const Key& b) { return compare_position(a.p, b.p) < 0; });
+    auto before = [](const Key& a, const Key& b) { return compare_position(a.p, b.p) < 0; };
+    if (work) {
+        uint32_t compared = 0; // a stop every 65536 comparisons, about a millisecond
+        std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+            if ((++compared & 0xFFFF) == 0) work->checkpoint();
+            return before(a, b);
+        });
+    } else {
+        std::sort(keys.begin(), keys.end(), before);
+    }
+    checkpoint(work);
     position_class.assign(mesh.nv, 0);
     int classes = 0;
     for (int k = 0; k < mesh.nv; ++k) {
@@ -77,10 +96,15 @@ std::string segment_file_name(int pass) {
     return "object_" + std::to_string(pass) + ".obj";
 }
 
-void for_each_segment_mesh(Mesh& mesh, int region_counter,
-                           const std::function<void(int pass, const SegmentMesh&)>& visit) {
+namespace {
+
+// The passes of for_each_segment_mesh, `w_of(v)` giving vertex v's w to read and set.
+template <typename WOf>
+void segment_passes(const Mesh& mesh, int region_counter, WOf w_of,
+                    const std::function<void(int pass, const SegmentMesh&)>& visit, Work* work) {
+    std::optional<Stage> stage(std::in_place, work, 0, 0.4);
     std::vector<int> position_class;
-    int classes = position_classes(mesh, position_class);
+    int classes = position_classes(mesh, position_class, work);
 
     // Faces of passes 0..region_counter by a stable counting sort on the segment.
     int passes = std::max(region_counter + 1, 0);
@@ -91,6 +115,7 @@ void for_each_segment_mesh(Mesh& mesh, int region_counter,
     for (const Face& f : mesh.faces)
         if (in_pass(f)) ++start[size_t(f.segment) + 1];
     for (int g = 0; g < passes; ++g) start[g + 1] += start[g];
+    checkpoint(work);
     order.resize(start[passes]);
     {
         std::vector<int> next(start.begin(), start.end() - 1);
@@ -98,17 +123,23 @@ void for_each_segment_mesh(Mesh& mesh, int region_counter,
             if (in_pass(mesh.faces[i])) order[next[mesh.faces[i].segment]++] = i;
     }
 
+    // Progress by the faces the passes walk: those of the numbered passes, then all.
+    stage.emplace(work, 0.4, 1);
+    const int64_t walked = int64_t(order.size()) + mesh.nf;
+    int64_t done = 0;
     std::vector<int> stamp(classes, -1), entry(classes, 0);
     SegmentMesh segment;
     int pass_number = 0; // distinct per pass, for the stamps
-    auto add_face = [&](Face& f) {
+    auto add_face = [&](const Face& f) {
         for (int v : f.vindex) {
             int c = position_class[v];
             if (stamp[c] != pass_number) {
                 stamp[c] = pass_number;
                 entry[c] = int(segment.positions.size());
-                segment.positions.push_back(mesh.vertices[v]);
-                mesh.vertices[v].w = float(entry[c]);
+                float& w = w_of(v);
+                segment.positions.emplace_back(mesh.vertices[v].x, mesh.vertices[v].y,
+                                               mesh.vertices[v].z, w);
+                w = float(entry[c]);
             }
             segment.corners.push_back(entry[c]);
         }
@@ -122,23 +153,58 @@ void for_each_segment_mesh(Mesh& mesh, int region_counter,
     };
     for (int g = 0; g < passes; ++g)
         run_pass(g, [&] {
-            for (int j = start[g]; j < start[g + 1]; ++j) add_face(mesh.faces[order[j]]);
+            for (int j = start[g]; j < start[g + 1]; ++j) {
+                advance_every(work, done++, walked, 12);
+                add_face(mesh.faces[order[j]]);
+            }
         });
     run_pass(-1, [&] {
-        for (Face& f : mesh.faces)
+        for (const Face& f : mesh.faces) {
+            advance_every(work, done++, walked, 12);
             if (f.segment > 0 && corners_valid(mesh, f)) add_face(f);
+        }
     });
 }
 
+} // namespace
+
+void for_each_segment_mesh(const Mesh& mesh, int region_counter, std::vector<float>& w,
+                           const std::function<void(int pass, const SegmentMesh&)>& visit,
+                           Work* work) {
+    std::vector<float> left(size_t(std::max(mesh.nv, 0)));
+    for (size_t v = 0; v < left.size(); ++v) left[v] = mesh.vertices[v].w;
+    segment_passes(
+        mesh, region_counter, [&left](int v) -> float& { return left[v]; }, visit, work);
+    w = std::move(left);
+}
+
+void for_each_segment_mesh(Mesh& mesh, int region_counter,
+                           const std::function<void(int pass, const SegmentMesh&)>& visit,
+                           Work* work) {
+    if (!work) {
+        segment_passes(
+            mesh, region_counter, [&mesh](int v) -> float& { return mesh.vertices[v].w; }, visit,
+            nullptr);
+        return;
+    }
+    // A stop leaves the mesh as it was: the w values go in once all passes are done.
+    std::vector<float> w;
+    for_each_segment_mesh(std::as_const(mesh), region_counter, w, visit, work);
+    for (size_t v = 0; v < w.size(); ++v) mesh.vertices[v].w = w[v];
+}
+
 bool append_segment_obj(std::string& out, const SegmentMesh& segment,
-                        const std::function<bool(std::string&)>& flush) {
+                        const std::function<bool(std::string&)>& flush, Work* work) {
     constexpr size_t chunk = 1 << 20;
     auto flush_if_full = [&] { return !flush || out.size() < chunk || flush(out); };
-    for (const Vector& p : segment.positions) {
-        append_obj_vector_line(out, "v ", p);
+    // A stop every few thousand lines, about a millisecond of formatting.
+    for (size_t k = 0; k < segment.positions.size(); ++k) {
+        if ((k & 4095) == 0) checkpoint(work);
+        append_obj_vector_line(out, "v ", segment.positions[k]);
         if (!flush_if_full()) return false;
     }
     for (size_t k = 0; k + 2 < segment.corners.size(); k += 3) {
+        if ((k & 16383) == 0) checkpoint(work); // 4096 faces
         out += "f ";
         append_corner(out, segment.corners[k + 2] + 1);
         out += ' ';
@@ -153,40 +219,84 @@ bool append_segment_obj(std::string& out, const SegmentMesh& segment,
 
 namespace {
 
-IoResult write_segment_file(const std::string& path, const SegmentMesh& segment,
-                            std::string& buffer) {
-    AtomicFile file(path);
-    if (file.is_open()) {
-        buffer.clear();
-        auto write = [&](std::string& out) {
-            bool ok = file.write(out);
-            out.clear();
-            return ok;
-        };
-        if (append_segment_obj(buffer, segment, write) && write(buffer) && file.commit())
-            return IoResult::success();
-    }
-    return IoResult::failure("ERROR: could not write " + path + ": " + file.error());
+// The text of `segment` into `file`, which is then finished (not yet put in place).
+bool write_segment_file(AtomicFile& file, const SegmentMesh& segment, std::string& buffer,
+                        Work* work) {
+    if (!file.is_open()) return false;
+    buffer.clear();
+    auto write = [&](std::string& out) {
+        bool ok = file.write(out);
+        out.clear();
+        return ok;
+    };
+    return append_segment_obj(buffer, segment, write, work) && write(buffer) && file.finish();
 }
 
-} // namespace
+// The files of one export: each written whole to its temporary file as its pass comes,
+// and all put in place at the end. Files not put in place (a stop unwinding through the
+// writer) go with their temporaries, leaving the old files as they were.
+class SegmentWriter {
+  public:
+    SegmentWriter(const std::string& into, Work* w) : folder(into), work(w) {}
 
-SegmentFiles save_segments(Mesh& mesh, const EdgeTraversal& traversal, const std::string& folder) {
-    SegmentFiles result;
-    result.folder = folder;
-    std::string buffer;
-    for_each_segment_mesh(mesh, traversal.region_counter, [&](int pass, const SegmentMesh& s) {
+    // Prints "Saving: NAME v:N f:M" and writes the file, or prints why it cannot.
+    void write(int pass, const SegmentMesh& s) {
         std::string name = segment_file_name(pass);
         std::string path = folder.empty() ? name : (std::filesystem::path(folder) / name).string();
         console_printf("Saving: %s v:%d f:%d\n", name.c_str(), int(s.positions.size()),
                        int(s.corners.size()));
-        IoResult r = write_segment_file(path, s, buffer);
-        if (r) {
-            result.written.push_back(path);
-        } else {
-            console_printf("%s\n", r.error.c_str());
-            result.failures.push_back(r);
+        File& f = files.emplace_back(File{path, std::make_unique<AtomicFile>(path), {}});
+        if (!write_segment_file(*f.file, s, buffer, work)) fail(f);
+    }
+
+    // Puts every file written in place, in pass order.
+    SegmentFiles put_in_place() {
+        SegmentFiles result;
+        result.folder = folder;
+        for (File& f : files) {
+            if (f.file && !f.file->commit()) fail(f);
+            if (f.result)
+                result.written.push_back(f.path);
+            else
+                result.failures.push_back(f.result);
         }
-    });
-    return result;
+        return result;
+    }
+
+  private:
+    struct File {
+        std::string path;
+        std::unique_ptr<AtomicFile> file; // none once it failed
+        IoResult result;
+    };
+    std::string folder;
+    Work* work;
+    std::vector<File> files;
+    std::string buffer;
+
+    void fail(File& f) {
+        f.result = IoResult::failure("ERROR: could not write " + f.path + ": " + f.file->error());
+        f.file.reset(); // and its temporary file
+        console_printf("%s\n", f.result.error.c_str());
+    }
+};
+
+} // namespace
+
+SegmentFiles save_segments(Mesh& mesh, const EdgeTraversal& traversal, const std::string& folder,
+                           Work* work) {
+    SegmentWriter writer(folder, work);
+    for_each_segment_mesh(
+        mesh, traversal.region_counter,
+        [&](int pass, const SegmentMesh& s) { writer.write(pass, s); }, work);
+    return writer.put_in_place();
+}
+
+SegmentFiles save_segments(const Mesh& mesh, const EdgeTraversal& traversal,
+                           const std::string& folder, std::vector<float>& w, Work* work) {
+    SegmentWriter writer(folder, work);
+    for_each_segment_mesh(
+        mesh, traversal.region_counter, w,
+        [&](int pass, const SegmentMesh& s) { writer.write(pass, s); }, work);
+    return writer.put_in_place();
 }

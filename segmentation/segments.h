@@ -11,6 +11,7 @@
 
 class Mesh;
 class EdgeTraversal;
+class Work;
 
 // The colour of a new segment from a value r of the random generator, 0..32767: the
 // hue r / 32767 * 360 in single precision at full saturation and value, alpha 1. 32767
@@ -41,16 +42,29 @@ struct SegmentMesh {
 // its entry is set to the entry's index (as a float), so after the last pass each
 // written vertex carries its index in the last file that held it. Faces with a corner
 // outside the vertices are left out. O(nv log nv) once plus the corners of each pass.
+//
+// A stop asked of `work` (in the sort, every few thousand faces, and in whatever `visit`
+// passes it to) throws WorkStopped; with a Work, the mesh's w values are set only once
+// every pass is done, so a stop leaves the mesh as it was.
 void for_each_segment_mesh(Mesh& mesh, int region_counter,
-                           const std::function<void(int pass, const SegmentMesh&)>& visit);
+                           const std::function<void(int pass, const SegmentMesh&)>& visit,
+                           Work* work = nullptr);
+// The same with the mesh only read: `w` receives the w of every vertex (nv values) as
+// the export would leave it, once every pass is done, and the positions carry the w the
+// mesh's would.
+void for_each_segment_mesh(const Mesh& mesh, int region_counter, std::vector<float>& w,
+                           const std::function<void(int pass, const SegmentMesh&)>& visit,
+                           Work* work = nullptr);
 
 // The file text of a segment: "v x y z" per position (six significant digits, never in
 // exponent form) and per face "f c/c/c b/b/b a/a/a" for its indices a, b, c counted
 // from 1: the corners reversed, so each face's winding is flipped. The text is appended
 // to `out`; `flush`, when given, is called each time `out` has grown past a megabyte
-// (it writes and empties it), and a false from it ends the text there with false.
+// (it writes and empties it), and a false from it ends the text there with false. A stop
+// asked of `work` throws WorkStopped.
 bool append_segment_obj(std::string& out, const SegmentMesh& segment,
-                        const std::function<bool(std::string&)>& flush = nullptr);
+                        const std::function<bool(std::string&)>& flush = nullptr,
+                        Work* work = nullptr);
 
 // What save_segments did: the files written, and one failure per file it could not
 // write, in the order tried.
@@ -65,6 +79,12 @@ struct SegmentFiles {
 // (empty: the working folder), replacing existing files through a temporary file and a
 // rename, so a failed write leaves the old file as it was. Prints
 // "Saving: NAME v:N f:M" before each file (M counts corner indices, three per face)
-// and an error line for each file that fails, then goes on with the next.
+// and an error line for each file that fails, then goes on with the next. Every file is
+// written whole to its temporary file before any is renamed into place, so a stop asked
+// of `work` (which throws WorkStopped) replaces none of them and leaves no temporary.
 SegmentFiles save_segments(Mesh& mesh, const EdgeTraversal& traversal,
-                           const std::string& folder = {});
+                           const std::string& folder = {}, Work* work = nullptr);
+// The same with the mesh only read: the w values it would get go into `w`, as
+// for_each_segment_mesh gives them.
+SegmentFiles save_segments(const Mesh& mesh, const EdgeTraversal& traversal,
+                           const std::string& folder, std::vector<float>& w, Work* work = nullptr);

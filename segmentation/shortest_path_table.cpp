@@ -98,11 +98,17 @@ float ShortestPathTable::edge_weight(int a, int b) const {
     return 0;
 }
 
-void ShortestPathTable::compute_all_pairs(SpMode mode) {
+void ShortestPathTable::compute_all_pairs(SpMode mode, Work* work) {
+    checkpoint(work);
     FaceGraph graph = face_graph(n, weights);
-    if (mode == SpMode::Dijkstra)
-        fill_weighted_distances(*this, graph);
-    else
-        fill_step_counts(*this, graph);
+    try {
+        if (mode == SpMode::Dijkstra)
+            fill_weighted_distances(*this, graph, work);
+        else
+            fill_step_counts(*this, graph, work);
+    } catch (...) {
+        distances_changed(); // rows taken from the old distances are stale all the same
+        throw;
+    }
     distances_changed();
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "core/io_result.h"
+#include "core/work.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -61,7 +62,9 @@ class ShortestPathTable {
     // Floyd-Warshall result), by one breadth-first search per face. Dijkstra: the least
     // float sum of weights along a path, by Dijkstra from every face; pair (a, b) holds
     // the value found from the smaller face. 0 on the diagonal, 1e9 where no path exists.
-    void compute_all_pairs(SpMode mode);
+    // With a Work: progress over the sources; a stop leaves the distances half-filled
+    // (and their generation renewed) and the weights as they were.
+    void compute_all_pairs(SpMode mode, Work* work = nullptr);
 
     // Changes whenever the distances may have changed (sizing, computing, loading), so
     // that copies taken from them can tell they are stale.

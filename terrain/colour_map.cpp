@@ -4,6 +4,7 @@
 #include "core/console.h"
 #include "core/text_file.h"
 #include "core/tokenizer.h"
+#include "core/work.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,32 +66,28 @@ std::vector<Vector> colour_vectors(const std::vector<Rgb>& colours) {
     return out;
 }
 
-// For each vertex, entry k is the last one whose value lies below the vertex's
-// relative height t. The values need not be sorted, so the search runs over their
-// suffix minima: the last index whose suffix minimum lies below t is that k, and the
-// suffix minima do not decrease.
 void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours,
                       const std::vector<float>& values) {
     console_printf("terrain vertex colours...\n");
     paint_by_height(mesh, colours, values);
 }
 
-void paint_by_height(Mesh& mesh, const std::vector<Vector>& colours,
-                     const std::vector<float>& values) {
-    size_t n = std::min(colours.size(), values.size());
-    if (mesh.nv == 0 || n == 0) return; // no entries: the colours stay as they are
-    if (n == 1) {
-        std::fill(mesh.colours.begin(), mesh.colours.end(), colours[0]);
-        return;
-    }
-    mesh.build_bbox();
-    float ymin = mesh.bbox[4].y, ymax = mesh.bbox[1].y;
+namespace {
+
+// The colours of vertices 0 .. nv - 1 into `out` for heights from ymin to ymax, with at
+// least two entries. For each vertex, entry k is the last one whose value lies below the
+// vertex's relative height t. The values need not be sorted, so the search runs over
+// their suffix minima: the last index whose suffix minimum lies below t is that k, and
+// the suffix minima do not decrease.
+void paint_heights(const Mesh& mesh, float ymin, float ymax, const std::vector<Vector>& colours,
+                   const std::vector<float>& values, size_t n, Vector* out, Work* work) {
     float range = ymax - ymin;
 
     std::vector<float> suffix_min(values.begin(), values.begin() + long(n));
     for (size_t i = n - 1; i-- > 0;) suffix_min[i] = std::min(suffix_min[i], suffix_min[i + 1]);
 
     for (int v = 0; v < mesh.nv; ++v) {
+        advance_every(work, v, mesh.nv, 14);
         float t = range != 0 ? (mesh.vertices[v].y - ymin) / range : 0.0f; // one height: t = 0
         size_t below = size_t(std::partition_point(suffix_min.begin(), suffix_min.end(),
                                                    [t](float m) { return m < t; }) -
@@ -105,6 +102,44 @@ void paint_by_height(Mesh& mesh, const std::vector<Vector>& colours,
         if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.z) ||
             !std::isfinite(c.w))
             c = s < 0.5f ? colours[k] : colours[k + 1];
-        mesh.colours[v] = c;
+        out[v] = c;
     }
+}
+
+} // namespace
+
+void paint_by_height(Mesh& mesh, const std::vector<Vector>& colours,
+                     const std::vector<float>& values) {
+    size_t n = std::min(colours.size(), values.size());
+    if (mesh.nv == 0 || n == 0) return; // no entries: the colours stay as they are
+    if (n == 1) {
+        std::fill(mesh.colours.begin(), mesh.colours.end(), colours[0]);
+        return;
+    }
+    mesh.build_bbox();
+    paint_heights(mesh, mesh.bbox[4].y, mesh.bbox[1].y, colours, values, n, mesh.colours.data(),
+                  nullptr);
+}
+
+void paint_by_height(const Mesh& mesh, const std::vector<Vector>& colours,
+                     const std::vector<float>& values, std::vector<Vector>& out, Work* work) {
+    Stage whole(work, 0, 1);
+    size_t n = std::min(colours.size(), values.size());
+    std::vector<Vector> painted;
+    if (mesh.nv == 0 || n == 0) {
+        painted.assign(mesh.colours.begin(), mesh.colours.begin() + mesh.nv);
+    } else if (n == 1) {
+        painted.assign(size_t(mesh.nv), colours[0]);
+    } else {
+        // The lowest and highest y as the bounding box build finds them.
+        float ymin = mesh.vertices[0].y, ymax = ymin;
+        for (const Vector& p : mesh.vertices) {
+            ymin = std::min(ymin, p.y);
+            ymax = std::max(ymax, p.y);
+        }
+        checkpoint(work);
+        painted.resize(size_t(mesh.nv));
+        paint_heights(mesh, ymin, ymax, colours, values, n, painted.data(), work);
+    }
+    out = std::move(painted);
 }

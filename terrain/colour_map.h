@@ -43,3 +43,9 @@ void colour_by_height(Mesh& mesh, const std::vector<Vector>& colours,
 // The same without the console line.
 void paint_by_height(Mesh& mesh, const std::vector<Vector>& colours,
                      const std::vector<float>& values);
+// The colours that would give vertices 0 .. nv - 1, into `out` (nv of them), the mesh
+// only read: the bounding box is not built, the y range found the same way. A stop asked
+// of `work` throws WorkStopped and leaves `out` as it was.
+void paint_by_height(const Mesh& mesh, const std::vector<Vector>& colours,
+                     const std::vector<float>& values, std::vector<Vector>& out,
+                     Work* work = nullptr);

@@ -20,5 +20,7 @@ inline int grey_level(const uint8_t* rgb) {
 
 // Replaces `mesh` by the terrain of `heightmap` (an empty image counts as black) and
 // runs its builds (centroids too); prints the progress lines and the vertex and face
-// counts.
-void generate_terrain(Mesh& mesh, const RgbImage& heightmap, const TerrainSettings& settings);
+// counts. A stop asked of `work` (a row of the grid at a time) throws WorkStopped and
+// leaves `mesh` as it was.
+void generate_terrain(Mesh& mesh, const RgbImage& heightmap, const TerrainSettings& settings,
+                      Work* work = nullptr);

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -165,6 +166,63 @@ TEST(AtomicFile, AnInterruptedSaveLeavesNothingBehind) {
         EXPECT_EQ(contents(path), "old");
         EXPECT_TRUE(debris(dir, {"big.obj"}).empty());
     }
+}
+
+// A save given up (an exception unwinding through it, before or after finish()) leaves
+// the old file and no temporary; a finished file replaces the old one only on commit().
+TEST(AtomicFile, ASaveGivenUpLeavesTheOldFile) {
+    TempDir dir;
+    std::string path = dir.file("kept.obj");
+    std::ofstream(path) << "old";
+    for (bool finished : {false, true}) {
+        try {
+            AtomicFile file(path);
+            ASSERT_TRUE(file.write(std::string(100000, 'x')));
+            if (finished) {
+                ASSERT_TRUE(file.finish());
+            }
+            throw 1;
+        } catch (int) {
+        }
+        EXPECT_EQ(contents(path), "old");
+        EXPECT_TRUE(debris(dir, {"kept.obj"}).empty());
+    }
+    AtomicFile file(path);
+    ASSERT_TRUE(file.write("new"));
+    ASSERT_TRUE(file.finish());
+    EXPECT_EQ(contents(path), "old");
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ(contents(path), "new");
+    EXPECT_FALSE(file.commit()); // once only
+    EXPECT_TRUE(debris(dir, {"kept.obj"}).empty());
+}
+
+// Many files finished and waiting to be put in place at once: a signal removes every
+// temporary file.
+TEST(AtomicFile, AnInterruptedSaveOfManyFilesLeavesNothingBehind) {
+    TempDir dir;
+    const int files = 40;
+    std::vector<std::string> names;
+    for (int i = 0; i < files; ++i) {
+        names.push_back(std::to_string(i) + ".obj");
+        std::ofstream(dir.file(names.back())) << "old";
+    }
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::vector<std::unique_ptr<AtomicFile>> saving;
+        for (const std::string& name : names) {
+            saving.push_back(std::make_unique<AtomicFile>(dir.file(name)));
+            if (!saving.back()->write("new") || !saving.back()->finish()) _exit(1);
+        }
+        raise(SIGTERM);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    for (const std::string& name : names) EXPECT_EQ(contents(dir.file(name)), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), files);
 }
 
 } // namespace

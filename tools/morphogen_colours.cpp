@@ -1,18 +1,21 @@
 #include "tools/morphogen_colours.h"
 
+#include "core/work_blocks.h"
+
 #include <algorithm>
 #include <vector>
 
 namespace {
 
+// Colours of vertices 0 .. nv - 1 into `out`, from the mesh's rows only.
 template <MixMode mode>
-void colour_vertices(Mesh& mesh, const std::vector<Vector>& entry_colours,
-                     const std::vector<char>& on, const Vector& base) {
+void colour_vertices(const Mesh& mesh, const std::vector<Vector>& entry_colours,
+                     const std::vector<char>& on, const Vector& base, int nv, Vector* out,
+                     Work* work) {
     const Vector white(1); // (1, 1, 1, 1)
     const size_t n = on.size();
-    const int nv = int(std::min(size_t(std::max(mesh.nv, 0)), mesh.colours.size()));
     const int rows = int(std::min(mesh.morphogens.size(), size_t(nv)));
-    for (int e = 0; e < nv; ++e) {
+    in_blocks(work, nv, 14, [&](int e) {
         Vector sum(0); // (0, 0, 0, 0)
         int count = 1;
         if (e < rows) {
@@ -31,14 +34,12 @@ void colour_vertices(Mesh& mesh, const std::vector<Vector>& entry_colours,
         sum /= float(count); // x, y and z only
         Vector colour = base;
         colour += sum;
-        mesh.colours[e] = colour;
-    }
+        out[e] = colour;
+    });
 }
 
-} // namespace
-
-void colour_by_morphogens(Mesh& mesh, MixMode mode, std::span<const int> tooglestates,
-                          std::span<const Rgb> colours, const Rgb& base) {
+void colour_into(const Mesh& mesh, MixMode mode, std::span<const int> tooglestates,
+                 std::span<const Rgb> colours, const Rgb& base, int nv, Vector* out, Work* work) {
     // Each entry's colour and state once, not once per vertex.
     const size_t n = std::min(tooglestates.size(), colours.size());
     std::vector<Vector> entry_colours(n);
@@ -48,7 +49,27 @@ void colour_by_morphogens(Mesh& mesh, MixMode mode, std::span<const int> toogles
         on[i] = tooglestates[i] == 1;
     }
     if (mode == MixMode::Additive)
-        colour_vertices<MixMode::Additive>(mesh, entry_colours, on, colour_vector(base));
+        colour_vertices<MixMode::Additive>(mesh, entry_colours, on, colour_vector(base), nv, out,
+                                           work);
     else
-        colour_vertices<MixMode::Subtractive>(mesh, entry_colours, on, colour_vector(base));
+        colour_vertices<MixMode::Subtractive>(mesh, entry_colours, on, colour_vector(base), nv, out,
+                                              work);
+}
+
+} // namespace
+
+void colour_by_morphogens(Mesh& mesh, MixMode mode, std::span<const int> tooglestates,
+                          std::span<const Rgb> colours, const Rgb& base) {
+    const int count = int(std::min(size_t(std::max(mesh.nv, 0)), mesh.colours.size()));
+    colour_into(mesh, mode, tooglestates, colours, base, count, mesh.colours.data(), nullptr);
+}
+
+void morphogen_colours(const Mesh& mesh, MixMode mode, std::span<const int> tooglestates,
+                       std::span<const Rgb> colours, const Rgb& base, std::vector<Vector>& out,
+                       Work* work) {
+    Stage whole(work, 0, 1);
+    std::vector<Vector> coloured(size_t(std::max(mesh.nv, 0)));
+    colour_into(mesh, mode, tooglestates, colours, base, int(coloured.size()), coloured.data(),
+                work);
+    out = std::move(coloured);
 }

@@ -7,6 +7,7 @@
 #include "tools/morphogen_setting.h"
 
 #include <span>
+#include <vector>
 
 // Sets every vertex colour of `mesh` (vertices 0 .. nv - 1) from row e of
 // `mesh.morphogens`. Entry i (`tooglestates[i]`, `colours[i]`) governs column i of every
@@ -26,4 +27,16 @@ void colour_by_morphogens(Mesh& mesh, MixMode mode, std::span<const int> toogles
 // The same with the page's setting.
 inline void colour_by_morphogens(Mesh& mesh, const MorphogenSetting& s) {
     colour_by_morphogens(mesh, mix_mode(s.mixmode), s.tooglestates, s.colours, s.defaultcolour);
+}
+
+// The colours colour_by_morphogens gives vertices 0 .. nv - 1, into `out` (nv of them),
+// the mesh only read. A stop asked of `work` throws WorkStopped and leaves `out` as it
+// was.
+void morphogen_colours(const Mesh& mesh, MixMode mode, std::span<const int> tooglestates,
+                       std::span<const Rgb> colours, const Rgb& base, std::vector<Vector>& out,
+                       Work* work = nullptr);
+inline void morphogen_colours(const Mesh& mesh, const MorphogenSetting& s, std::vector<Vector>& out,
+                              Work* work = nullptr) {
+    morphogen_colours(mesh, mix_mode(s.mixmode), s.tooglestates, s.colours, s.defaultcolour, out,
+                      work);
 }

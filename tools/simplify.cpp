@@ -9,6 +9,7 @@
 // change any list the procedure reads later are left out.
 #include "tools/simplify.h"
 
+#include "core/work.h"
 #include "tools/collapse_cost.h"
 #include "tools/small_list.h"
 #include "tools/vertex_heap.h"
@@ -17,6 +18,7 @@
 #include <atomic>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -42,23 +44,30 @@ void prefetch_entries(const SmallList& list, const T* records) {
     for (int i = 0; i < 8; ++i) __builtin_prefetch(records + entry[std::min(i, last)]);
 }
 
+// Everything the simplification writes is its own until the result is handed over: a
+// stop (WorkStopped, taken on the caller's thread) leaves the mesh it reads as it was.
 class Simplifier {
   public:
-    explicit Simplifier(const Mesh& mesh)
-        : point(size_t(mesh.nv)), vertices(new WorkVertex[size_t(mesh.nv)]), cost(size_t(mesh.nv)),
-          target(size_t(mesh.nv), -1), live(size_t(mesh.nv), 1), triangles(size_t(mesh.nf)),
-          triangle_live(size_t(mesh.nf), 1) {
+    Simplifier(const Mesh& mesh, Work* w)
+        : work(w), point(size_t(mesh.nv)), vertices(new WorkVertex[size_t(mesh.nv)]),
+          cost(size_t(mesh.nv)), target(size_t(mesh.nv), -1), live(size_t(mesh.nv), 1),
+          triangles(size_t(mesh.nf)), triangle_live(size_t(mesh.nf), 1) {
         for (int v = 0; v < mesh.nv; ++v)
             point[v] = {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z};
+        checkpoint(work);
         for (int i = 0; i < mesh.nf; ++i)
             for (int k = 0; k < 3; ++k) triangles[i].vertex[k] = mesh.faceptrs[i]->vindex[k];
+        checkpoint(work);
         prepare();
         heap.build(cost);
         live_vertices = mesh.nv;
     }
 
     void run(int goal) {
-        while (live_vertices > goal) {
+        // About a millisecond of collapses between stops.
+        const int64_t collapses = live_vertices - goal;
+        for (int64_t done = 0; live_vertices > goal; ++done) {
+            advance_every(work, done, collapses, 10);
             int u = heap.top();
             collapse(u, target[u]);
         }
@@ -74,17 +83,20 @@ class Simplifier {
             if (live[v]) rank[v] = kept++;
         int faces = 0;
         for (char alive : triangle_live) faces += alive;
+        checkpoint(work);
 
         Mesh mesh;
         mesh.alloc_vertices(kept);
         mesh.alloc_faces(faces);
         if (keep_rows) mesh.morphogens.reserve(size_t(kept));
         for (size_t v = 0; v < point.size(); ++v) {
+            if ((v & 16383) == 0) checkpoint(work); // a row is an allocation
             if (rank[v] < 0) continue;
             mesh.vertices[rank[v]] = source.vertices[v];
             mesh.colours[rank[v]] = source.colours[v];
             if (keep_rows) mesh.morphogens.push_back(source.morphogens[v]);
         }
+        checkpoint(work);
         int i = 0;
         for (size_t f = 0; f < triangles.size(); ++f) {
             if (!triangle_live[f]) continue;
@@ -105,6 +117,7 @@ class Simplifier {
         std::vector<int> found; // one vertex's corners, the first of each marked to keep
     };
 
+    Work* work;
     std::vector<CollapsePoint> point;
     std::unique_ptr<WorkVertex[]> vertices; // uninitialised until each one's lists are built
     std::vector<float> cost;                // of each vertex's cheapest collapse
@@ -137,10 +150,12 @@ class Simplifier {
         for (const CollapseTriangle& t : triangles)
             for (int k = 0; k < 3; ++k) ++start[t.vertex[k] + 1];
         for (int v = 0; v < nv; ++v) start[v + 1] += start[v];
+        checkpoint(work);
         std::vector<Corner> corner(static_cast<size_t>(start[nv]));
         std::vector<int> next(start.begin(), start.end() - 1);
         auto bucket = [&] {
             for (int i = 0; i < nf; ++i) {
+                if ((i & 65535) == 0) checkpoint(work);
                 const int* t = triangles[i].vertex;
                 corner[next[t[0]]++] = {i, t[1], t[2]};
                 corner[next[t[1]]++] = {i, t[0], t[2]};
@@ -152,8 +167,17 @@ class Simplifier {
         // starts late, or not at all, leaves its share to the other.
         constexpr int face_chunk = 4096, vertex_chunk = 256;
         std::atomic<int> next_face{0}, faces_done{0}, next_vertex{0};
-        auto normals = [&] {
+        // Between chunks, never within one, so that every chunk taken is done: the
+        // caller's thread (the Work's checkpoints are its own) takes a stop, the second
+        // thread only leaves the chunks not taken yet to it.
+        auto going_on = [&](bool caller) {
+            if (!caller) return !(work && work->stopped());
+            advance(work, std::min(next_vertex.load(std::memory_order_relaxed), nv), nv);
+            return true;
+        };
+        auto normals = [&](bool caller) {
             for (;;) {
+                if (!going_on(caller)) return;
                 int first = next_face.fetch_add(face_chunk, std::memory_order_relaxed);
                 if (first >= nf) return;
                 int last = std::min(first + face_chunk, nf);
@@ -163,9 +187,10 @@ class Simplifier {
                     faces_done.notify_all();
             }
         };
-        auto build = [&](ThreadRoom& mine) {
+        auto build = [&](ThreadRoom& mine, bool caller) {
             mine.seen.assign(size_t(nv), -1);
             for (;;) {
+                if (!going_on(caller)) return;
                 int first = next_vertex.fetch_add(vertex_chunk, std::memory_order_relaxed);
                 if (first >= nv) return;
                 for (int v = first; v < std::min(first + vertex_chunk, nv); ++v) {
@@ -195,22 +220,23 @@ class Simplifier {
         // the corners, then takes on what is left of them; without one (a small mesh, or
         // no thread to be had) the first does it all. Only the lists can fail (out of
         // memory): a failure on the second thread is raised on the first, and a failure
-        // on either stops both.
-        std::atomic<bool> bucketed{false};
+        // (or a stop) on either stops both.
+        std::atomic<bool> bucketed{false}, abandoned{false};
         std::exception_ptr failure;
         auto normals_done = [&] {
-            for (int done; (done = faces_done.load(std::memory_order_acquire)) != nf;)
+            for (int done; (done = faces_done.load(std::memory_order_acquire)) != nf &&
+                           !abandoned.load(std::memory_order_acquire);)
                 faces_done.wait(done);
         };
         std::thread other;
         if (nv > 8 * vertex_chunk) {
             try {
                 other = std::thread([&] {
-                    normals();
+                    normals(false);
                     bucketed.wait(false);
                     normals_done();
                     try {
-                        build(room[1]);
+                        build(room[1], false);
                     } catch (...) {
                         failure = std::current_exception();
                         next_vertex.store(nv);
@@ -220,15 +246,23 @@ class Simplifier {
                 // No second thread: this one does it all.
             }
         }
-        bucket();
-        bucketed.store(true);
-        bucketed.notify_one();
-        normals();
-        normals_done();
         try {
-            build(room[0]);
+            bucket();
+            bucketed.store(true);
+            bucketed.notify_one();
+            normals(true);
+            normals_done();
+            build(room[0], true);
         } catch (...) {
+            // Whatever the second thread waits for, or would take next, is there or gone;
+            // the faces counted done pass nf, which wakes it.
+            abandoned.store(true, std::memory_order_release);
+            next_face.store(nf);
             next_vertex.store(nv);
+            bucketed.store(true);
+            bucketed.notify_one();
+            faces_done.fetch_add(nf + 1, std::memory_order_release);
+            faces_done.notify_all();
             if (other.joinable()) other.join();
             throw;
         }
@@ -369,24 +403,37 @@ int simplification_target(int nv, float fraction) {
     return int(product);
 }
 
-Mesh simplified(const Mesh& mesh, float fraction) {
-    Simplifier simplifier(mesh);
-    simplifier.run(simplification_target(mesh.nv, fraction));
+Mesh simplified(const Mesh& mesh, float fraction, Work* work) {
+    const int goal = simplification_target(mesh.nv, fraction);
+    // Shares of the progress by what each part roughly costs: a collapse about eight
+    // times a vertex's set-up.
+    const double setup = double(mesh.nv) + 1, collapses = 8.0 * double(mesh.nv - goal);
+    const double setup_end = setup / (setup + collapses) * 0.9;
+    std::optional<Stage> stage(std::in_place, work, 0, setup_end);
+    Simplifier simplifier(mesh, work);
+    stage.emplace(work, setup_end, 0.9);
+    simplifier.run(goal);
+    stage.emplace(work, 0.9, 1);
     return simplifier.result(mesh);
 }
 
-void simplify(Mesh& mesh, float fraction) {
-    mesh = simplified(mesh, fraction);
+void simplify(Mesh& mesh, float fraction, Work* work) {
+    mesh = simplified(mesh, fraction, work);
 }
 
-Mesh simplified_lod(const Mesh& mesh, float lod) {
-    Mesh result = simplified(mesh, lod / 100);
-    result.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
+Mesh simplified_lod(const Mesh& mesh, float lod, Work* work) {
+    Mesh result;
+    {
+        Stage simplifying(work, 0, 0.8);
+        result = simplified(mesh, lod / 100, work);
+    }
+    Stage building(work, 0.8, 1);
+    result.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST}, work);
     result.build_centroids();
     result.build_bbox();
     return result;
 }
 
-void simplify_lod(Mesh& mesh, float lod) {
-    mesh = simplified_lod(mesh, lod);
+void simplify_lod(Mesh& mesh, float lod, Work* work) {
+    mesh = simplified_lod(mesh, lod, work);
 }

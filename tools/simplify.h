@@ -19,13 +19,16 @@ int simplification_target(int nv, float fraction);
 // get the survivors' new numbers. Everything else returns to the defaults of
 // Mesh::clear and the allocations: normals, texture coordinates, face records, the
 // derived data. The morphogen names stay. An empty mesh stays empty.
-void simplify(Mesh& mesh, float fraction);
+//
+// A stop asked of `work` (in the set-up, on both its threads, and every thousand or so
+// collapses) throws WorkStopped on the caller's thread and leaves `mesh` as it was.
+void simplify(Mesh& mesh, float fraction, Work* work = nullptr);
 // The same as a new mesh; `mesh` is only read.
-Mesh simplified(const Mesh& mesh, float fraction);
+Mesh simplified(const Mesh& mesh, float fraction, Work* work = nullptr);
 
 // What the view does for a level of detail of `lod` percent: simplify(mesh, lod / 100),
 // then the builds "MESH_VERTEX_NORMALS MESH_EDGE_LIST" with their progress line, and
 // the centroids and bounding box, so that every later tool finds its data current.
-void simplify_lod(Mesh& mesh, float lod);
+void simplify_lod(Mesh& mesh, float lod, Work* work = nullptr);
 // The same as a new mesh, built aside: an allocation failure leaves `mesh` whole.
-Mesh simplified_lod(const Mesh& mesh, float lod);
+Mesh simplified_lod(const Mesh& mesh, float lod, Work* work = nullptr);

@@ -7,9 +7,11 @@
 #include "tools/subdivide.h"
 
 #include "core/big_arrays.h"
+#include "core/work_blocks.h"
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -64,7 +66,7 @@ class PairIndex {
 
 constexpr int corner_pairs[3][2] = {{0, 1}, {1, 2}, {2, 0}};
 
-struct Work {
+struct Refinement {
     std::vector<Vector> positions, colours;
     std::vector<std::vector<float>> rows; // empty unless the mesh has one per vertex
     std::vector<std::array<int, 3>> faces;
@@ -79,41 +81,43 @@ int other_corner(const std::array<int, 3>& face, int x, int y) {
 
 class Level {
   public:
-    Level(Work& w, double weight) : work(w), table(subdivision_edges(w.faces)) {
+    Level(Refinement& r, double weight, Work* w)
+        : refining(r), work(w), table(subdivision_edges(r.faces, w)) {
         c1 = 2 * weight + 0.125;
         c2 = -0.0625 - weight;
     }
 
     void refine() {
-        int nv = int(work.positions.size());
+        int nv = int(refining.positions.size());
         int ne = int(table.edges.size());
-        resize_big(work.positions, size_t(nv) + ne);
-        resize_big(work.colours, size_t(nv) + ne);
-        bool rows = !work.rows.empty();
-        if (rows) work.rows.resize(size_t(nv) + ne);
-        for (int k = 0; k < ne; ++k) {
+        resize_big(refining.positions, size_t(nv) + ne);
+        resize_big(refining.colours, size_t(nv) + ne);
+        bool rows = !refining.rows.empty();
+        if (rows) refining.rows.resize(size_t(nv) + ne);
+        in_blocks(work, ne, 14, [&](int k) {
             const SubdivisionEdge& e = table.edges[k];
-            work.positions[nv + k] = place(e);
-            work.colours[nv + k] = (work.colours[e.a] + work.colours[e.b]) * 0.5f;
-            if (rows) work.rows[nv + k] = mean(work.rows[e.a], work.rows[e.b]);
-        }
+            refining.positions[nv + k] = place(e);
+            refining.colours[nv + k] = (refining.colours[e.a] + refining.colours[e.b]) * 0.5f;
+            if (rows) refining.rows[nv + k] = mean(refining.rows[e.a], refining.rows[e.b]);
+        });
 
         std::vector<std::array<int, 3>> faces;
-        reserve_big(faces, work.faces.size() * 4);
-        for (size_t i = 0; i < work.faces.size(); ++i) {
-            const auto& c = work.faces[i];
+        reserve_big(faces, refining.faces.size() * 4);
+        in_blocks(work, refining.faces.size(), 16, [&](size_t i) {
+            const auto& c = refining.faces[i];
             const int* fe = &table.face_edges[3 * i];
             int m01 = nv + fe[0], m12 = nv + fe[1], m20 = nv + fe[2];
             faces.push_back({c[0], m01, m20});
             faces.push_back({m01, c[1], m12});
             faces.push_back({m20, m12, c[2]});
             faces.push_back({m01, m12, m20});
-        }
-        work.faces = std::move(faces);
+        });
+        refining.faces = std::move(faces);
     }
 
   private:
-    Work& work;
+    Refinement& refining;
+    Work* work;
     SubdivisionEdges table;
     double c1, c2;
 
@@ -153,15 +157,15 @@ class Level {
         const SubdivisionEdge& e = table.edges[wing];
         if (e.face2 == -1) return -1;
         int face = e.face1 == k.face1 || e.face1 == k.face2 ? e.face2 : e.face1;
-        return other_corner(work.faces[face], e.a, e.b);
+        return other_corner(refining.faces[face], e.a, e.b);
     }
 
     Vector place(const SubdivisionEdge& k) const {
-        const Vector &A = work.positions[k.a], &B = work.positions[k.b];
+        const Vector &A = refining.positions[k.a], &B = refining.positions[k.b];
         Vector midpoint((A.x + B.x) * 0.5f, (A.y + B.y) * 0.5f, (A.z + B.z) * 0.5f);
         if (k.face2 == -1) return midpoint;
-        int c = other_corner(work.faces[k.face1], k.a, k.b);
-        int d = other_corner(work.faces[k.face2], k.a, k.b);
+        int c = other_corner(refining.faces[k.face1], k.a, k.b);
+        int d = other_corner(refining.faces[k.face2], k.a, k.b);
         if (c < 0 || d < 0) return midpoint;
         int w[4] = {wing_vertex(k, edge_in_face(k.face1, k.a, c)),
                     wing_vertex(k, edge_in_face(k.face2, k.a, d)),
@@ -169,9 +173,9 @@ class Level {
                     wing_vertex(k, edge_in_face(k.face2, k.b, d))};
         for (int v : w)
             if (v < 0) return midpoint;
-        const Vector &C = work.positions[c], &D = work.positions[d];
-        const Vector &W1 = work.positions[w[0]], &W2 = work.positions[w[1]],
-                     &W3 = work.positions[w[2]], &W4 = work.positions[w[3]];
+        const Vector &C = refining.positions[c], &D = refining.positions[d];
+        const Vector &W1 = refining.positions[w[0]], &W2 = refining.positions[w[1]],
+                     &W3 = refining.positions[w[2]], &W4 = refining.positions[w[3]];
         auto stencil = [&](float Vector::*axis) {
             double ab = (double(A.*axis) + double(B.*axis)) / 2;
             double cd = double(C.*axis) + double(D.*axis);
@@ -207,7 +211,7 @@ int64_t available_memory() {
 
 } // namespace
 
-SubdivisionEdges subdivision_edges(const std::vector<std::array<int, 3>>& faces) {
+SubdivisionEdges subdivision_edges(const std::vector<std::array<int, 3>>& faces, Work* work) {
     SubdivisionEdges t;
     size_t pairs = faces.size() * 3;
     reserve_big(t.edges, pairs / 2 + 3);
@@ -220,18 +224,22 @@ SubdivisionEdges subdivision_edges(const std::vector<std::array<int, 3>>& faces)
     constexpr size_t ahead = 16;
     for (size_t j = 0; j < std::min(ahead, pairs); ++j)
         index.prefetch(ends(j).first, ends(j).second);
-    for (size_t j = 0; j < pairs; ++j) {
-        if (j + ahead < pairs) index.prefetch(ends(j + ahead).first, ends(j + ahead).second);
-        auto [x, y] = ends(j);
-        int next = int(t.edges.size());
-        int found = index.find_or_insert(x, y, next);
-        if (found < 0) {
-            t.edges.push_back({x, y, int(j / 3), -1});
-            found = next;
-        } else {
-            t.edges[found].face2 = int(j / 3);
+    // Stops between blocks of pairs; the progress is the level's.
+    for (size_t first = 0; first < pairs; first += 65536) {
+        checkpoint(work);
+        for (size_t j = first; j < std::min(first + 65536, pairs); ++j) {
+            if (j + ahead < pairs) index.prefetch(ends(j + ahead).first, ends(j + ahead).second);
+            auto [x, y] = ends(j);
+            int next = int(t.edges.size());
+            int found = index.find_or_insert(x, y, next);
+            if (found < 0) {
+                t.edges.push_back({x, y, int(j / 3), -1});
+                found = next;
+            } else {
+                t.edges[found].face2 = int(j / 3);
+            }
+            t.face_edges[j] = found;
         }
-        t.face_edges[j] = found;
     }
     return t;
 }
@@ -260,21 +268,31 @@ std::string subdivision_refusal(const Mesh& mesh, int levels) {
     return "";
 }
 
-Mesh subdivided(const Mesh& mesh, int levels, float weight) {
-    // The mesh is only read, so that a failed allocation leaves it as it was.
-    Work work;
-    work.positions = mesh.vertices;
-    work.colours = mesh.colours;
-    if (int(mesh.morphogens.size()) == mesh.nv) work.rows = mesh.morphogens;
-    work.faces.resize(mesh.nf);
+Mesh subdivided(const Mesh& mesh, int levels, float weight, Work* work) {
+    // The mesh is only read, so that a failed allocation (or a stop) leaves it as it was.
+    Refinement refining;
+    refining.positions = mesh.vertices;
+    refining.colours = mesh.colours;
+    if (int(mesh.morphogens.size()) == mesh.nv) refining.rows = mesh.morphogens;
+    refining.faces.resize(mesh.nf);
     for (int i = 0; i < mesh.nf; ++i)
-        for (int k = 0; k < 3; ++k) work.faces[i][k] = mesh.faceptrs[i]->vindex[k];
+        for (int k = 0; k < 3; ++k) refining.faces[i][k] = mesh.faceptrs[i]->vindex[k];
 
-    for (int l = 0; l < levels; ++l) Level(work, double(weight)).refine();
+    // Progress by the faces each level reads, the result's faces for the records: level l
+    // reads 4^l times the mesh's faces.
+    const double whole = (std::pow(4.0, levels + 1) - 1) / 3;
+    double begun = 0;
+    for (int l = 0; l < levels; ++l) {
+        double share = std::pow(4.0, l);
+        Stage level(work, begun / whole, (begun + share) / whole);
+        Level(refining, double(weight), work).refine();
+        begun += share;
+    }
+    Stage records(work, begun / whole, 1);
 
     // The result's arrays, each written once, as a reader fills a mesh; then handed
     // over, which cannot fail.
-    int nv = int(work.positions.size()), nf = int(work.faces.size());
+    int nv = int(refining.positions.size()), nf = int(refining.faces.size());
     std::vector<Vector> normals, texcoords, centroids;
     std::vector<Face> faces;
     std::vector<Face*> faceptrs;
@@ -283,23 +301,23 @@ Mesh subdivided(const Mesh& mesh, int levels, float weight) {
     reserve_big(faces, nf);
     assign_big(faceptrs, nf, (Face*)nullptr);
     assign_big(centroids, nf, Vector());
-    for (int i = 0; i < nf; ++i) {
+    in_blocks(work, nf, 16, [&](int i) {
         Face& f = faces.emplace_back();
         for (int k = 0; k < 3; ++k) {
-            f.vindex[k] = work.faces[i][k];
-            f.corners[k] = &work.positions[f.vindex[k]];
+            f.vindex[k] = refining.faces[i][k];
+            f.corners[k] = &refining.positions[f.vindex[k]];
         }
         faceptrs[i] = &f;
-    }
+    });
 
     Mesh result;
     result.clear(); // new versions: these are new faces
     result.nv = nv;
-    result.vertices = std::move(work.positions); // the corners stay valid: the storage moves
-    result.colours = std::move(work.colours);
+    result.vertices = std::move(refining.positions); // the corners stay valid: the storage moves
+    result.colours = std::move(refining.colours);
     result.normals = std::move(normals);
     result.texcoords = std::move(texcoords);
-    result.morphogens = std::move(work.rows);
+    result.morphogens = std::move(refining.rows);
     result.morphogen_names = mesh.morphogen_names;
     result.nf = nf;
     result.faces = std::move(faces);
@@ -308,19 +326,26 @@ Mesh subdivided(const Mesh& mesh, int levels, float weight) {
     return result;
 }
 
-void subdivide(Mesh& mesh, int levels, float weight) {
-    mesh = subdivided(mesh, levels, weight);
+void subdivide(Mesh& mesh, int levels, float weight, Work* work) {
+    mesh = subdivided(mesh, levels, weight, work);
 }
 
-SubdivisionResult subdivided_levels(const Mesh& mesh, int subdiv, float weight, Mesh& result) {
+SubdivisionResult subdivided_levels(const Mesh& mesh, int subdiv, float weight, Mesh& result,
+                                    Work* work) {
     if (subdiv < 1) return {SubdivisionOutcome::Unchanged, ""};
     if (std::string why = subdivision_refusal(mesh, subdiv); !why.empty())
         return {SubdivisionOutcome::Refused, why};
+    // Made aside, so that a stop leaves `result` as it was.
+    Mesh made;
     try {
-        result = subdivided(mesh, subdiv, weight);
-        result.build({MESH_EDGE_LIST, MESH_VERTEX_NORMALS});
-        result.build_centroids();
-        result.build_bbox();
+        {
+            Stage subdividing(work, 0, 0.8);
+            made = subdivided(mesh, subdiv, weight, work);
+        }
+        Stage building(work, 0.8, 1);
+        made.build({MESH_EDGE_LIST, MESH_VERTEX_NORMALS}, work);
+        made.build_centroids();
+        made.build_bbox();
     } catch (const std::bad_alloc&) {
         result = Mesh();
         return {SubdivisionOutcome::Refused,
@@ -328,12 +353,13 @@ SubdivisionResult subdivided_levels(const Mesh& mesh, int subdiv, float weight, 
                     " subdivision levels of " + std::to_string(mesh.nf) +
                     " faces; the mesh is left as it was"};
     }
+    result = std::move(made);
     return {SubdivisionOutcome::Subdivided, ""};
 }
 
-SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight) {
+SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight, Work* work) {
     Mesh result;
-    SubdivisionResult r = subdivided_levels(mesh, subdiv, weight, result);
+    SubdivisionResult r = subdivided_levels(mesh, subdiv, weight, result, work);
     if (r.outcome == SubdivisionOutcome::Subdivided) mesh = std::move(result);
     return r;
 }

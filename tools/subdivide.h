@@ -26,7 +26,8 @@ struct SubdivisionEdges {
 // through its corner pairs (0, 1), (1, 2), (2, 0); a pair not met before, in either
 // order, makes a new edge with face1 = the face, a pair met again sets face2 = the face
 // (a third face on an edge replaces the second). Linear in the number of faces.
-SubdivisionEdges subdivision_edges(const std::vector<std::array<int, 3>>& faces);
+SubdivisionEdges subdivision_edges(const std::vector<std::array<int, 3>>& faces,
+                                   Work* work = nullptr);
 
 // The weight the subdivision panel's slider value (0..100) stands for:
 // (0.5 - value / 100) * -0.25 in double precision, stored as float; 0 gives -0.125,
@@ -49,9 +50,12 @@ std::string subdivision_refusal(const Mesh& mesh, int levels);
 // a new vertex gets the mean of its edge's end colours and morphogen values. Vertex
 // normals, texture coordinates, face records and the derived data are left at the
 // defaults of the allocations. The morphogen names stay.
-void subdivide(Mesh& mesh, int levels, float weight);
+//
+// A stop asked of `work` (taken within each level, every few thousand edges or faces)
+// throws WorkStopped and leaves `mesh` as it was.
+void subdivide(Mesh& mesh, int levels, float weight, Work* work = nullptr);
 // The same as a new mesh; `mesh` is only read.
-Mesh subdivided(const Mesh& mesh, int levels, float weight);
+Mesh subdivided(const Mesh& mesh, int levels, float weight, Work* work = nullptr);
 
 enum class SubdivisionOutcome {
     Unchanged,  // fewer than one level asked for
@@ -68,8 +72,10 @@ struct SubdivisionResult {
 // refusal with its message when the result would not fit (or an allocation fails
 // after all: the mesh is then as it was); else subdivide, then the
 // builds "MESH_EDGE_LIST MESH_VERTEX_NORMALS" with their progress line, and the
-// centroids and bounding box, so that every later tool finds its data current.
-SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight);
+// centroids and bounding box, so that every later tool finds its data current. A stop
+// asked of `work` throws WorkStopped and leaves `mesh` as it was.
+SubdivisionResult subdivide_levels(Mesh& mesh, int subdiv, float weight, Work* work = nullptr);
 // The same into `result`, built aside: `mesh` is only read, and `result` is set only
-// when the outcome is Subdivided.
-SubdivisionResult subdivided_levels(const Mesh& mesh, int subdiv, float weight, Mesh& result);
+// when the outcome is Subdivided (a stop leaves it as it was).
+SubdivisionResult subdivided_levels(const Mesh& mesh, int subdiv, float weight, Mesh& result,
+                                    Work* work = nullptr);
