@@ -13,14 +13,7 @@ Document::Document() {
 }
 
 Outcome Document::open(const std::string& path, OpenRule rule) {
-    // Read and built aside, so that the mesh shown stays when the file fails or memory
-    // runs out.
-    Mesh loaded;
-    IoResult r = load_mesh_file(loaded, path);
-    if (r && rule == OpenRule::NeedsFaces && loaded.nf == 0)
-        r = IoResult::failure(path + " holds no faces");
-    if (!r) return Outcome::from(r);
-    return adopt(std::move(loaded), path);
+    return run_now(open_task(path, rule));
 }
 
 Outcome Document::adopt(Mesh loaded, const std::string& path) {
@@ -30,6 +23,10 @@ Outcome Document::adopt(Mesh loaded, const std::string& path) {
     } catch (const std::bad_alloc&) {
         return Outcome::from(out_of_memory(path));
     }
+    return adopt(std::move(loaded), std::move(copy), path);
+}
+
+Outcome Document::adopt(Mesh loaded, Mesh copy, const std::string& path) {
     mesh = std::move(loaded);
     kept = std::move(copy);
     file_name = path;
@@ -39,21 +36,28 @@ Outcome Document::adopt(Mesh loaded, const std::string& path) {
 }
 
 Outcome Document::reload() {
-    if (kept.nf == 0) return Outcome::done({}); // nothing opened yet to bring back
-    Mesh copy;
-    try {
-        copy = kept.clone();
-    } catch (const std::bad_alloc&) {
-        return Outcome::failure("ERROR: out of memory while copying " + file_name);
-    }
-    Step step = whole_state_step("Reload");
-    mesh = std::move(copy);
-    mesh.build({MESH_CENTRE, MESH_CENTROIDS, MESH_EDGE_LIST, MESH_VERTEX_NORMALS, MESH_BB});
-    return commit(std::move(step), geometry_replaced(Replacement::Reload));
+    return run_now(reload_task());
 }
 
-IoResult Document::save(const std::string& path, bool colours) const {
-    return mesh.save_obj(path, colours);
+Outcome Document::run_now(std::unique_ptr<Task> task, Work* work) {
+    Work own;
+    Work& w = work ? *work : operation_work ? *operation_work : own;
+    w.restart();
+    w.running = true;
+    try {
+        task->run(w);
+    } catch (const WorkStopped&) {
+        w.running = false;
+        task->abandon(*this);
+        throw;
+    } catch (const std::bad_alloc&) {
+        w.running = false;
+        task->abandon(*this);
+        return Outcome::failure("ERROR: out of memory: " + task->title());
+    }
+    w.running = false;
+    w.advance(1, 1);
+    return task->finish(*this);
 }
 
 void Document::start_classifier_afresh(const Mesh_Classifier& settings) {
@@ -104,6 +108,15 @@ Step Document::whole_state_step(const char* name) {
     s.morphogens = morphogens;
     s.render_mode = render_mode;
     return step;
+}
+
+Outcome Document::replace_mesh(const char* name, Mesh replacement, Replacement how,
+                               ColourRecipe recipe, Changes more) {
+    Step step = whole_state_step(name);
+    mesh = std::move(replacement);
+    Changes changed = geometry_replaced(how);
+    colours_recipe = std::move(recipe);
+    return commit(std::move(step), changed | more);
 }
 
 Outcome Document::commit(Step step, Changes changed) {

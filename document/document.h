@@ -24,6 +24,7 @@
 #include "document/colour_recipe.h"
 #include "document/history.h"
 #include "document/render_mode.h"
+#include "document/task.h"
 #include "segmentation/mean_shift.h"
 #include "segmentation/mesh_classifier.h"
 #include "segmentation/segments.h"
@@ -32,6 +33,7 @@
 #include "tools/edge_traversal.h"
 #include "tools/morphogen_setting.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,12 +68,13 @@ class Document {
     // nothing changes. The clipping planes go back on the cube around the new mesh.
     Outcome open(const std::string& path, OpenRule rule = OpenRule::AnyMesh);
     // What open() does once the file is read and built (load_mesh_file): `loaded`
-    // becomes the opened mesh, named `path`.
+    // becomes the opened mesh, named `path`, with `kept` (its copy) as the kept copy.
     Outcome adopt(Mesh loaded, const std::string& path);
+    Outcome adopt(Mesh loaded, Mesh kept, const std::string& path);
     // "Reload": the kept copy back, rebuilt (a step). Nothing before a mesh was opened.
     Outcome reload();
     // Writes the mesh as OBJ (with "vc" lines when `colours`), through a temporary file.
-    IoResult save(const std::string& path, bool colours) const;
+    IoResult save(const std::string& path, bool colours);
     // "Save ALL...": the segments into `folder` (empty: the working folder).
     SegmentFiles save_segments(const std::string& folder = {});
 
@@ -157,7 +160,43 @@ class Document {
     Outcome undo();
     Outcome redo();
 
+    // --- the long operations as tasks (task.h) ---
+    // Each operation above of the same name is its task run at once (run_now). A window
+    // begins the task, runs it on a worker thread and finishes it back on its own,
+    // changing nothing of the document meanwhile.
+    std::unique_ptr<Task> open_task(const std::string& path, OpenRule rule = OpenRule::AnyMesh);
+    std::unique_ptr<Task> reload_task();
+    std::unique_ptr<Task> save_task(const std::string& path, bool colours);
+    // `files` is filled in when the task is finished, and must live until then.
+    std::unique_ptr<Task> save_segments_task(const std::string& folder, SegmentFiles& files);
+    std::unique_ptr<Task> terrain_task(const RgbImage& heightmap, const TerrainSettings& settings,
+                                       const ColourMap& map);
+    std::unique_ptr<Task> morphogen_task(const MorphogenSetting& setting);
+    std::unique_ptr<Task> simplify_task(float lod);
+    std::unique_ptr<Task> subdivide_task(int levels, float weight);
+    std::unique_ptr<Task> classify_task(int patches = 0);
+    std::unique_ptr<Task> recluster_task(int k);
+    std::unique_ptr<Task> filter_task(const Vector& v, FilterMode mode);
+    // Runs `task` here and now, reporting to `work` (or else operation_work) when one is
+    // given: its run, then its finish. A run that is stopped is abandoned and the stop
+    // rethrown; one that runs out of memory is abandoned and reported.
+    Outcome run_now(std::unique_ptr<Task> task, Work* work = nullptr);
+    // The Work every operation run at once reports to and is stopped by, when one is set
+    // (a command line's, which its signals stop); each operation restarts its progress.
+    Work* operation_work = nullptr;
+
   private:
+    class OpenTask;
+    class ReloadTask;
+    class TerrainTask;
+    class MorphogenTask;
+    class SimplifyTask;
+    class SubdivideTask;
+    class ClassifyTask;
+    class ReclusterTask;
+    class FilterTask;
+    class SegmentsTask;
+
     std::optional<Step> plane_drag; // the step of the drag in progress
     bool plane_moved = false;       // whether the drag has moved a plane yet
 
@@ -169,6 +208,11 @@ class Document {
     // A step that keeps the whole state, for an operation that replaces the mesh: the
     // mesh is moved into it, so the caller puts the new one in its place.
     Step whole_state_step(const char* name);
+    // What the operations that make a new mesh end with: a whole-state step `name`,
+    // `replacement` in the mesh's place (with the recipe of its colours), and what
+    // follows a new mesh.
+    Outcome replace_mesh(const char* name, Mesh replacement, Replacement how,
+                         ColourRecipe recipe = std::monostate(), Changes more = {});
     // Ends an operation that made `step`: into the history, with what it changed.
     Outcome commit(Step step, Changes changed);
     // Swaps the parts `state` holds with the document's.

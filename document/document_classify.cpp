@@ -1,4 +1,7 @@
-// The document's patch classification and its shortest path table.
+// The document's patch classification and its shortest path table. A classification and
+// a re-clustering run on a copy of the mesh (whose faces they paint) and of the
+// classifier, with the document's table lent to them when they keep it; the finish puts
+// their colours, marks and classifier in place as one step.
 #include "document/document.h"
 
 namespace {
@@ -11,64 +14,155 @@ const char* const recluster_step = "Number of Patches";
 
 } // namespace
 
+// What the two tasks share: the classifier they work on, the table lent to it, and the
+// copy of the mesh it paints.
+class ClassifierRun : public Task {
+  public:
+    ClassifierRun(const char* title, Document& d, bool keep_table)
+        : Task(title), doc(d), classifier(d.classifier.copy_without_table()), lent(keep_table) {
+        classifier.rebuild_flag = d.classifier.rebuild_flag;
+        classifier.table_face_count = d.classifier.table_face_count;
+        if (!lent) return;
+        classifier.table = std::move(d.classifier.table);
+        d.classifier.table = ShortestPathTable();
+    }
+    void abandon(Document& d) override { give_back(d); }
+
+  protected:
+    Document& doc;
+    Mesh painted;
+    Mesh_Classifier classifier;
+    bool lent;
+    IoResult result;
+
+    void copy_mesh() {
+        painted = doc.mesh.clone();
+        classifier.attach(painted);
+    }
+    void give_back(Document& d) {
+        if (!lent) return;
+        d.classifier.table = std::move(classifier.table);
+        lent = false;
+    }
+    // The faces' colours and marks of the painted copy into the document's mesh.
+    void paint_faces(Mesh& mesh) const {
+        for (int i = 0; i < mesh.nf && i < painted.nf; ++i) {
+            mesh.faces[i].colour = painted.faces[i].colour;
+            mesh.faces[i].marked = painted.faces[i].marked;
+        }
+    }
+};
+
+class Document::ClassifyTask : public ClassifierRun {
+  public:
+    ClassifyTask(Document& d, int k)
+        : ClassifierRun("Classifying", d, !d.classifier.will_rebuild_table()), patches(k),
+          rebuilds_normals(!d.mesh.derived_current(MESH_VERTEX_NORMALS)) {}
+
+    void run(Work& work) override {
+        copy_mesh();
+        painted.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
+        result = classifier.classify(&work);
+        if (!result) return;
+        // What the window's round trip through the panel ends with: the faces in as many
+        // patches as were found (or asked for).
+        int k = patches > 0 ? patches : classifier.patch_count;
+        if (k >= 1) classifier.recluster(k, &work);
+    }
+    Outcome finish(Document& d) override {
+        if (!result) {
+            give_back(d);
+            return Outcome::from(result);
+        }
+        Step step;
+        step.name = "Classify";
+        StepState& s = step.state;
+        Changes changed = Change::Colours | Change::Marks | Change::ToolLists | Change::RenderMode;
+        // The normals build ran again (a filter had changed the face normals): they are
+        // the step's, and the vertex normals too (the build carries the face normals' w
+        // into them).
+        if (rebuilds_normals) {
+            s.face_normals = d.face_normals();
+            for (int i = 0; i < d.mesh.nf && i < painted.nf; ++i)
+                d.mesh.faces[i].normal = painted.faces[i].normal;
+            s.vertex_normals = std::move(d.mesh.normals);
+            d.mesh.normals = std::move(painted.normals);
+            d.mesh.face_normals_changed();
+            changed |= Change::FaceNormals;
+        }
+        s.face_paint = d.face_paint();
+        paint_faces(d.mesh);
+        s.classifier.emplace(std::move(d.classifier));
+        s.classifier_table = !lent; // a table built anew: the old one is the step's
+        lent = false;
+        d.classifier = std::move(classifier);
+        d.classifier.attach(d.mesh);
+        s.render_mode = d.render_mode;
+        d.render_mode = RenderMode::Faces;
+        return d.commit(std::move(step), changed);
+    }
+
+  private:
+    int patches;
+    bool rebuilds_normals;
+};
+
+std::unique_ptr<Task> Document::classify_task(int patches) {
+    if (!holds_mesh(mesh)) return std::make_unique<NoTask>();
+    history.make_room(mesh.memory_bytes());
+    return std::make_unique<ClassifyTask>(*this, patches);
+}
+
 Outcome Document::classify(int patches) {
-    if (!holds_mesh(mesh)) return Outcome::done({});
-    Step step;
-    step.name = "Classify";
-    StepState& s = step.state;
-    // The normals build runs again when a filter has changed the face normals: they are
-    // the step's then, and the vertex normals too (the build carries the face normals'
-    // w into them).
-    if (!mesh.derived_current(MESH_VERTEX_NORMALS)) {
-        s.face_normals = face_normals();
-        s.vertex_normals = mesh.normals;
+    return run_now(classify_task(patches));
+}
+
+class Document::ReclusterTask : public ClassifierRun {
+  public:
+    ReclusterTask(Document& d, int count) : ClassifierRun("Re-clustering", d, true), k(count) {}
+
+    void run(Work& work) override {
+        copy_mesh();
+        clustered = classifier.recluster(k, &work);
     }
-    mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
-    s.face_paint = face_paint();
-    s.classifier = classifier.copy_without_table();
-    if (classifier.will_rebuild_table()) {
-        // The table about to be built anew goes into the step whole, rather than copied.
-        s.classifier_table = true;
-        s.classifier->table = std::move(classifier.table);
-        s.classifier->rebuild_flag = classifier.rebuild_flag;
-        s.classifier->table_face_count = classifier.table_face_count;
-        classifier.table = ShortestPathTable();
+    Outcome finish(Document& d) override {
+        if (!clustered) {
+            give_back(d);
+            return Outcome::done({});
+        }
+        Step step;
+        step.name = recluster_step;
+        step.merge = recluster_step; // a slider dragged across many values is one step
+        if (!d.history.joins(step.merge)) {
+            step.state.face_paint = d.face_paint();
+            step.state.classifier.emplace(std::move(d.classifier));
+            step.state.render_mode = d.render_mode;
+        }
+        paint_faces(d.mesh);
+        lent = false;
+        d.classifier = std::move(classifier);
+        d.classifier.attach(d.mesh);
+        Changes changed = Change::Colours | Change::Marks;
+        if (d.render_mode != RenderMode::Faces) {
+            d.render_mode = RenderMode::Faces;
+            changed |= Change::RenderMode;
+        }
+        return d.commit(std::move(step), changed);
     }
-    s.render_mode = render_mode;
-    classifier.attach(mesh);
-    if (IoResult r = classifier.classify(); !r) {
-        exchange(s); // all as it was, the table too
-        return Outcome::from(r);
-    }
-    // What the window's round trip through the panel ends with: the faces in as many
-    // patches as were found (or asked for).
-    int k = patches > 0 ? patches : classifier.patch_count;
-    if (k >= 1) classifier.recluster(k);
-    render_mode = RenderMode::Faces;
-    Changes changed = Change::Colours | Change::Marks | Change::ToolLists | Change::RenderMode;
-    if (s.face_normals) changed |= Change::FaceNormals;
-    return commit(std::move(step), changed);
+
+  private:
+    int k;
+    bool clustered = false;
+};
+
+std::unique_ptr<Task> Document::recluster_task(int k) {
+    if (!holds_mesh(mesh) || k == classifier.clustered_count) return std::make_unique<NoTask>();
+    history.make_room(mesh.memory_bytes());
+    return std::make_unique<ReclusterTask>(*this, k);
 }
 
 Outcome Document::recluster(int k) {
-    if (!holds_mesh(mesh)) return Outcome::done({});
-    if (k == classifier.clustered_count) return Outcome::done({});
-    Step step;
-    step.name = recluster_step;
-    step.merge = recluster_step; // a slider dragged across many values is one step
-    if (!history.joins(step.merge)) {
-        step.state.face_paint = face_paint();
-        step.state.classifier = classifier.copy_without_table();
-        step.state.render_mode = render_mode;
-    }
-    classifier.attach(mesh);
-    if (!classifier.recluster(k)) return Outcome::done({});
-    Changes changed = Change::Colours | Change::Marks;
-    if (render_mode != RenderMode::Faces) {
-        render_mode = RenderMode::Faces;
-        changed |= Change::RenderMode;
-    }
-    return commit(std::move(step), changed);
+    return run_now(recluster_task(k));
 }
 
 Outcome Document::select_patch(int patch) {

@@ -42,7 +42,3 @@ Outcome Document::mark_current() {
     Changes changed = Change::Colours | Change::Marks | show_faces(faces, &step);
     return commit(std::move(step), changed);
 }
-
-SegmentFiles Document::save_segments(const std::string& folder) {
-    return ::save_segments(mesh, traversal, folder);
-}

@@ -27,27 +27,49 @@ std::string percent(float lod) {
 
 } // namespace
 
-Outcome Document::apply_terrain(const RgbImage& heightmap, const TerrainSettings& settings,
-                                const ColourMap& map) {
+class Document::TerrainTask : public Task {
+  public:
+    TerrainTask(const RgbImage& image, const TerrainSettings& grid, const ColourMap& colour_map)
+        : Task("Building the terrain"), heightmap(image), settings(grid), map(colour_map) {}
+
+    void run(Work& work) override {
+        try {
+            generate_terrain(terrain, heightmap, settings, &work);
+            console_printf("terrain vertex colours...\n");
+            if (map_has_entries(map) && terrain.nv > 0) {
+                recipe = height_colouring(map);
+                paint(terrain, recipe);
+            }
+        } catch (const std::bad_alloc&) {
+            result = IoResult::failure("ERROR: not enough memory for a terrain of " +
+                                       std::to_string(settings.grid_resolution) +
+                                       " points a side; the mesh is left as it was");
+        }
+    }
+    Outcome finish(Document& d) override {
+        if (!result) return Outcome::from(result);
+        return d.replace_mesh("Terrain", std::move(terrain), Replacement::Terrain,
+                              std::move(recipe), Change::Camera);
+    }
+
+  private:
+    RgbImage heightmap;
+    TerrainSettings settings;
+    ColourMap map;
+    IoResult result;
     Mesh terrain;
     ColourRecipe recipe;
-    try {
-        generate_terrain(terrain, heightmap, settings);
-        console_printf("terrain vertex colours...\n");
-        if (map_has_entries(map) && terrain.nv > 0) {
-            recipe = height_colouring(map);
-            paint(terrain, recipe);
-        }
-    } catch (const std::bad_alloc&) {
-        return Outcome::failure("ERROR: not enough memory for a terrain of " +
-                                std::to_string(settings.grid_resolution) +
-                                " points a side; the mesh is left as it was");
-    }
-    Step step = whole_state_step("Terrain");
-    mesh = std::move(terrain);
-    Changes changed = geometry_replaced(Replacement::Terrain);
-    colours_recipe = std::move(recipe);
-    return commit(std::move(step), changed | Change::Camera);
+};
+
+std::unique_ptr<Task> Document::terrain_task(const RgbImage& heightmap,
+                                             const TerrainSettings& settings,
+                                             const ColourMap& map) {
+    return std::make_unique<TerrainTask>(heightmap, settings, map);
+}
+
+Outcome Document::apply_terrain(const RgbImage& heightmap, const TerrainSettings& settings,
+                                const ColourMap& map) {
+    return run_now(terrain_task(heightmap, settings, map));
 }
 
 Outcome Document::colour_by_height(const ColourMap& map) {
@@ -63,55 +85,142 @@ Outcome Document::colour_by_height(const ColourMap& map) {
     return commit(std::move(step), Change::Colours);
 }
 
-Outcome Document::colour_by_morphogens(const MorphogenSetting& setting) {
-    MorphogenSetting next = morphogens; // the document's names stay
-    next.mixmode = setting.mixmode;
-    next.defaultcolour = setting.defaultcolour;
-    next.colours = setting.colours;
-    next.tooglestates = setting.tooglestates;
-    ColourRecipe recipe = MorphogenColouring{next};
-    if (mesh.nv == 0 || same_recipe(colours_recipe, recipe)) {
-        morphogens = std::move(next);
-        return Outcome::done({});
+// The colours are made aside and put in place in the finish; the setting becomes the
+// document's (its names stay) even when the colours are already its.
+class Document::MorphogenTask : public Task {
+  public:
+    MorphogenTask(const Document& d, const MorphogenSetting& setting)
+        : Task("Colouring by morphogens"), doc(d), next(d.morphogens) {
+        next.mixmode = setting.mixmode;
+        next.defaultcolour = setting.defaultcolour;
+        next.colours = setting.colours;
+        next.tooglestates = setting.tooglestates;
+        recipe = MorphogenColouring{next};
+        unchanged = d.mesh.nv == 0 || same_recipe(d.colours_recipe, recipe);
     }
-    Step step;
-    step.name = "Morphogen Colours";
-    step.state.morphogens = morphogens;
-    VertexColours colours{std::move(recipe), {}};
-    exchange_vertex_colours(colours); // paints the mesh; `colours` then holds the old ones
-    step.state.vertex_colours = std::move(colours);
-    morphogens = std::move(next);
-    return commit(std::move(step), Change::Colours | Change::ToolLists);
+
+    void run(Work& work) override {
+        if (!unchanged) morphogen_colours(doc.mesh, next, colours, &work);
+    }
+    Outcome finish(Document& d) override {
+        if (unchanged) {
+            d.morphogens = std::move(next);
+            return Outcome::done({});
+        }
+        Step step;
+        step.name = "Morphogen Colours";
+        step.state.morphogens = d.morphogens;
+        VertexColours old;
+        if (std::holds_alternative<std::monostate>(d.colours_recipe))
+            old.colours = std::move(d.mesh.colours);
+        else
+            old.recipe = d.colours_recipe;
+        d.mesh.colours = std::move(colours);
+        d.colours_recipe = std::move(recipe);
+        step.state.vertex_colours = std::move(old);
+        d.morphogens = std::move(next);
+        return d.commit(std::move(step), Change::Colours | Change::ToolLists);
+    }
+
+  private:
+    const Document& doc;
+    MorphogenSetting next;
+    ColourRecipe recipe;
+    bool unchanged;
+    std::vector<Vector> colours;
+};
+
+std::unique_ptr<Task> Document::morphogen_task(const MorphogenSetting& setting) {
+    return std::make_unique<MorphogenTask>(*this, setting);
+}
+
+Outcome Document::colour_by_morphogens(const MorphogenSetting& setting) {
+    return run_now(morphogen_task(setting));
+}
+
+// Built aside from the document's mesh, which is only read.
+class Document::SimplifyTask : public Task {
+  public:
+    SimplifyTask(const Document& d, float level) : Task("Simplifying"), doc(d), lod(level) {}
+
+    void run(Work& work) override {
+        const Mesh& mesh = doc.mesh;
+        if (mesh.nf == 0) {
+            result = IoResult::failure("ERROR: there is no mesh to simplify");
+            return;
+        }
+        const std::string nothing_left = "ERROR: a level of detail of " + percent(lod) +
+                                         " leaves no faces; the mesh is left as it was";
+        if (simplification_target(mesh.nv, lod / 100) == 0) {
+            result = IoResult::failure(nothing_left);
+            return;
+        }
+        try {
+            Stage collapses(&work, 0, 0.9);
+            simplified_mesh = simplified(mesh, lod / 100, &work);
+        } catch (const std::bad_alloc&) {
+            result =
+                IoResult::failure("ERROR: not enough memory to simplify " +
+                                  std::to_string(mesh.nf) + " faces; the mesh is left as it was");
+            return;
+        }
+        if (simplified_mesh.nf == 0) {
+            result = IoResult::failure(nothing_left);
+            return;
+        }
+        checkpoint(&work);
+        simplified_mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
+        simplified_mesh.build_centroids();
+        simplified_mesh.build_bbox();
+    }
+    Outcome finish(Document& d) override {
+        if (!result) return Outcome::from(result);
+        return d.replace_mesh("Simplify", std::move(simplified_mesh), Replacement::Tool);
+    }
+
+  private:
+    const Document& doc;
+    float lod;
+    IoResult result;
+    Mesh simplified_mesh;
+};
+
+std::unique_ptr<Task> Document::simplify_task(float lod) {
+    return std::make_unique<SimplifyTask>(*this, lod);
 }
 
 Outcome Document::simplify(float lod) {
-    if (mesh.nf == 0) return Outcome::failure("ERROR: there is no mesh to simplify");
-    const std::string nothing_left = "ERROR: a level of detail of " + percent(lod) +
-                                     " leaves no faces; the mesh is left as it was";
-    if (simplification_target(mesh.nv, lod / 100) == 0) return Outcome::failure(nothing_left);
-    Mesh result;
-    try {
-        result = simplified(mesh, lod / 100);
-        if (result.nf == 0) return Outcome::failure(nothing_left);
-        result.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
-        result.build_centroids();
-        result.build_bbox();
-    } catch (const std::bad_alloc&) {
-        return Outcome::failure("ERROR: not enough memory to simplify " + std::to_string(mesh.nf) +
-                                " faces; the mesh is left as it was");
+    return run_now(simplify_task(lod));
+}
+
+class Document::SubdivideTask : public Task {
+  public:
+    SubdivideTask(const Document& d, int how_many, float tension)
+        : Task("Subdividing"), doc(d), levels(how_many), weight(tension) {}
+
+    void run(Work& work) override {
+        if (doc.mesh.nf == 0) return; // nothing to split
+        outcome = subdivided_levels(doc.mesh, levels, weight, refined, &work);
     }
-    Step step = whole_state_step("Simplify");
-    mesh = std::move(result);
-    return commit(std::move(step), geometry_replaced(Replacement::Tool));
+    Outcome finish(Document& d) override {
+        if (outcome.outcome == SubdivisionOutcome::Unchanged) return Outcome::done({});
+        if (outcome.outcome == SubdivisionOutcome::Refused)
+            return Outcome::failure(outcome.message);
+        return d.replace_mesh("Subdivide", std::move(refined), Replacement::Tool);
+    }
+
+  private:
+    const Document& doc;
+    int levels;
+    float weight;
+    SubdivisionResult outcome{SubdivisionOutcome::Unchanged, ""};
+    Mesh refined;
+};
+
+std::unique_ptr<Task> Document::subdivide_task(int levels, float weight) {
+    return std::make_unique<SubdivideTask>(*this, levels, weight);
 }
 
 Outcome Document::subdivide(int levels, float weight) {
-    if (mesh.nf == 0) return Outcome::done({}); // nothing to split
-    Mesh result;
-    SubdivisionResult r = subdivided_levels(mesh, levels, weight, result);
-    if (r.outcome == SubdivisionOutcome::Unchanged) return Outcome::done({});
-    if (r.outcome == SubdivisionOutcome::Refused) return Outcome::failure(r.message);
-    Step step = whole_state_step("Subdivide");
-    mesh = std::move(result);
-    return commit(std::move(step), geometry_replaced(Replacement::Tool));
+    return run_now(subdivide_task(levels, weight));
 }

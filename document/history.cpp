@@ -54,14 +54,19 @@ void History::set_limit_bytes(size_t bytes) {
     trim();
 }
 
+void History::make_room(size_t bytes) {
+    trim(bytes);
+}
+
 // The oldest done steps first; when they are gone, the undone steps from the furthest
 // (the last Redo would reach) back.
-void History::trim() {
-    while (!done.empty() && (int(done.size()) > most_steps || total > limit)) {
+void History::trim(size_t more) {
+    auto over = [&] { return total + more > limit; };
+    while (!done.empty() && (int(done.size()) > most_steps || over())) {
         total -= done.front().bytes;
         done.pop_front();
     }
-    while (!undone.empty() && total > limit) {
+    while (!undone.empty() && over()) {
         total -= undone.front().bytes;
         undone.erase(undone.begin());
     }

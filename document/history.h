@@ -37,6 +37,9 @@ class History {
     void undone_last();
     void redone_last();
 
+    // Drops the oldest steps until `bytes` more (a copy an operation makes while it runs)
+    // fit within the memory bound with the steps that are left.
+    void make_room(size_t bytes);
     // The memory bound, in bytes; steps are dropped at once to keep it.
     void set_limit_bytes(size_t limit);
     size_t limit_bytes() const { return limit; }
@@ -51,5 +54,6 @@ class History {
     size_t limit = default_limit_bytes;
     size_t total = 0;
 
-    void trim();
+    // Drops the oldest steps while the steps and `more` bytes pass a bound.
+    void trim(size_t more = 0);
 };
