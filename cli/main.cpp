@@ -1,5 +1,6 @@
 // vostrel-cli: the Vostrel core without a window, for scripts and servers.
 #include "cli/command.h"
+#include "cli/interrupt.h"
 #include "document/document.h"
 
 #include <cerrno>
@@ -42,9 +43,11 @@ int main(int argc, char** argv) {
                "command's options.\nExit status: 0 success, 1 failure, 2 usage error. Errors "
                "go to standard error.");
 
+    stop_on_signals();
     // A standalone command keeps no history: nothing is taken back.
     Document document;
     document.history.set_limit_bytes(0);
+    document.operation_work = &command_work();
     Session session(document, Session::Kind::Standalone);
     CommandRun run;
     std::string name;
@@ -94,8 +97,12 @@ int main(int argc, char** argv) {
         return finish(exit_success);
     }
     if (!run) return finish(exit_usage);
+    ProgressBar progress;
     try {
-        return finish(report(run(), name));
+        int status = report(run(), name);
+        return stop_signal() ? 128 + stop_signal() : finish(status);
+    } catch (const WorkStopped&) {
+        return 128 + stop_signal();
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "vostrel-cli: out of memory\n");
         return finish(exit_failure);

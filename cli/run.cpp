@@ -2,6 +2,7 @@
 // every line is parsed first, so that a wrong one stops the script before anything
 // runs, then the lines run in order until one fails.
 #include "cli/command.h"
+#include "cli/interrupt.h"
 #include "core/text_file.h"
 #include "document/document.h"
 #include "document/script_lines.h"
@@ -81,6 +82,7 @@ CommandResult run_line(const ParsedLine& line) {
 
 CommandResult run_script(const std::string& path) {
     Document document; // with the history on
+    document.operation_work = &command_work();
     Session session(document, Session::Kind::Script);
     std::vector<ParsedLine> lines;
     if (CommandResult r = parse_script(path, session, lines); !r) return r;
