@@ -32,11 +32,11 @@ QtMeshEditorDialogue::QtMeshEditorDialogue(QWidget* parent, const char* name) : 
 
     // No OK button: "Apply" acts, "Reload" restores, "Close" hides.
     auto* buttons = new QDialogButtonBox;
-    QPushButton* apply = buttons->addButton("Apply", QDialogButtonBox::ApplyRole);
-    QPushButton* reload = buttons->addButton("Reload", QDialogButtonBox::ResetRole);
+    apply_button = buttons->addButton("Apply", QDialogButtonBox::ApplyRole);
+    reload_button = buttons->addButton("Reload", QDialogButtonBox::ResetRole);
     buttons->addButton("Close", QDialogButtonBox::RejectRole);
-    connect(apply, &QPushButton::clicked, this, &QtMeshEditorDialogue::apply_event);
-    connect(reload, &QPushButton::clicked, this, &QtMeshEditorDialogue::reset_event);
+    connect(apply_button, &QPushButton::clicked, this, &QtMeshEditorDialogue::apply_event);
+    connect(reload_button, &QPushButton::clicked, this, &QtMeshEditorDialogue::reset_event);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
@@ -62,6 +62,11 @@ void QtMeshEditorDialogue::show_all_pages(bool all) {
     }
     int index = tabs->indexOf(current);
     tabs->setCurrentIndex(index >= 0 ? index : 0);
+}
+
+void QtMeshEditorDialogue::set_tools_enabled(bool enabled) {
+    apply_button->setEnabled(enabled);
+    reload_button->setEnabled(enabled);
 }
 
 bool QtMeshEditorDialogue::all_pages_shown() const {

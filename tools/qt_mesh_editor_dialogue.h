@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <memory>
 
+class QPushButton;
 class QTabWidget;
 class QtCLippingWidget;
 class QtMeanShiftWidget;
@@ -38,6 +39,9 @@ class QtMeshEditorDialogue : public QDialog {
     // With `all`, every panel is a page; otherwise "Terrain" alone.
     void show_all_pages(bool all);
     bool all_pages_shown() const;
+    // "Apply" and "Reload", which start a tool, are off while one runs.
+    void set_tools_enabled(bool enabled);
+    QPushButton *apply_button, *reload_button;
 
   signals:
     void reset_signal();

@@ -34,6 +34,8 @@ CommandLine parse_command_line(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == "--all-tools") {
             line.all_tools = true;
+        } else if (arguments[i] == "--script" && i + 1 < arguments.size()) {
+            line.script = arguments[++i];
         } else if (!line.has_file) {
             line.file = arguments[i];
             line.has_file = true;

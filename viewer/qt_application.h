@@ -22,10 +22,11 @@ void name_application();
 // Titles, sizes and shows the main window as the program starts it.
 void show_main_window(QtMainWindow& window);
 
-// The program's command line: `vostrel [--all-tools] [FILE]`.
+// The program's command line: `vostrel [--all-tools] [--script SCRIPT] [FILE]`.
 struct CommandLine {
     bool all_tools = false; // every tool panel as a page of the tools dialog
     bool has_file = false;
-    QString file; // the first argument that is not an option
+    QString file;   // the first argument that is not an option
+    QString script; // run in the window once it is open (and FILE opened)
 };
 CommandLine parse_command_line(const QStringList& arguments);

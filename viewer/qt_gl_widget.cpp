@@ -13,6 +13,7 @@ QtGLWidget::QtGLWidget(QWidget* parent, const char* name, QWidget* /*share*/)
     startTimer(10);
     setMouseTracking(true);
     setAcceptDrops(true);
+    connect(&tasks, &TaskRunner::ended, this, &QtGLWidget::run_deferred);
 }
 
 QtGLWidget::~QtGLWidget() = default;
@@ -102,6 +103,29 @@ void QtGLWidget::show_outcome(const Outcome& outcome) {
     if (!outcome) emit failure_signal(QString::fromStdString(outcome.error()));
 }
 
+void QtGLWidget::run_task(std::unique_ptr<Task> task, std::function<void(const Outcome&)> then,
+                          bool at_once) {
+    if (!then) then = [this](const Outcome& r) { show_outcome(r); };
+    tasks.start(std::move(task), std::move(then), at_once);
+}
+
+bool QtGLWidget::deferred(std::function<void()> call, const char* key) {
+    if (!busy()) return false;
+    std::string k = key;
+    if (!k.empty()) std::erase_if(waiting, [&](const auto& entry) { return entry.first == k; });
+    waiting.emplace_back(std::move(k), std::move(call));
+    return true;
+}
+
+// In order, until one of them begins a task of its own.
+void QtGLWidget::run_deferred() {
+    while (!busy() && !waiting.empty()) {
+        std::function<void()> call = std::move(waiting.front().second);
+        waiting.erase(waiting.begin());
+        call();
+    }
+}
+
 void QtGLWidget::show_changes(Changes c) {
     if (!c.any()) return;
     if (c.has(Change::Camera) && fit_on_open) fit_to_view();
@@ -127,7 +151,12 @@ void QtGLWidget::follow_plane_selection() {
 void QtGLWidget::mousePressEvent(QMouseEvent* event) {
     Vector position(float(event->position().x()), float(event->position().y()), 0);
     Qt::MouseButton button = event->button();
+    // The planes wait for no run: a drag begun now would end on other planes.
     bool planes = mouse_target == MouseTarget::Planes;
+    if (planes && busy()) {
+        last_mouse_position = position;
+        return;
+    }
     if (button == Qt::LeftButton) {
         drag_mode = planes ? DragMode::Planes : DragMode::Rotate;
         if (planes)
@@ -139,11 +168,15 @@ void QtGLWidget::mousePressEvent(QMouseEvent* event) {
         if (planes) {
             clipping_press(2, position);
         } else {
-            pick(int(position.x), int(position.y));
-            std::printf("\nSelected: %d \n", document.mesh.selectedface);
-            traverse_from_selection();
-            changed();
-            emit selection_signal(document.mesh.selectedface);
+            int face = picked_face(int(position.x), int(position.y));
+            auto select = [this, face] {
+                show_changes(document.select_face(face).changed);
+                std::printf("\nSelected: %d \n", document.mesh.selectedface);
+                traverse_from_selection();
+                changed();
+                emit selection_signal(document.mesh.selectedface);
+            };
+            if (!deferred(select)) select();
         }
     } else if (button == Qt::RightButton) {
         drag_mode = planes ? DragMode::Planes : DragMode::Zoom;
@@ -209,12 +242,15 @@ void QtGLWidget::reset_view() {
 }
 
 // Window positions are in logical pixels and the frame in device pixels.
-void QtGLWidget::pick(int x, int y) {
+int QtGLWidget::picked_face(int x, int y) {
     bring_frame_up_to_date();
     double ratio = devicePixelRatio();
-    show_changes(
-        document
-            .select_face(pick_face(document.mesh, frame_viewport, frame_modelview, frame_projection,
-                                   document.projection, view_height * ratio, x * ratio, y * ratio))
-            .changed);
+    return pick_face(document.mesh, frame_viewport, frame_modelview, frame_projection,
+                     document.projection, view_height * ratio, x * ratio, y * ratio);
+}
+
+void QtGLWidget::pick(int x, int y) {
+    int face = picked_face(x, y);
+    if (!deferred([this, face] { show_changes(document.select_face(face).changed); }))
+        show_changes(document.select_face(face).changed);
 }

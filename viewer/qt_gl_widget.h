@@ -15,6 +15,7 @@
 #include "core/io_result.h"
 #include "document/document.h"
 #include "viewer/gl_frame.h"
+#include "viewer/qt_task_runner.h"
 #include "viewer/view_modes.h"
 
 #include <QColor>
@@ -34,6 +35,9 @@ class QtGLWidget : public QOpenGLWidget {
     ~QtGLWidget() override;
 
     Document document;
+    // Runs the document's long operations off this thread (declared after the document,
+    // so that a run still going is stopped before the document goes).
+    TaskRunner tasks{document};
     QColor background_colour{255, 255, 255, 255};
     DragMode drag_mode = DragMode::None;
     MouseTarget mouse_target = MouseTarget::Camera;
@@ -48,23 +52,36 @@ class QtGLWidget : public QOpenGLWidget {
     // the camera at the start distance; the main window keeps the choice between runs.
     bool fit_on_open = true;
 
-    // Opens a mesh file (Document::open). On failure, and for a file that holds no
-    // faces, the error is printed and returned, and the document stays as it was.
-    IoResult load_file(const QString& name);
+    // Opens a mesh file (Document::open) on the task runner, or `at_once` here. On
+    // failure, and for a file that holds no faces, the error is printed and said
+    // (open_failed_signal), and the document stays as it was. Returns the outcome where
+    // the open ran at once, success while it runs on.
+    IoResult load_file(const QString& name, bool at_once = false);
+    // Begins `task` on the runner; `then` gets its outcome (show_outcome by default).
+    void run_task(std::unique_ptr<Task> task, std::function<void(const Outcome&)> then = nullptr,
+                  bool at_once = false);
+    SegmentFiles segment_files; // what the last "Save ALL..." wrote
+    // Whether a long operation runs; what changes the document then waits for it.
+    bool busy() const { return tasks.busy(); }
+    // Stops the running operation; the document stays as it was before it.
+    void cancel_task() { tasks.cancel(); }
     // Saves the mesh as OBJ under obj_file_name(name), with the vertex colours unless
     // they are all the default grey, and with the morphogens the mesh has.
     IoResult save_file(const QString& name);
     // The name a save writes: ".obj" appended unless the name contains it (any case).
     static QString obj_file_name(const QString& name);
     // Writes the segments ("Save ALL...") into the working folder (named in the result's
-    // folder); a file that cannot be written is reported and the others still are.
-    SegmentFiles save_all();
+    // folder); a file that cannot be written is reported and the others still are. The
+    // files are said by segments_saved_signal (and returned where the task ran at once).
+    SegmentFiles save_all(const std::string& folder = {});
     // The current frame as a 32-bit image of its full size in device pixels (the view's
     // size times the screen's scale).
     QImage grab_frame();
     // Selects the face under the window position (logical pixels, y downwards, as the
     // mouse gives it); see the face test.
     void pick(int x, int y);
+    // The face number a pick there selects (the selection as it is when none is hit).
+    int picked_face(int x, int y);
     // Flips the projection and sets it up again.
     void toggle_projection();
     // Undo and Redo (the Edit menu).
@@ -116,6 +133,10 @@ class QtGLWidget : public QOpenGLWidget {
     void history_changed_signal();
     // An operation failed: its message, for the window to show.
     void failure_signal(QString message);
+    // Opening `name` failed (and the document stays as it was).
+    void open_failed_signal(QString name, QString message);
+    // "Save ALL..." has written what segment_files says.
+    void segments_saved_signal();
 
   public slots:
     void reload_slot();
@@ -171,6 +192,12 @@ class QtGLWidget : public QOpenGLWidget {
     QColor cleared_with{255, 255, 255}; // the clear colour the next frame starts with
     // Shows a result: its changes, and its message when it failed (failure_signal).
     void show_outcome(const Outcome& outcome);
+    // While a task runs, what would change the document waits: `call` is queued and made
+    // when the task has ended (true), else nothing (false). A queued call with the same
+    // non-empty `key` as a later one gives way to it (a slider's last value counts).
+    bool deferred(std::function<void()> call, const char* key = "");
+    void run_deferred();
+    std::vector<std::pair<std::string, std::function<void()>>> waiting;
     Outcome show_history_step(Outcome r);
     void zoom_step(const Vector& position);
     void set_camera_distance(float distance);

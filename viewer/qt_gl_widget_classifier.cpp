@@ -4,20 +4,25 @@
 #include "viewer/qt_gl_widget.h"
 
 void QtGLWidget::meshclassify_slot() {
-    Outcome r = document.classify();
-    if (!r) {
-        show_warning(this, "Classify", QString::fromStdString(r.error()));
-        return;
-    }
-    show_changes(r.changed);
-    if (r.changed.any()) emit numbpatches_signal(document.classifier.patch_count);
+    if (deferred([this] { meshclassify_slot(); })) return;
+    run_task(document.classify_task(), [this](const Outcome& r) {
+        if (!r) {
+            show_warning(this, "Classify", QString::fromStdString(r.error()));
+            return;
+        }
+        show_changes(r.changed);
+        if (r.changed.any()) emit numbpatches_signal(document.classifier.patch_count);
+    });
 }
 
+// Dragging the slider sends every value it passes: only the last one waiting counts.
 void QtGLWidget::numpatches_slot(int k) {
-    show_changes(document.recluster(k).changed);
+    if (deferred([this, k] { numpatches_slot(k); }, "numpatches")) return;
+    run_task(document.recluster_task(k), [this](const Outcome& r) { show_changes(r.changed); });
 }
 
 void QtGLWidget::previouspatch_slot(int patch) {
+    if (deferred([this, patch] { previouspatch_slot(patch); })) return;
     show_changes(document.select_patch(patch).changed);
 }
 
@@ -26,30 +31,36 @@ void QtGLWidget::nextpatch_slot(int patch) {
 }
 
 void QtGLWidget::patchthresh_slot(int percent) {
+    if (deferred([this, percent] { patchthresh_slot(percent); }, "patchthresh")) return;
     show_changes(document.set_patch_threshold(percent).changed);
 }
 
 void QtGLWidget::markpatch_slot() {
+    if (deferred([this] { markpatch_slot(); })) return;
     show_changes(document.mark_patch().changed);
 }
 
 // The panel's settings count whether or not a mesh is open: the classifier always uses
 // what the panel shows.
 void QtGLWidget::weight_slot(float weight) {
+    if (deferred([this, weight] { weight_slot(weight); }, "weight")) return;
     document.set_classifier_weight(weight);
 }
 
 void QtGLWidget::sp_mode_slot(int mode) {
+    if (deferred([this, mode] { sp_mode_slot(mode); }, "sp_mode")) return;
     document.set_shortest_path_mode(SpMode(mode));
 }
 
 // File names are UTF-8, as every other file's.
 void QtGLWidget::loadsp_slot(QString path) {
+    if (deferred([this, path] { loadsp_slot(path); })) return;
     IoResult r = document.load_table(path.toStdString());
     if (!r) show_warning(this, "Load ShortestPathTable", QString::fromStdString(r.error));
 }
 
 void QtGLWidget::savesp_slot(QString path) {
+    if (deferred([this, path] { savesp_slot(path); })) return;
     IoResult r = document.save_table(path.toStdString());
     if (!r) show_warning(this, "Save ShortestPathTable", QString::fromStdString(r.error));
 }

@@ -17,23 +17,34 @@ ColourMap colour_map(const std::vector<QColor>& colours, const std::vector<float
 
 void QtGLWidget::build_vertexcoloursterrain_slot(std::vector<QColor> colours,
                                                  std::vector<float> values) {
+    if (deferred([=, this] { build_vertexcoloursterrain_slot(colours, values); }, "height")) return;
     show_outcome(document.colour_by_height(colour_map(colours, values)));
 }
 
 void QtGLWidget::apply_terrain(QImage heightmap, int resolution, int scale, int height,
                                std::vector<QColor> colours, std::vector<float> values) {
+    if (deferred(
+            [=, this] { apply_terrain(heightmap, resolution, scale, height, colours, values); }))
+        return;
     TerrainSettings settings{resolution, scale, height};
-    Outcome r = document.apply_terrain(rgb_image(heightmap), settings, colour_map(colours, values));
-    if (r.changed.has(Change::Geometry)) emit buildtree_signal(document.morphogens.names);
-    show_outcome(r);
+    run_task(document.terrain_task(rgb_image(heightmap), settings, colour_map(colours, values)),
+             [this](const Outcome& r) {
+                 if (r.changed.has(Change::Geometry))
+                     emit buildtree_signal(document.morphogens.names);
+                 show_outcome(r);
+             });
 }
 
 void QtGLWidget::buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates,
                                         std::vector<QColor> colours, QColor defaultcolour) {
+    if (deferred(
+            [=, this] { buildvertexcolour_slot(mixmode, tooglestates, colours, defaultcolour); },
+            "morphogens"))
+        return;
     MorphogenSetting setting;
     setting.mixmode = mixmode;
     setting.tooglestates = std::move(tooglestates);
     for (const QColor& c : colours) setting.colours.push_back(rgb(c));
     setting.defaultcolour = rgb(defaultcolour);
-    show_outcome(document.colour_by_morphogens(setting));
+    run_task(document.morphogen_task(setting));
 }

@@ -15,13 +15,17 @@ void report_refusal(QWidget* view, const Outcome& r) {
 } // namespace
 
 void QtGLWidget::simplify_slot(float lod) {
-    Outcome r = document.simplify(lod);
-    report_refusal(this, r);
-    show_changes(r.changed);
+    if (deferred([this, lod] { simplify_slot(lod); })) return;
+    run_task(document.simplify_task(lod), [this](const Outcome& r) {
+        report_refusal(this, r);
+        show_changes(r.changed);
+    });
 }
 
 void QtGLWidget::subdivide_slot(int subdiv, float weight) {
-    Outcome r = document.subdivide(subdiv, weight);
-    report_refusal(this, r);
-    show_changes(r.changed);
+    if (deferred([this, subdiv, weight] { subdivide_slot(subdiv, weight); })) return;
+    run_task(document.subdivide_task(subdiv, weight), [this](const Outcome& r) {
+        report_refusal(this, r);
+        show_changes(r.changed);
+    });
 }

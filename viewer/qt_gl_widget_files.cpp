@@ -10,18 +10,27 @@
 #include <QMimeData>
 #include <QUrl>
 #include <cstdio>
+#include <memory>
 
-IoResult QtGLWidget::load_file(const QString& name) {
-    Outcome r = document.open(name.toStdString(), OpenRule::NeedsFaces);
-    if (!r) {
-        std::fprintf(stderr, "%s\n", r.error().c_str());
-        return r.result;
-    }
-    file_name = name;
-    if (!fit_on_open) camera_distance = start_camera_distance;
-    emit buildtree_signal(document.morphogens.names);
-    show_changes(r.changed);
-    return r.result;
+IoResult QtGLWidget::load_file(const QString& name, bool at_once) {
+    if (deferred([this, name] { load_file(name); })) return IoResult::success();
+    auto result = std::make_shared<IoResult>();
+    run_task(
+        document.open_task(name.toStdString(), OpenRule::NeedsFaces),
+        [this, name, result](const Outcome& r) {
+            *result = r.result;
+            if (!r) {
+                std::fprintf(stderr, "%s\n", r.error().c_str());
+                emit open_failed_signal(name, QString::fromStdString(r.error()));
+                return;
+            }
+            file_name = name;
+            if (!fit_on_open) camera_distance = start_camera_distance;
+            emit buildtree_signal(document.morphogens.names);
+            show_changes(r.changed);
+        },
+        at_once);
+    return busy() ? IoResult::success() : *result;
 }
 
 QString QtGLWidget::obj_file_name(const QString& name) {
@@ -29,10 +38,17 @@ QString QtGLWidget::obj_file_name(const QString& name) {
 }
 
 IoResult QtGLWidget::save_file(const QString& name) {
+    if (deferred([this, name] { save_file(name); })) return IoResult::success();
     file_name = obj_file_name(name);
-    IoResult r = document.save(file_name.toStdString(), !document.mesh.has_default_colours());
-    if (!r) std::fprintf(stderr, "%s\n", r.error.c_str());
-    return r;
+    auto result = std::make_shared<IoResult>();
+    run_task(document.save_task(file_name.toStdString(), !document.mesh.has_default_colours()),
+             [this, result](const Outcome& r) {
+                 *result = r.result;
+                 if (r) return;
+                 std::fprintf(stderr, "%s\n", r.error().c_str());
+                 emit failure_signal(QString::fromStdString(r.error()));
+             });
+    return busy() ? IoResult::success() : *result;
 }
 
 // The frame has device pixels: the window's size times the screen's scale.
@@ -61,12 +77,14 @@ void QtGLWidget::dropEvent(QDropEvent* event) {
 }
 
 void QtGLWidget::reload_slot() {
-    Outcome r = document.reload();
-    if (r.changed.has(Change::Geometry)) emit buildtree_signal(document.morphogens.names);
-    show_outcome(r);
-    if (!context()) return;
-    makeCurrent();
-    glInitNames();
+    if (deferred([this] { reload_slot(); })) return;
+    run_task(document.reload_task(), [this](const Outcome& r) {
+        if (r.changed.has(Change::Geometry)) emit buildtree_signal(document.morphogens.names);
+        show_outcome(r);
+        if (!context()) return;
+        makeCurrent();
+        glInitNames();
+    });
 }
 
 // An undone step may bring back another morphogen setting or number of patches: the
@@ -81,9 +99,11 @@ Outcome QtGLWidget::show_history_step(Outcome r) {
 }
 
 Outcome QtGLWidget::undo() {
+    if (busy()) return Outcome::failure("Wait: " + tasks.title().toStdString() + " runs");
     return show_history_step(document.undo());
 }
 
 Outcome QtGLWidget::redo() {
+    if (busy()) return Outcome::failure("Wait: " + tasks.title().toStdString() + " runs");
     return show_history_step(document.redo());
 }

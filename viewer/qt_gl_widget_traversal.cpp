@@ -4,17 +4,26 @@
 #include <QDir>
 
 void QtGLWidget::edgetraversal_slot(int depth, int angle) {
+    if (deferred([this, depth, angle] { edgetraversal_slot(depth, angle); }, "traversal")) return;
     show_changes(document.traverse(depth, angle).changed);
 }
 
 void QtGLWidget::markcurrent_slot() {
+    if (deferred([this] { markcurrent_slot(); })) return;
     show_changes(document.mark_current().changed);
 }
 
-SegmentFiles QtGLWidget::save_all() {
-    SegmentFiles files = document.save_segments();
-    files.folder = QDir::currentPath().toStdString();
-    return files;
+// The files are written on the runner; segments_saved_signal says when and how.
+SegmentFiles QtGLWidget::save_all(const std::string& folder) {
+    if (deferred([this, folder] { save_all(folder); })) return {};
+    segment_files = SegmentFiles();
+    run_task(document.save_segments_task(folder, segment_files), [this, folder](const Outcome&) {
+        segment_files.folder =
+            folder.empty() ? QDir::currentPath().toStdString()
+                           : QDir(QString::fromStdString(folder)).absolutePath().toStdString();
+        emit segments_saved_signal();
+    });
+    return busy() ? SegmentFiles() : segment_files;
 }
 
 void QtGLWidget::traverse_from_selection() {

@@ -26,9 +26,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QStatusBar>
 #include <algorithm>
 #include <cstdio>
@@ -67,13 +71,13 @@ QMenu* tear_off_menu(const QString& title, QWidget* parent) {
 QtMainWindow::QtMainWindow() {
     file_menu = tear_off_menu("&File", this);
     file_menu->addSeparator();
-    file_menu->addAction(load_icon("fileopen.xpm"), "Open...", QKeySequence("Ctrl+O"), this,
-                         &QtMainWindow::openfileEvent);
+    open_item = file_menu->addAction(load_icon("fileopen.xpm"), "Open...", QKeySequence("Ctrl+O"),
+                                     this, &QtMainWindow::openfileEvent);
     file_menu->addSeparator();
-    file_menu->addAction(load_icon("filesave.xpm"), "Save As...", QKeySequence("Ctrl+S"), this,
-                         &QtMainWindow::savefileEvent);
-    file_menu->addAction(load_icon("filesave.xpm"), "Save ALL...", QKeySequence("Ctrl+A"), this,
-                         &QtMainWindow::saveallEvent);
+    save_item = file_menu->addAction(load_icon("filesave.xpm"), "Save As...",
+                                     QKeySequence("Ctrl+S"), this, &QtMainWindow::savefileEvent);
+    saveall_item = file_menu->addAction(load_icon("filesave.xpm"), "Save ALL...",
+                                        QKeySequence("Ctrl+A"), this, &QtMainWindow::saveallEvent);
     file_menu->addSeparator();
     file_menu->addAction(load_icon("filesave.xpm"), "Save Rendering...", QKeySequence("Ctrl+R"),
                          this, &QtMainWindow::saveRenderImageEvent);
@@ -168,6 +172,9 @@ QtMainWindow::QtMainWindow() {
         status_bar->showMessage(message.section('\n', 0, 0), 5000);
         show_warning(this, "Vostrel V1.0", message);
     });
+    connect(view(), &QtGLWidget::open_failed_signal, this, &QtMainWindow::report_failed_open);
+    connect(view(), &QtGLWidget::segments_saved_signal, this, &QtMainWindow::show_segments_saved);
+    build_task_status();
     show_history();
 }
 
@@ -277,10 +284,66 @@ void QtMainWindow::set_history_limit(int mebibytes) {
 
 void QtMainWindow::show_history() {
     const History& h = view()->document.history;
-    undo_item->setEnabled(h.can_undo());
+    bool idle = !view()->busy();
+    undo_item->setEnabled(idle && h.can_undo());
     undo_item->setText(h.can_undo() ? "Undo " + QString::fromStdString(h.undo_name()) : "Undo");
-    redo_item->setEnabled(h.can_redo());
+    redo_item->setEnabled(idle && h.can_redo());
     redo_item->setText(h.can_redo() ? "Redo " + QString::fromStdString(h.redo_name()) : "Redo");
+}
+
+void QtMainWindow::build_task_status() {
+    task_label = new QLabel;
+    task_progress = new QProgressBar;
+    task_progress->setRange(0, 1000);
+    task_progress->setTextVisible(false);
+    task_progress->setMaximumWidth(200);
+    task_time = new QLabel;
+    cancel_button = new QPushButton("Cancel");
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{task_label, task_progress, task_time, cancel_button}) {
+        status_bar->addPermanentWidget(w);
+        w->hide();
+    }
+    TaskRunner& tasks = view()->tasks;
+    connect(cancel_button, &QPushButton::clicked, view(), &QtGLWidget::cancel_task);
+    // Esc anywhere in the program cancels, but only while something runs: dialogs keep it.
+    cancel_key = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancel_key->setContext(Qt::ApplicationShortcut);
+    cancel_key->setEnabled(false);
+    connect(cancel_key, &QShortcut::activated, view(), &QtGLWidget::cancel_task);
+    connect(&tasks, &TaskRunner::started, this, [this](const QString& title) {
+        task_label->setText(title + "...");
+        set_busy(true);
+    });
+    connect(&tasks, &TaskRunner::progressed, this, &QtMainWindow::show_task);
+    connect(&tasks, &TaskRunner::cancelled, this,
+            [this](const QString& title) { status_bar->showMessage("Cancelled: " + title, 5000); });
+    connect(&tasks, &TaskRunner::ended, this, [this] { set_busy(false); });
+}
+
+// Work that ends within a moment shows nothing.
+void QtMainWindow::show_task(double fraction, double seconds) {
+    constexpr double moment = 0.3;
+    bool shown = seconds >= moment && view()->busy();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{task_label, task_progress, task_time, cancel_button})
+        w->setVisible(shown);
+    if (!shown) return;
+    task_progress->setValue(int(fraction * 1000));
+    task_time->setText(QString("%1 s").arg(seconds, 0, 'f', 1));
+}
+
+void QtMainWindow::set_busy(bool busy) {
+    for (QAction* item : {open_item, save_item, saveall_item}) item->setEnabled(!busy);
+    cancel_key->setEnabled(busy);
+    mesheditor->set_tools_enabled(!busy);
+    if (!busy) show_task(0, 0);
+    show_history();
+}
+
+void QtMainWindow::closeEvent(QCloseEvent* event) {
+    view()->tasks.cancel_and_wait();
+    QMainWindow::closeEvent(event);
 }
 
 void QtMainWindow::undoEvent() {
@@ -304,14 +367,14 @@ void QtMainWindow::historylimitEvent() {
     if (ok) set_history_limit(chosen);
 }
 
+// A failure is said by the view's open_failed_signal, when the open has run.
 void QtMainWindow::open_file(const QString& name) {
-    IoResult r = view()->load_file(name);
-    if (!r) report_failed_open(name, r);
+    view()->load_file(name);
 }
 
-void QtMainWindow::report_failed_open(const QString& name, const IoResult& r) {
+void QtMainWindow::report_failed_open(const QString& name, const QString& message) {
     status_bar->showMessage("Could not open " + name, 5000);
-    show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
+    show_warning(this, "Vostrel V1.0", message);
 }
 
 // Only a file that cannot be opened ends the program; one that opens but cannot be
@@ -319,8 +382,9 @@ void QtMainWindow::report_failed_open(const QString& name, const IoResult& r) {
 bool QtMainWindow::open_from_command_line(const QString& name) {
     std::printf("%s\n", name.toLocal8Bit().constData());
     if (name.isEmpty()) return true;
-    IoResult r = view()->load_file(name);
-    if (!r && !r.unopened) report_failed_open(name, r);
+    // At once, before the window answers anything: a file that cannot be opened at all
+    // ends the program.
+    IoResult r = view()->load_file(name, true);
     return r || !r.unopened;
 }
 
@@ -396,16 +460,16 @@ bool QtMainWindow::save_mesh_as(const QString& chosen) {
     QString target = QtGLWidget::obj_file_name(chosen);
     if (QFileInfo::exists(target) && !confirm_replace(target)) return false;
     current_file = chosen;
-    IoResult r = view()->save_file(chosen);
-    if (!r) {
-        status_bar->showMessage("Could not save " + view()->file_name, 5000);
-        show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
-    }
-    return bool(r);
+    // A failure is said by the view's failure_signal.
+    return bool(view()->save_file(chosen));
 }
 
 void QtMainWindow::saveallEvent() {
-    SegmentFiles files = view()->save_all();
+    view()->save_all();
+}
+
+void QtMainWindow::show_segments_saved() {
+    const SegmentFiles& files = view()->segment_files;
     QString written = QString("Wrote %1 segment files to %2")
                           .arg(files.written.size())
                           .arg(QString::fromStdString(files.folder));

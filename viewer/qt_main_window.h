@@ -10,6 +10,10 @@
 class QAction;
 class QActionGroup;
 class QMenu;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QShortcut;
 class QStatusBar;
 class QtGLObjectWindow;
 class QtGLWidget;
@@ -26,6 +30,7 @@ class QtMainWindow : public QMainWindow {
     QtMeshEditorDialogue* mesheditor;
     QtLightEditorDialogue* lighteditor;
     QMenu* file_menu;
+    QAction *open_item, *save_item, *saveall_item;
     QMenu* edit_menu;
     QAction* undo_item;
     QAction* redo_item;
@@ -37,6 +42,12 @@ class QtMainWindow : public QMainWindow {
     QAction* all_tool_pages_item;
     QAction* fit_on_open_item;
     QStatusBar* status_bar;
+    // While a long operation runs: what it is, how far it has come, for how long, Cancel.
+    QLabel* task_label;
+    QProgressBar* task_progress;
+    QLabel* task_time;
+    QPushButton* cancel_button;
+    QShortcut* cancel_key;
     QString current_file;
 
     QtGLWidget* view() const;
@@ -60,6 +71,10 @@ class QtMainWindow : public QMainWindow {
     // Where the open dialog starts: the folder of the file last opened from it.
     QString open_folder() const;
 
+  protected:
+    // Closing the window stops an operation that runs.
+    void closeEvent(QCloseEvent* event) override;
+
   public slots:
     void dragndrop_slot(QString filename);
     void aboutEvent();
@@ -80,7 +95,14 @@ class QtMainWindow : public QMainWindow {
   private:
     // The Edit menu's items name the steps Undo and Redo would take.
     void show_history();
+    void show_segments_saved();
+    // The status bar's part for a long operation: what runs, how far, since when, and
+    // Cancel (Esc too); shown once it has run for a moment.
+    void build_task_status();
+    void show_task(double fraction, double seconds);
+    // While an operation runs, what would start another is disabled.
+    void set_busy(bool busy);
     void open_file(const QString& name);
-    void report_failed_open(const QString& name, const IoResult& r);
+    void report_failed_open(const QString& name, const QString& message);
     void connect_panels();
 };
