@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/console.h"
+#include "tests/real_meshes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -122,10 +123,12 @@ inline void fix_malloc_thresholds() {
 #endif
 }
 
-// A mesh of the shared data folder, or "" when it is not there.
-inline std::string shared_mesh(const char* name) {
-    std::string path = std::string(VOSTREL_SHARED_DATA) + "/meshes/" + name;
-    return std::filesystem::exists(path) ? path : std::string();
+// A real mesh, from the repository's test meshes or the shared data folder, or "" when
+// neither has it (the benchmark then says so on standard error).
+inline std::string find_mesh(const char* name) {
+    std::string path = real_mesh(name);
+    if (path.empty()) std::fprintf(stderr, "skipped: %s\n", missing_mesh(name).c_str());
+    return path;
 }
 
 inline size_t file_size(const std::string& path) {
@@ -140,7 +143,7 @@ bool register_files(Register register_file) {
     set_console_stream(std::fopen("/dev/null", "w"));
     fix_malloc_thresholds();
     register_file("torus_1M", [] { return torus_obj(); });
-    if (std::string ogre = shared_mesh("ogre.obj"); !ogre.empty())
+    if (std::string ogre = find_mesh("ogre.obj"); !ogre.empty())
         register_file("ogre", [ogre] { return ogre; });
     return true;
 }

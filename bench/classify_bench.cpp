@@ -26,7 +26,7 @@ namespace {
 using bench::Quiet;
 
 std::string mesh_path(const std::string& name) {
-    return std::string(VOSTREL_SHARED_DATA) + "/meshes/" + name + ".obj";
+    return bench::find_mesh((name + ".obj").c_str());
 }
 
 // A mesh with its classifier at each stage's start: the table built, the sampled
@@ -184,7 +184,7 @@ bool registered = [] {
         if (iterations > 0) b->Iterations(iterations);
     };
     for (std::string name : {"spot_control_mesh", "suzanne"}) {
-        if (!std::filesystem::exists(mesh_path(name))) continue;
+        if (mesh_path(name).empty()) continue;
         timed(benchmark::RegisterBenchmark(("Classify/" + name).c_str(), BM_Classify, name), 0);
         timed(benchmark::RegisterBenchmark(("ClassifyLiteral/" + name).c_str(), BM_ClassifyLiteral,
                                            name),
@@ -193,7 +193,7 @@ bool registered = [] {
         timed(benchmark::RegisterBenchmark(("TableFloyd/" + name).c_str(), BM_TableFloyd, name), 1);
     }
     for (std::string name : {"spot_triangulated", "fandisk"}) {
-        if (!std::filesystem::exists(mesh_path(name))) continue;
+        if (mesh_path(name).empty()) continue;
         timed(benchmark::RegisterBenchmark(("Table/" + name).c_str(), BM_Table, name), 2);
         timed(benchmark::RegisterBenchmark(("Patches/" + name).c_str(), BM_Patches, name), 2);
         timed(benchmark::RegisterBenchmark(("PatchesLiteral/" + name).c_str(), BM_PatchesLiteral,

@@ -32,7 +32,7 @@ QtMainWindow& window() {
 }
 
 void open(const char* name) {
-    std::string path = bench::shared_mesh(name);
+    std::string path = bench::find_mesh(name);
     if (path.empty()) throw std::runtime_error(std::string(name) + " is not in the shared data");
     bench::Quiet quiet;
     if (!window().view()->load_file(QString::fromStdString(path), true))

@@ -66,7 +66,7 @@ bool registered = [] {
     };
     for (const Case& c : {Case{"fandisk.obj", {0, 1, 2}, {5, 20}},
                           Case{"ogre.obj", {0, 1, 2}, {5, 20}}, Case{"dragon.obj", {0}, {5}}}) {
-        std::string path = bench::shared_mesh(c.name);
+        std::string path = bench::find_mesh(c.name);
         if (path.empty()) continue;
         std::string stem = std::string(c.name).substr(0, std::string(c.name).find('.'));
         for (int mode : c.modes)

@@ -34,7 +34,7 @@ const Mesh& loaded(const std::string& name) {
     static std::map<std::string, Mesh> meshes;
     auto it = meshes.find(name);
     if (it == meshes.end()) {
-        std::string path = bench::shared_mesh(name.c_str());
+        std::string path = bench::find_mesh(name.c_str());
         if (path.empty()) throw std::runtime_error(name + " is not in the shared data");
         Mesh m;
         if (IoResult r = load_mesh_file(m, path); !r) throw std::runtime_error(r.error);
@@ -76,7 +76,7 @@ void register_case(const std::string& name, const char* file, const std::functio
 bool registered = [] {
     set_console_stream(std::fopen("/dev/null", "w"));
     for (const char* file : {"ogre.obj", "armadillo.obj"}) {
-        if (bench::shared_mesh(file).empty()) continue;
+        if (bench::find_mesh(file).empty()) continue;
         std::string stem(file, std::string(file).find('.'));
         register_case("BM_Simplify/" + stem + "/lod50", file,
                       [](Mesh& m) { simplify(m, 50.0f / 100); });
@@ -93,7 +93,7 @@ bool registered = [] {
         bool linear;
     };
     for (Subdivision c : {Subdivision{"stanford_bunny.obj", 2, false}, {"cow.obj", 1, true}}) {
-        if (bench::shared_mesh(c.file).empty()) continue;
+        if (bench::find_mesh(c.file).empty()) continue;
         std::string tag(c.file, std::string(c.file).find('.'));
         tag.append("/").append(std::to_string(c.levels));
         int levels = c.levels;

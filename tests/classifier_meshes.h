@@ -57,8 +57,13 @@ inline std::string random_soup_obj(std::mt19937& rng, int vertices, int faces) {
     return obj;
 }
 
-// A shared test mesh loaded as the viewer loads it (false when the data is absent).
-inline bool load_shared_mesh(Mesh& m, const std::string& name) {
+// A real test mesh loaded as the viewer loads it (false when it is absent).
+inline bool load_real_mesh(Mesh& m, const std::string& name) {
     ConsoleCapture quiet;
-    return bool(load_mesh_file(m, shared_data("meshes/" + name)));
+    std::string path = real_mesh(name);
+    return !path.empty() && load_mesh_file(m, path);
 }
+
+// Skips the test when real mesh `name` is absent; else loads it into `m`.
+#define LOAD_REAL_MESH_OR_SKIP(m, name)                                                            \
+    if (!load_real_mesh(m, name)) GTEST_SKIP() << missing_mesh(name)

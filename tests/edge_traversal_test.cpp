@@ -201,7 +201,7 @@ TEST_P(RealMeshTraversal, MatchesTheReference) {
     Mesh m, read;
     {
         ConsoleCapture quiet;
-        std::string path = shared_data("meshes/" + GetParam());
+        std::string path = real_mesh(GetParam());
         if (!load_mesh_file(m, path) || m.nf == 0) GTEST_SKIP() << "not a mesh with faces";
         read_mesh_file(read, path);
     }
@@ -255,6 +255,6 @@ TEST_P(RealMeshTraversal, MatchesTheReference) {
     for (int v = 0; v < m.nv; ++v) ASSERT_EQ(m.vertices[v].w, expected.vertices[v].w) << v;
 }
 
-INSTANTIATE_TEST_SUITE_P(SharedMeshes, RealMeshTraversal, testing::ValuesIn(shared_mesh_names()),
+INSTANTIATE_TEST_SUITE_P(SharedMeshes, RealMeshTraversal, testing::ValuesIn(real_mesh_names()),
                          test_name_of);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(RealMeshTraversal);

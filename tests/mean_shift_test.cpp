@@ -398,8 +398,7 @@ TEST_P(MeanShiftOnRealMeshes, SameAsTheLiteralFilters) {
     Mesh m;
     {
         ConsoleCapture quiet;
-        if (!load_mesh_file(m, shared_data("meshes/" + GetParam())) || m.nf == 0)
-            GTEST_SKIP() << "no faces";
+        if (!load_mesh_file(m, real_mesh(GetParam())) || m.nf == 0) GTEST_SKIP() << "no faces";
     }
     Twin twin(m);
     for (float value : {5.0f, 20.0f}) {
@@ -418,8 +417,8 @@ TEST_P(MeanShiftOnRealMeshes, SameAsTheLiteralFilters) {
                      GetParam() + " median");
 }
 
-INSTANTIATE_TEST_SUITE_P(SharedMeshes, MeanShiftOnRealMeshes,
-                         testing::ValuesIn(shared_mesh_names()), test_name_of);
+INSTANTIATE_TEST_SUITE_P(SharedMeshes, MeanShiftOnRealMeshes, testing::ValuesIn(real_mesh_names()),
+                         test_name_of);
 // Without the shared data folder there are no meshes to run on.
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(MeanShiftOnRealMeshes);
 

@@ -511,7 +511,7 @@ TEST(BuildFlagsReference, RandomMeshes) {
 class SharedMeshBuilds : public testing::TestWithParam<std::string> {};
 
 TEST_P(SharedMeshBuilds, MatchReference) {
-    std::string path = shared_data("meshes/" + GetParam());
+    std::string path = real_mesh(GetParam());
     if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is missing";
     Mesh m;
     {
@@ -542,7 +542,7 @@ TEST_P(SharedMeshBuilds, MatchReference) {
     EXPECT_TRUE(same_normals(m, normals)) << "after orient_faces";
 }
 
-INSTANTIATE_TEST_SUITE_P(Meshes, SharedMeshBuilds, testing::ValuesIn(shared_mesh_names()),
+INSTANTIATE_TEST_SUITE_P(Meshes, SharedMeshBuilds, testing::ValuesIn(real_mesh_names()),
                          test_name_of);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedMeshBuilds);
 

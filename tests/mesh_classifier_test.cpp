@@ -103,7 +103,7 @@ class RealMeshClassification : public testing::TestWithParam<std::string> {};
 
 TEST_P(RealMeshClassification, MatchesTheLiteralClassifier) {
     Mesh m;
-    if (!load_shared_mesh(m, GetParam())) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, GetParam());
     compare_with_reference(m, GetParam());
 }
 
@@ -115,12 +115,12 @@ INSTANTIATE_TEST_SUITE_P(SmallMeshes, RealMeshClassification,
 
 TEST(MeshClassifier, OtherWeightsAndTheWeightedModeMatchTheLiteralClassifier) {
     Mesh m;
-    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "spot_control_mesh.obj");
     compare_with_reference(m, "delta 0", 0.0);
     compare_with_reference(m, "delta 1", 1.0);
     compare_with_reference(m, "weighted", 0.37, SpMode::Dijkstra);
     Mesh torus;
-    load_shared_mesh(torus, "torus_quads_creases.obj");
+    load_real_mesh(torus, "torus_quads_creases.obj");
     compare_with_reference(torus, "torus delta 0", 0.0);
     compare_with_reference(torus, "torus weighted", 0.5, SpMode::Dijkstra);
 }
@@ -156,7 +156,7 @@ TEST(MeshClassifier, PatchColoursFollowTheHueRule) {
 TEST(MeshClassifier, PatchCountLineHasNoBlankAfterTheColon) {
     Mesh m;
     Mesh_Classifier c;
-    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "spot_control_mesh.obj");
     ConsoleCapture console;
     ASSERT_TRUE(classify_mesh(c, m));
     std::string line = "Optimal Number of Patches:" + std::to_string(c.patch_count) + "\n";
@@ -193,7 +193,7 @@ TEST(MeshClassifier, EqualSamplingDistancesGiveFiftyPatches) {
 TEST(MeshClassifier, NeighboursOfOneAndTwoPatches) {
     Mesh m;
     Mesh_Classifier c;
-    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "spot_control_mesh.obj");
     classify_quietly(c, m);
     ConsoleCapture console;
     c.find_neighbours(1);
@@ -205,7 +205,7 @@ TEST(MeshClassifier, NeighboursOfOneAndTwoPatches) {
 TEST(MeshClassifier, ClusteringAConvergedSetTakesOnePass) {
     Mesh m;
     Mesh_Classifier c;
-    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "suzanne.obj");
     classify_quietly(c, m);
     ConsoleCapture console;
     ASSERT_TRUE(c.recluster(6));
@@ -219,7 +219,7 @@ TEST(MeshClassifier, ClusteringAConvergedSetTakesOnePass) {
 
 TEST(MeshClassifier, NumberOfPatchesNeedsAClassificationAndARange) {
     Mesh m;
-    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "spot_control_mesh.obj");
     Mesh_Classifier c;
     c.attach(m);
     {
@@ -242,7 +242,7 @@ TEST(MeshClassifier, NumberOfPatchesNeedsAClassificationAndARange) {
     expect_same_colours(m, before, "refused");
     // Faces replaced by another tool: the table no longer fits.
     Mesh other;
-    load_shared_mesh(other, "cube_quads_groups.obj");
+    load_real_mesh(other, "cube_quads_groups.obj");
     c.attach(other);
     ConsoleCapture console;
     EXPECT_FALSE(c.recluster(3));
@@ -283,7 +283,7 @@ TEST(MeshClassifier, RefusedClassificationsLeaveTheMesh) {
 
 TEST(MeshClassifier, LoadedTableIsUsedAsItStands) {
     Mesh m;
-    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "suzanne.obj");
     Mesh_Classifier built;
     TempDir dir;
     {
@@ -292,7 +292,7 @@ TEST(MeshClassifier, LoadedTableIsUsedAsItStands) {
         ASSERT_TRUE(built.save(dir.file("s.spt")));
     }
     Mesh again;
-    load_shared_mesh(again, "suzanne.obj");
+    load_real_mesh(again, "suzanne.obj");
     Mesh_Classifier loaded;
     loaded.attach(again);
     {
@@ -309,7 +309,7 @@ TEST(MeshClassifier, LoadedTableIsUsedAsItStands) {
 
     // A mesh of another face count cannot use it: the table is built anew.
     Mesh cube;
-    load_shared_mesh(cube, "cube_quads_groups.obj");
+    load_real_mesh(cube, "cube_quads_groups.obj");
     ConsoleCapture second;
     ASSERT_TRUE(classify_mesh(loaded, cube));
     EXPECT_NE(second.text().find("The shortest path table holds 968 faces, the mesh 12: building "
@@ -319,7 +319,7 @@ TEST(MeshClassifier, LoadedTableIsUsedAsItStands) {
 
 TEST(MeshClassifier, ResetKeepsTheSettingsAndTable) {
     Mesh m;
-    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "spot_control_mesh.obj");
     Mesh_Classifier c;
     c.sp_mode = SpMode::Dijkstra;
     c.weight = 0.2;
@@ -343,7 +343,7 @@ TEST(MeshClassifier, ResetKeepsTheSettingsAndTable) {
 TEST(MeshClassifier, CurrentPatchMarksItsFacesAboveTheThreshold) {
     Mesh m;
     Mesh_Classifier c;
-    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "suzanne.obj");
     classify_quietly(c, m);
     ConsoleCapture console;
     ASSERT_TRUE(c.recluster(5));
@@ -378,7 +378,7 @@ TEST(MeshClassifier, CurrentPatchMarksItsFacesAboveTheThreshold) {
 TEST(MeshClassifier, MarkCurrentMakesTheCurrentPatchASegment) {
     Mesh m;
     Mesh_Classifier c;
-    if (!load_shared_mesh(m, "suzanne.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "suzanne.obj");
     classify_quietly(c, m);
     ConsoleCapture console;
     EdgeTraversal traversal;
@@ -408,14 +408,14 @@ TEST(MeshClassifier, MarkCurrentMakesTheCurrentPatchASegment) {
 TEST(MeshClassifier, DrawnRepresentativesAreThoseOfThePatchesInUse) {
     Mesh m;
     Mesh_Classifier c;
-    if (!load_shared_mesh(m, "spot_control_mesh.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(m, "spot_control_mesh.obj");
     classify_quietly(c, m);
     ConsoleCapture console;
     ASSERT_TRUE(c.recluster(4));
     EXPECT_EQ(c.drawn_representatives(),
               std::vector<int>(c.representatives.begin(), c.representatives.begin() + 4));
     Mesh cube;
-    load_shared_mesh(cube, "cube_quads_groups.obj");
+    load_real_mesh(cube, "cube_quads_groups.obj");
     c.attach(cube); // faces replaced: representatives beyond them are not drawn
     for (int f : c.drawn_representatives()) EXPECT_LT(f, cube.nf);
 }

@@ -164,8 +164,7 @@ TEST(MorphogenColours, MatchesTheStepByStepVersionOnRealMeshes) {
     std::vector<std::string> paths;
     for (const char* name : {"morphogens/spot_morphogens.obj", "morphogens/plane_morphogens.obj"})
         paths.push_back(bundled_data(name));
-    for (const std::string& name : shared_mesh_names())
-        paths.push_back(shared_data("meshes/" + name));
+    for (const std::string& name : real_mesh_names()) paths.push_back(real_mesh(name));
     int checked = 0;
     for (const std::string& path : paths) {
         Mesh m;

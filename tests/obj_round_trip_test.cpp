@@ -102,7 +102,7 @@ class SharedMeshRoundTrip : public testing::TestWithParam<std::string> {
     // Loads the shared mesh into `first`, skipping the test when there is nothing to
     // round-trip; a mesh without faces is not written at all.
     void load_first() {
-        std::string path = shared_data("meshes/" + GetParam());
+        std::string path = real_mesh(GetParam());
         if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is missing";
         if (IoResult r = quiet_load(first, path); !r) GTEST_SKIP() << "does not load: " << r.error;
         if (first.nv == 0 || first.nf == 0) GTEST_SKIP() << "no vertices or no faces to save";
@@ -141,7 +141,7 @@ TEST_P(SharedMeshRoundTrip, SecondSaveWritesTheSameText) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Meshes, SharedMeshRoundTrip, testing::ValuesIn(shared_mesh_names()),
+INSTANTIATE_TEST_SUITE_P(Meshes, SharedMeshRoundTrip, testing::ValuesIn(real_mesh_names()),
                          test_name_of);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedMeshRoundTrip);
 
@@ -151,7 +151,7 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedMeshRoundTrip);
 class ColourRoundTrip : public testing::Test {
   protected:
     void SetUp() override {
-        std::string path = shared_data("meshes/cube_vertex_colors.obj");
+        std::string path = real_mesh("cube_vertex_colors.obj");
         if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is missing";
         IoResult r = quiet_load(cube, path);
         ASSERT_TRUE(r) << r.error;

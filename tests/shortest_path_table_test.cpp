@@ -257,7 +257,7 @@ TEST(ShortestPathTable, FlatMeshHoldsStepCountsForAnyWeight) {
 // angle 0, not NaN.
 TEST(ShortestPathTable, CosinesAboveOneGiveFiniteWeights) {
     Mesh cow;
-    if (!load_shared_mesh(cow, "cow.obj")) GTEST_SKIP() << "no shared meshes";
+    LOAD_REAL_MESH_OR_SKIP(cow, "cow.obj");
     Mesh_Classifier c;
     {
         ConsoleCapture quiet;

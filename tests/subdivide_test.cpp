@@ -221,7 +221,7 @@ TEST_P(SubdivideAgainstLinearOnSharedMeshes, OneOrTwoLevels) {
     Mesh m;
     {
         ConsoleCapture quiet;
-        if (!load_mesh_file(m, shared_data("meshes/" + GetParam()))) GTEST_SKIP();
+        if (!load_mesh_file(m, real_mesh(GetParam()))) GTEST_SKIP() << "does not load";
     }
     // The linear table is quadratic in the edges: larger meshes have their table
     // compared only.
@@ -238,7 +238,7 @@ TEST_P(SubdivideAgainstLinearOnSharedMeshes, OneOrTwoLevels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Meshes, SubdivideAgainstLinearOnSharedMeshes,
-                         testing::ValuesIn(shared_mesh_names()), test_name_of);
+                         testing::ValuesIn(real_mesh_names()), test_name_of);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SubdivideAgainstLinearOnSharedMeshes);
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "core/console.h"
 #include "core/mesh.h"
+#include "real_meshes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,11 +13,7 @@
 #include <string>
 #include <vector>
 
-// Paths of the public test meshes and heightmaps (skipped when absent) and of the
-// project's bundled data.
-inline std::string shared_data(const std::string& name) {
-    return std::string(VOSTREL_SHARED_DATA) + "/" + name;
-}
+// The path of a file of the project's bundled data.
 inline std::string bundled_data(const std::string& name) {
     return std::string(VOSTREL_DATA) + "/" + name;
 }
@@ -39,17 +36,7 @@ inline testing::AssertionResult faces_in_range(const Mesh& m) {
     return testing::AssertionSuccess();
 }
 
-// The file names of the public test meshes (none when the folder is absent), and a
-// test name made of one.
-inline std::vector<std::string> shared_mesh_names() {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(shared_data("meshes"), ec))
-        if (entry.path().extension() == ".obj") names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
+// A test name made of a mesh's file name.
 inline std::string test_name_of(const testing::TestParamInfo<std::string>& info) {
     std::string name = std::filesystem::path(info.param).stem().string();
     for (char& c : name)

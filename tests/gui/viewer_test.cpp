@@ -2,6 +2,7 @@
 // window, the light page, the camera, picking and the pixels of the render modes.
 #include "gui_test_util.h"
 
+#include "../real_meshes.h"
 #include "core/arcball.h"
 #include "core/vostrel.h"
 #include "qtshared/start_folder.h"
@@ -490,8 +491,8 @@ class RenderTest : public QObject {
         QTest::newRow("spot") << QString(VOSTREL_DATA) + "/spot.obj" << 1 << -200.0f;
         QTest::newRow("spot, perspective") << QString(VOSTREL_DATA) + "/spot.obj" << 0 << -3.0f;
         for (const char* name : {"teapot.obj", "fandisk.obj"}) {
-            QString path = QString(VOSTREL_SHARED_DATA) + "/meshes/" + name;
-            if (QFile::exists(path)) QTest::newRow(name) << path << 1 << -10.0f;
+            std::string path = real_mesh(name);
+            if (!path.empty()) QTest::newRow(name) << QString::fromStdString(path) << 1 << -10.0f;
         }
     }
     void vertexArraysMatchImmediateMode() {
