@@ -32,26 +32,6 @@ IoResult write_face_colours(const Mesh& mesh, const std::string& path) {
     return write_file_atomically(path, text);
 }
 
-// Each file written must not be one of the files read (the mesh `input` among them), nor
-// another one written, unless it is the OBJ mesh that the OBJ output replaces.
-IoResult outputs_allowed(const Options& o, const std::string& input) {
-    struct Output {
-        const std::string& name;
-        const char* written;
-    } outputs[] = {
-        {o.save_table, "a shortest path table"}, {o.faces, "face colours"}, {o.output, "OBJ text"}};
-    for (const Output& out : outputs) {
-        bool obj = &out.name == &o.output;
-        if (!obj || mesh_format(input) != MeshFormat::Obj)
-            if (IoResult r = keeps_input(out.name, input, out.written); !r) return r;
-        for (const std::string* other : {&o.load_table, &o.save_table, &o.faces, &o.output})
-            if (other != &out.name && !other->empty())
-                if (IoResult r = keeps_input(out.name, *other, out.written); !r) return r;
-    }
-    warn_unless_extension(o.output, ".obj", "OBJ text");
-    return IoResult::success();
-}
-
 // The classification with the panel's settings, then the re-clustering asked for.
 CommandResult classify(const Options& o, Document& d) {
     // The document takes a classification without a mesh for nothing to do; a command
@@ -68,7 +48,7 @@ CommandResult classify(const Options& o, Document& d) {
 }
 
 CommandResult run(const Options& o, const Session& s) {
-    if (IoResult r = outputs_allowed(o, s.input_file(o.file)); !r) return r;
+    if (IoResult r = obj_output_allowed(o.output, s.input_file(o.file)); !r) return r;
     if (CommandResult r = s.use_mesh(o.file); !r) return r;
     Document& d = s.document;
     if (CommandResult r = classify(o, d); !r) return r;
@@ -84,16 +64,19 @@ CommandResult run(const Options& o, const Session& s) {
 CommandRun classify_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_classify::Options>();
     if (!session.in_script())
-        command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required();
+        session
+            .file(command.add_option("MESH", o->file, "The mesh (.obj or .net)"),
+                  FileRole::ReadMesh)
+            ->required();
     command
         .add_option("--weight", o->weight,
                     "Share of the centroid distance in the adjacency weights, 0 to 1 (the "
                     "Weight slider / 100; default 0.5)")
-        ->check(CLI::Range(0.0, 1.0));
+        ->check(number_in(0, 1, "0 to 1"));
     command
         .add_option("--patches", o->patches,
                     "Re-cluster into this many patches, 1 to 51 (default: the number found)")
-        ->check(CLI::Range(1, 51));
+        ->check(number_in(1, 51, "1 to 51"));
     const std::map<std::string, SpMode> modes{{"floyd", SpMode::Floyd},
                                               {"dijkstra", SpMode::Dijkstra}};
     command
@@ -101,12 +84,20 @@ CommandRun classify_command(CLI::App& command, Session& session) {
                     "floyd: distances count the steps across faces; dijkstra: they add up the "
                     "adjacency weights (default floyd)")
         ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
-    command.add_option("--load-table", o->load_table,
-                       "Use this .spt file (made for this mesh) instead of building the table");
-    command.add_option("--save-table", o->save_table, "Save the shortest path table as .spt");
-    command.add_option("--faces", o->faces,
-                       "Write the face colours, one line \"r g b\" per face in face order");
-    if (!session.in_script()) command.add_option("-o,--output", o->output, "Save the mesh as OBJ");
+    session.file(
+        command.add_option("--load-table", o->load_table,
+                           "Use this .spt file (made for this mesh) instead of building the table"),
+        FileRole::Read);
+    session.file(
+        command.add_option("--save-table", o->save_table, "Save the shortest path table as .spt"),
+        FileRole::Write);
+    session.file(command.add_option("--faces", o->faces,
+                                    "Write the face colours, one line \"r g b\" per face in "
+                                    "face order"),
+                 FileRole::Write);
+    if (!session.in_script())
+        session.file(command.add_option("-o,--output", o->output, "Save the mesh as OBJ"),
+                     FileRole::WriteMesh);
     command.footer("Classifies the faces into patches as the Classify page does: the shortest "
                    "path table, representatives by farthest-point sampling, the patch count "
                    "from the largest drop, fuzzy refinement, then k-medoids into K patches. "

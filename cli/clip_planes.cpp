@@ -8,6 +8,7 @@
 #include "document/document.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -169,21 +170,59 @@ CommandResult run(const Options& o, const Session& s) {
     return {};
 }
 
+bool finite(const Vector& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// The planes on a cube of edge `edge` come out as numbers: a cube too small or too
+// large for floats gives planes of NaN or infinity, which no file can hold.
+bool planes_finite(float edge) {
+    PlaneWidgetInCube planes;
+    planes.set_cube(edge, edge, edge);
+    for (const CutPlane& p : planes.planes) {
+        if (!finite(p.normal) || !finite(p.centre)) return false;
+        for (double e : p.equation) // files hold it as floats
+            if (!std::isfinite(float(e))) return false;
+        for (const Vector& c : p.corners)
+            if (!finite(c)) return false;
+    }
+    return true;
+}
+
+CLI::Validator cube_edge() {
+    return CLI::Validator(
+        [](std::string& s) -> std::string {
+            float edge = std::strtof(s.c_str(), nullptr);
+            if (!std::isfinite(edge) || edge <= 0) return s + " is not a number above 0";
+            if (!planes_finite(edge))
+                return "the planes on a cube of edge " + s +
+                       " are not "
+                       "finite: give an edge nearer 1";
+            return {};
+        },
+        "");
+}
+
 } // namespace cli_clip_planes
 
 CommandRun clip_planes_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_clip_planes::Options>();
     if (!session.in_script())
-        command.add_option("--cube", o->cube, "Edge of the cube the planes start on, 0 or more")
+        command.add_option("--cube", o->cube, "Edge of the cube the planes start on, above 0")
             ->required()
-            ->check(CLI::Range(0.0, 3.0e38));
-    command.add_option("--load", o->load, "A .clp file read over the planes on the cube");
-    command.add_option("--script", o->script, "A file of actions, one a line (below)");
-    CLI::Option* save = command.add_option("--save", o->save, "The .clp file to write");
+            ->check(cli_clip_planes::cube_edge());
+    session.file(
+        command.add_option("--load", o->load, "A .clp file read over the planes on the cube"),
+        FileRole::Read);
+    session.file(command.add_option("--script", o->script, "A file of actions, one a line (below)"),
+                 FileRole::Read);
+    CLI::Option* save = session.file(
+        command.add_option("--save", o->save, "The .clp file to write"), FileRole::Write);
     if (!session.in_script()) save->required();
-    command.add_option("--outlines", o->outlines,
-                       "A text file of the outlines: per plane its index, point count and "
-                       "points' x y z");
+    session.file(command.add_option("--outlines", o->outlines,
+                                    "A text file of the outlines: per plane its index, point "
+                                    "count and points' x y z"),
+                 FileRole::Write);
     command.footer(
         "Actions, in order:\n"
         "  select I                select or deselect plane I (0 front, 1 back, 2 right, 3 "

@@ -6,6 +6,7 @@
 // names sit in a namespace named after it (cli_simplify).
 #pragma once
 
+#include "cli/file_roles.h"
 #include "core/io_result.h"
 #include "core/mesh.h"
 #include "document/changes.h"
@@ -72,8 +73,19 @@ class Session {
     // it runs, and fails with exit_failure.
     void check_in_script(CLI::Option* option, const CLI::Validator& check) const;
 
+    // Declares that `option` names a file the command uses as `role`; returns `option`.
+    CLI::Option* file(CLI::Option* option, FileRole role) { return files.add(option, role); }
+    // Once a command line is parsed, before it runs: a failure when one of its outputs
+    // is one of its inputs or another output. In a script, `line` is the line's number,
+    // and the script itself and the files the lines before read count as inputs too.
+    CommandResult check_files(int line = 0);
+
+    std::string script; // the script's file, in a script
+
   private:
     Kind kind;
+    FileOptions files;
+    std::vector<NamedFile> script_inputs; // read by the lines so far
 };
 
 // The files of a command that reads a mesh and writes one: standalone its MESH, -o and
@@ -83,7 +95,7 @@ struct MeshFiles {
     bool colours = false;
 };
 // Declares them on a standalone command, --colours with `colours_help`.
-void add_mesh_files(CLI::App& command, const Session& session, MeshFiles& files,
+void add_mesh_files(CLI::App& command, Session& session, MeshFiles& files,
                     const char* colours_help);
 // Runs `tool` on the mesh of `files`: standalone, the output checked, the input opened
 // and the result saved.
@@ -129,8 +141,12 @@ CommandRun redo_command(CLI::App& command, Session& session);
 // A warning on standard error when the loaded mesh has no vertices or no faces, which
 // load without an error but show nothing.
 void warn_if_empty(const Mesh& mesh, const std::string& name);
-// Refuses "nan", which a range check lets through (it compares false both ways).
-CLI::Validator not_nan();
+// The check of a number option: a finite number from `low` to `high`, the range said in
+// the option's own terms (`range`: "1 or more", "0 to 100") when the value is outside.
+// NaN and infinity are refused whatever the range.
+CLI::Validator number_in(double low, double high, const std::string& range);
+// A finite number, whatever its value (a command checks the range itself).
+CLI::Validator finite_number();
 
 // Makes `folder` and its parents where missing; a failure when it cannot be made.
 IoResult make_folder(const std::string& folder);
@@ -138,8 +154,6 @@ IoResult make_folder(const std::string& folder);
 // cannot be written is named in the failure, the others are written.
 CommandResult write_segments(Document& document, const std::string& folder);
 
-// Whether both names lead to one existing file (through links too).
-bool same_file(const std::string& a, const std::string& b);
 // A failure when `output` is the file `input`: a command must not replace its input
 // with `written` ("a PNG image"), something else. Nothing for an empty output.
 IoResult keeps_input(const std::string& output, const std::string& input, const char* written);

@@ -65,11 +65,20 @@ void warn_if_empty(const Mesh& mesh, const std::string& name) {
         std::fprintf(stderr, "WARNING: %s holds no faces\n", name.c_str());
 }
 
-CLI::Validator not_nan() {
+CLI::Validator number_in(double low, double high, const std::string& range) {
     return CLI::Validator(
-        [](std::string& s) {
-            return std::isnan(std::strtod(s.c_str(), nullptr)) ? std::string("not a number")
-                                                               : std::string();
+        [low, high, range](std::string& s) -> std::string {
+            char* end = nullptr;
+            double value = std::strtod(s.c_str(), &end);
+            // Text that is no number is left to the conversion, which names the type.
+            if (end == s.c_str() || *end != '\0') return {};
+            if (!std::isfinite(value)) return "takes a finite number, not " + s;
+            if (value < low || value > high) return "takes " + range + ", not " + s;
+            return {};
         },
         "");
+}
+
+CLI::Validator finite_number() {
+    return number_in(-HUGE_VAL, HUGE_VAL, "");
 }

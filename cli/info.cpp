@@ -93,7 +93,10 @@ CommandResult run(const Options& o, const Session& s) {
 CommandRun info_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_info::Options>();
     if (!session.in_script())
-        command.add_option("FILE", o->file, "The mesh (.obj or .net)")->required();
+        session
+            .file(command.add_option("FILE", o->file, "The mesh (.obj or .net)"),
+                  FileRole::ReadMesh)
+            ->required();
     command.add_flag("--json", o->json,
                      "Print one JSON object; the loading messages then go to standard error");
     command.footer("Loads the mesh as the viewer does and prints its vertex, face and edge "

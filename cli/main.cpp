@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
         return finish(exit_success);
     }
     if (!run) return finish(exit_usage);
+    if (CommandResult r = session.check_files(); !r) return finish(report(r, name));
     ProgressBar progress;
     try {
         int status = report(run(), name);

@@ -37,7 +37,6 @@ void print_names(const Mesh& mesh) {
 
 IoResult output_allowed(const Options& o) {
     if (o.list) return IoResult::success();
-    if (IoResult r = keeps_input(o.output, o.mor, "OBJ text"); !r) return r;
     return obj_output_allowed(o.output, o.mesh);
 }
 
@@ -60,12 +59,18 @@ CommandResult run(const Options& o, const Session& s) {
 CommandRun morphogen_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_morphogen::Options>();
     if (!session.in_script())
-        command.add_option("MESH", o->mesh, "The mesh (.obj with \"mn\" and \"m\" lines)")
+        session
+            .file(
+                command.add_option("MESH", o->mesh, "The mesh (.obj with \"mn\" and \"m\" lines)"),
+                FileRole::ReadMesh)
             ->required();
-    CLI::Option* mor = command.add_option("--mor", o->mor, "The .mor file to apply");
+    CLI::Option* mor =
+        session.file(command.add_option("--mor", o->mor, "The .mor file to apply"), FileRole::Read);
     CLI::Option* output =
-        session.in_script() ? nullptr
-                            : command.add_option("-o,--output", o->output, "The OBJ file to write");
+        session.in_script()
+            ? nullptr
+            : session.file(command.add_option("-o,--output", o->output, "The OBJ file to write"),
+                           FileRole::WriteMesh);
     CLI::Option* list = command.add_flag(
         "--list", o->list, "Print each morphogen's name and the range of its values, and stop");
     // --mor (and standalone -o) are needed unless --list is given.

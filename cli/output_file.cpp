@@ -1,4 +1,5 @@
 #include "cli/command.h"
+#include "core/file_names.h"
 #include "core/mesh_file.h"
 
 #include <cctype>
@@ -16,12 +17,6 @@ bool ends_with_nocase(const std::string& name, const std::string& tail) {
 }
 
 } // namespace
-
-bool same_file(const std::string& a, const std::string& b) {
-    struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
 
 IoResult keeps_input(const std::string& output, const std::string& input, const char* written) {
     if (output.empty() || !same_file(output, input)) return IoResult::success();

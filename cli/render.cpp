@@ -102,7 +102,6 @@ CommandResult draw(const Options& o, Document& d) {
 CommandResult run(Options& o, const Session& s) {
     parse_size(o.size, o.width, o.height);
     parse_colour(o.background, o.rgb);
-    if (IoResult r = keeps_input(o.image, s.input_file(o.mesh), "a PNG image"); !r) return r;
     warn_unless_extension(o.image, ".png", "a PNG image");
     if (CommandResult r = s.use_mesh(o.mesh); !r) return r;
     warn_if_empty(s.document.mesh, s.mesh_name(o.mesh));
@@ -115,8 +114,13 @@ CommandResult run(Options& o, const Session& s) {
 CommandRun render_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_render::Options>();
     if (!session.in_script())
-        command.add_option("MESH", o->mesh, "The mesh (.obj or .net)")->required();
-    command.add_option("-o,--output", o->image, "The PNG file to write")->required();
+        session
+            .file(command.add_option("MESH", o->mesh, "The mesh (.obj or .net)"),
+                  FileRole::ReadMesh)
+            ->required();
+    session
+        .file(command.add_option("-o,--output", o->image, "The PNG file to write"), FileRole::Write)
+        ->required();
     command
         .add_option("--mode", o->mode,
                     "Render mode as in the Render Mode menu: 0 wireframe, 1 wireframe with "
@@ -124,7 +128,8 @@ CommandRun render_command(CLI::App& command, Session& session) {
                     "wireframe, 4 polygons (default), 5 points, 6 face normals, 7 bounding box, "
                     "8 faces; in a script the mode stays for later frames, and without it a "
                     "frame has the document's (faces after a tool that paints them)")
-        ->check(CLI::Range(0, render_mode_count - 1));
+        ->check(
+            number_in(0, render_mode_count - 1, "0 to " + std::to_string(render_mode_count - 1)));
     command.add_option("--size", o->size, "Width x height in pixels, each 1 to 16384")
         ->check(CLI::Validator(
             [](std::string& s) {
@@ -151,8 +156,10 @@ CommandRun render_command(CLI::App& command, Session& session) {
                      "Fit on Open off)");
     command.add_option("--select", o->select,
                        "Show face F (counted from 1) selected, in red, as a middle click does");
-    command.add_option("--clip", o->clip,
-                       "Clip with the planes of a .clp file, as the clipping page's \"Load\" does");
+    session.file(command.add_option("--clip", o->clip,
+                                    "Clip with the planes of a .clp file, as the clipping page's "
+                                    "\"Load\" does"),
+                 FileRole::Read);
     command.footer("Draws the frame the viewer draws for the mesh as loaded (same drawing code, "
                    "through Mesa's OSMesa, no display needed) and saves it as PNG.");
     return [o, &session] { return cli_render::run(*o, session); };

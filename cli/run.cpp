@@ -40,7 +40,7 @@ CommandResult parse_line(const ScriptLine& line, Session& session, CommandRun& r
     } catch (const CLI::ParseError& e) {
         return CommandResult::usage(e.what());
     }
-    return {};
+    return session.check_files(line.number);
 }
 
 // Where a message comes from: "SCRIPT:LINE: ".
@@ -65,8 +65,12 @@ CommandResult parse_script(const std::string& path, Session& session,
     if (!script) return CommandResult::usage(place(path, script.error_line) + script.error);
     for (const ScriptLine& line : script.lines) {
         ParsedLine p{line.number, {}};
-        if (CommandResult r = parse_line(line, session, p.run); !r)
-            return CommandResult::usage(place(path, line.number) + r.message);
+        if (CommandResult r = parse_line(line, session, p.run); !r) {
+            // A usage error is named after the command by the caller, a failure here.
+            std::string prefix = r.status == exit_usage ? "" : "vostrel-cli: run: ";
+            r.message = prefix + place(path, line.number) + r.message;
+            return r;
+        }
         parsed.push_back(std::move(p));
     }
     return {};
@@ -84,6 +88,7 @@ CommandResult run_script(const std::string& path) {
     Document document; // with the history on
     document.operation_work = &command_work();
     Session session(document, Session::Kind::Script);
+    session.script = path;
     std::vector<ParsedLine> lines;
     if (CommandResult r = parse_script(path, session, lines); !r) return r;
     for (const ParsedLine& line : lines)
@@ -102,9 +107,12 @@ std::string script_forms() {
 
 } // namespace cli_run
 
-CommandRun run_command(CLI::App& command, Session&) {
+CommandRun run_command(CLI::App& command, Session& session) {
     auto path = std::make_shared<std::string>();
-    command.add_option("SCRIPT", *path, "The script: a text file of commands, one a line")
+    session
+        .file(
+            command.add_option("SCRIPT", *path, "The script: a text file of commands, one a line"),
+            FileRole::Read)
         ->required();
     command.footer(
         "Runs the commands on one document, in order: the options are those of the commands "

@@ -22,7 +22,8 @@ CommandResult run(const Options& o, const Session& s) {
 
 CommandRun save_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_save::Options>();
-    command.add_option("FILE", o->path, "The OBJ file to write")->required();
+    session.file(command.add_option("FILE", o->path, "The OBJ file to write"), FileRole::WriteMesh)
+        ->required();
     command.add_flag("--colours", o->colours, "Write a line \"vc r g b\" after every vertex");
     return [o, &session] { return cli_save::run(*o, session); };
 }

@@ -87,7 +87,10 @@ CommandResult run(const Options& o, const Session& s) {
 CommandRun segment_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_segment::Options>();
     if (!session.in_script()) {
-        command.add_option("MESH", o->file, "The mesh (.obj or .net)")->required();
+        session
+            .file(command.add_option("MESH", o->file, "The mesh (.obj or .net)"),
+                  FileRole::ReadMesh)
+            ->required();
         command.add_option("-C,--directory", o->folder,
                            "The folder to write the files in, created if missing (default: the "
                            "working folder)");

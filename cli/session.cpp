@@ -47,11 +47,41 @@ void Session::check_in_script(CLI::Option* option, const CLI::Validator& check) 
     if (in_script()) option->check(check);
 }
 
-void add_mesh_files(CLI::App& command, const Session& session, MeshFiles& files,
+namespace {
+
+CommandResult refused_if(const std::string& clash) {
+    return clash.empty() ? CommandResult() : CommandResult::failure(clash);
+}
+
+} // namespace
+
+CommandResult Session::check_files(int line) {
+    std::vector<NamedFile> given = files.given();
+    if (!in_script()) return refused_if(clashing_files(given));
+    std::vector<NamedFile> all = given;
+    all.push_back({"the script", script, FileRole::Read});
+    all.insert(all.end(), script_inputs.begin(), script_inputs.end());
+    std::string clash = clashing_files(all);
+    for (NamedFile& f : given)
+        if (f.role == FileRole::Read || f.role == FileRole::ReadMesh) {
+            f.option = "line " + std::to_string(line) + "'s " + f.option;
+            script_inputs.push_back(std::move(f));
+        }
+    files.clear(); // the options go with the line's parser
+    return refused_if(clash);
+}
+
+void add_mesh_files(CLI::App& command, Session& session, MeshFiles& files,
                     const char* colours_help) {
     if (session.in_script()) return;
-    command.add_option("MESH", files.input, "The mesh (.obj or .net)")->required();
-    command.add_option("-o,--output", files.output, "The OBJ file to write")->required();
+    session
+        .file(command.add_option("MESH", files.input, "The mesh (.obj or .net)"),
+              FileRole::ReadMesh)
+        ->required();
+    session
+        .file(command.add_option("-o,--output", files.output, "The OBJ file to write"),
+              FileRole::WriteMesh)
+        ->required();
     command.add_flag("--colours", files.colours, colours_help);
 }
 

@@ -23,8 +23,7 @@ CommandRun simplify_command(CLI::App& command, Session& session) {
         .add_option("--lod", o->lod,
                     "Level of detail: the percentage of the vertices to keep, 0 to 100")
         ->required()
-        ->check(CLI::Range(0.0f, 100.0f))
-        ->check(not_nan());
+        ->check(number_in(0, 100, "0 to 100"));
     command.footer("Collapses edges, the cheapest first (edge length times the curvature "
                    "around the edge), until trunc(vertices x P / 100) vertices are left, then "
                    "saves the result. A level of detail that would leave no face is refused, "

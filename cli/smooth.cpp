@@ -30,9 +30,7 @@ std::string face_normals_text(const Mesh& mesh) {
 
 IoResult output_allowed(const Options& o) {
     if (o.output.empty()) return IoResult::success();
-    if (IoResult r = obj_output_allowed(o.output, o.file); !r) return r;
-    if (!o.curve.empty()) return keeps_input(o.output, o.curve, "OBJ text");
-    return IoResult::success();
+    return obj_output_allowed(o.output, o.file);
 }
 
 // As the page runs it: the slider's value in x, the mode chosen before "Step".
@@ -71,13 +69,16 @@ CommandResult run(const Options& o, const Session& s) {
 CommandRun smooth_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_smooth::Options>();
     if (!session.in_script())
-        command.add_option("MESH", o->file, "The mesh (.obj or .net)")
+        session
+            .file(command.add_option("MESH", o->file, "The mesh (.obj or .net)"),
+                  FileRole::ReadMesh)
             ->required()
             ->option_text("MESH");
-    CLI::Option* normals = command
-                               .add_option("--normals", o->normals,
-                                           "Where to write the face normals, one line per "
-                                           "face: \"x y z\"")
+    CLI::Option* normals = session
+                               .file(command.add_option("--normals", o->normals,
+                                                        "Where to write the face normals, one "
+                                                        "line per face: \"x y z\""),
+                                     FileRole::Write)
                                ->option_text("OUT.txt");
     if (!session.in_script()) normals->required();
     auto* filters = command.add_option_group("filter", "The filter and its value (0..100)");
@@ -92,7 +93,8 @@ CommandRun smooth_command(CLI::App& command, Session& session) {
                                       },
                                       help)
                                   ->option_text("V");
-        session.check_in_script(option, CLI::Range(0.0, 100.0) & not_nan());
+        option->check(finite_number());
+        session.check_in_script(option, number_in(0, 100, "0 to 100"));
     };
     filter("--mean-shift", FilterMode::MeanShift,
            "Mean shift with the Sphere Radius slider at V: s = V / 200 x extent");
@@ -104,15 +106,20 @@ CommandRun smooth_command(CLI::App& command, Session& session) {
         .add_option("--steps", o->steps,
                     "Run N single passes (\"Step\") instead of a whole run; each step of the "
                     "median filter is a whole run")
-        ->check(CLI::Range(1, 1000000000))
+        ->check(number_in(1, 1e9, "1 to 1000000000"))
         ->option_text("N");
-    command
-        .add_option("--curve", o->curve,
-                    "Weigh the members by a weight curve: a first line with the plot height, "
-                    "then 101 lines \"x y\"")
+    session
+        .file(command.add_option(
+                  "--curve", o->curve,
+                  "Weigh the members by a weight curve: a first line with the plot height, "
+                  "then 101 lines \"x y\""),
+              FileRole::Read)
         ->option_text("FILE");
     if (!session.in_script())
-        command.add_option("-o", o->output, "Also save the mesh as OBJ")->option_text("OUT.obj");
+        session
+            .file(command.add_option("-o", o->output, "Also save the mesh as OBJ"),
+                  FileRole::WriteMesh)
+            ->option_text("OUT.obj");
     command.footer("Loads the mesh as the viewer does and runs the Mean Shift page's filter on "
                    "its face normals, printing the filter's console lines; V outside 0..100 "
                    "or a bad curve file is an error (status 1).");

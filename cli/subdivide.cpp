@@ -5,6 +5,7 @@
 #include "cli/command.h"
 #include "document/document.h"
 
+#include <climits>
 #include <memory>
 #include <optional>
 
@@ -30,19 +31,18 @@ CommandRun subdivide_command(CLI::App& command, Session& session) {
                    "their edge's ends)");
     command.add_option("--levels", o->levels, "Subdivision levels, 1 or more")
         ->required()
-        ->check(CLI::PositiveNumber);
+        ->check(number_in(1, INT_MAX, "1 or more"));
     CLI::App* weight = command.add_option_group("weight", "The tension, one of:");
     weight
         ->add_option("--weight", o->weight,
                      "Weight w, -0.125 to 0.125: -0.0625 gives plain midpoints, 0 the classic "
                      "butterfly stencil")
-        ->check(CLI::Range(-0.125f, 0.125f))
-        ->check(not_nan());
+        ->check(number_in(-0.125, 0.125, "-0.125 to 0.125"));
     weight
         ->add_option("--weight-slider", o->slider,
                      "The Subdivide page's weight slider, 0 to 100: w = (0.5 - S / 100) x "
                      "-0.25, so 25 gives midpoints and 50 the classic stencil")
-        ->check(CLI::Range(0, 100));
+        ->check(number_in(0, 100, "0 to 100"));
     weight->require_option(1);
     command.footer("Splits every triangle into four per level through a new vertex on each "
                    "edge, placed by the butterfly rule (interior edges) or at the midpoint "

@@ -16,16 +16,8 @@ struct Options {
     bool colours = false;
 };
 
-IoResult output_allowed(const Options& o) {
-    if (IoResult r = keeps_input(o.output, o.heightmap, "OBJ text"); !r) return r;
-    if (!o.colour_map.empty())
-        if (IoResult r = keeps_input(o.output, o.colour_map, "OBJ text"); !r) return r;
-    warn_unless_extension(o.output, ".obj", "OBJ text");
-    return IoResult::success();
-}
-
 CommandResult run(const Options& o, const Session& s) {
-    if (IoResult r = output_allowed(o); !r) return r;
+    warn_unless_extension(o.output, ".obj", "OBJ text");
     std::string why;
     QImage heightmap = load_heightmap_image(QString::fromStdString(o.heightmap), &why);
     if (heightmap.isNull())
@@ -42,27 +34,33 @@ CommandResult run(const Options& o, const Session& s) {
 
 CommandRun terrain_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_terrain::Options>();
-    command
-        .add_option("HEIGHTMAP", o->heightmap,
-                    "The heightmap (PNG, BMP, JPEG, TIFF or another image format Qt reads)")
+    session
+        .file(command.add_option(
+                  "HEIGHTMAP", o->heightmap,
+                  "The heightmap (PNG, BMP, JPEG, TIFF or another image format Qt reads)"),
+              FileRole::Read)
         ->required();
     if (!session.in_script())
-        command.add_option("-o,--output", o->output, "The OBJ file to write")->required();
+        session
+            .file(command.add_option("-o,--output", o->output, "The OBJ file to write"),
+                  FileRole::WriteMesh)
+            ->required();
     command
         .add_option("--resolution", o->settings.grid_resolution,
                     "Grid points along each side, 2 to 512 (one point makes no face)")
-        ->check(CLI::Range(2, 512))
+        ->check(number_in(2, 512, "2 to 512"))
         ->capture_default_str();
     command.add_option("--scale", o->settings.grid_scale, "Side of the grid, 1 to 512")
-        ->check(CLI::Range(1, 512))
+        ->check(number_in(1, 512, "1 to 512"))
         ->capture_default_str();
     command
         .add_option("--height", o->settings.height_scale,
                     "Height of a pixel of full brightness, 1 to 1024")
-        ->check(CLI::Range(1, 1024))
+        ->check(number_in(1, 1024, "1 to 1024"))
         ->capture_default_str();
-    command.add_option("--colour-map", o->colour_map,
-                       "A .map file (default: black at 0, white at 1)");
+    session.file(command.add_option("--colour-map", o->colour_map,
+                                    "A .map file (default: black at 0, white at 1)"),
+                 FileRole::Read);
     if (!session.in_script())
         command.add_flag("--colours", o->colours, "Write the height colours as \"vc\" lines");
     command.footer("Builds the terrain the Terrain page builds: the image scaled to 256 x 256, a "

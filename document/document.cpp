@@ -30,6 +30,8 @@ Outcome Document::adopt(Mesh loaded, Mesh copy, const std::string& path) {
     mesh = std::move(loaded);
     kept = std::move(copy);
     file_name = path;
+    inputs.note(FileKind::Mesh, path);
+    inputs.note(FileKind::Table, ""); // a table is its mesh's
     history.clear();
     plane_drag.reset();
     return Outcome::done(geometry_replaced(Replacement::Open) | Change::Camera | Change::History);

@@ -23,6 +23,7 @@
 #include "document/changes.h"
 #include "document/colour_recipe.h"
 #include "document/history.h"
+#include "document/input_files.h"
 #include "document/render_mode.h"
 #include "document/task.h"
 #include "segmentation/mean_shift.h"
@@ -52,6 +53,7 @@ class Document {
     Mesh mesh;
     Mesh kept; // the mesh as last opened, for reload()
     std::string file_name;
+    InputFiles inputs;           // the files in use, which saves of another kind must not replace
     Mesh_Classifier classifier;  // bound to `mesh`
     MeanShift filter{mesh};      // bound to `mesh`
     EdgeTraversal traversal;     // depth and angle last used, segment counter

@@ -205,11 +205,14 @@ Outcome Document::set_shortest_path_mode(SpMode mode) {
 IoResult Document::load_table(const std::string& path) {
     if (!holds_mesh(mesh)) return IoResult::success();
     classifier.attach(mesh);
-    return classifier.load(path);
+    IoResult r = classifier.load(path);
+    if (r) inputs.note(FileKind::Table, path);
+    return r;
 }
 
 IoResult Document::save_table(const std::string& path) {
     if (!holds_mesh(mesh)) return IoResult::success();
+    if (IoResult r = inputs.allow_writing(path, FileKind::Table); !r) return r;
     classifier.attach(mesh);
     return classifier.save(path);
 }

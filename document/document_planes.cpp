@@ -46,10 +46,12 @@ Outcome Document::reset_selected_plane() {
 Outcome Document::load_planes(const std::string& path) {
     Step step = planes_step("Load Planes", planes);
     if (IoResult r = planes.load(path); !r) return Outcome::from(r);
+    inputs.note(FileKind::Planes, path);
     return commit(std::move(step), Change::Planes);
 }
 
 IoResult Document::save_planes(const std::string& path) const {
+    if (IoResult r = inputs.allow_writing(path, FileKind::Planes); !r) return r;
     return planes.save(path);
 }
 

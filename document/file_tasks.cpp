@@ -104,6 +104,7 @@ std::unique_ptr<Task> Document::save_task(const std::string& path, bool colours)
 }
 
 IoResult Document::save(const std::string& path, bool colours) {
+    if (IoResult r = inputs.allow_writing(path, FileKind::Mesh); !r) return r;
     return run_now(save_task(path, colours)).result;
 }
 

@@ -6,9 +6,13 @@
 // bottom.
 #pragma once
 
+#include "document/input_files.h"
+
 #include <QSlider>
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <string>
 
 class QBoxLayout;
 
@@ -19,6 +23,20 @@ class ToolPanel : public QWidget {
     explicit ToolPanel(QWidget* parent = nullptr, const char* name = nullptr);
 
     virtual void apply() {}
+
+    // Set by the window for the pages that open and save files of their own: each file
+    // opened is noted as in use, and a save is first asked whether it would replace a
+    // file in use of another kind (the refusal is shown and nothing is written).
+    std::function<void(FileKind, const std::string&)> file_opened;
+    std::function<IoResult(FileKind, const std::string&)> may_save;
+
+  protected:
+    void note_opened(FileKind kind, const QString& path) {
+        if (file_opened) file_opened(kind, path.toStdString());
+    }
+    IoResult check_save(FileKind kind, const QString& path) const {
+        return may_save ? may_save(kind, path.toStdString()) : IoResult::success();
+    }
 };
 
 // Lays `panel` out and returns the frame's layout, to which the controls are added.

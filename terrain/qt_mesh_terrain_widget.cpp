@@ -155,6 +155,7 @@ bool QtMeshTerrainWidget::load_heightmap_file(const QString& name) {
         return false;
     }
     heightmap = QPixmap::fromImage(image);
+    note_opened(FileKind::Heightmap, name);
     preview_label->setPixmap(heightmap);
     update();
     return true;
@@ -305,7 +306,8 @@ void QtMeshTerrainWidget::save_event() {
 
 bool QtMeshTerrainWidget::save_colour_map_file(QString name) {
     if (name.size() < 4 || name[name.size() - 4] != '.') name += ".map";
-    IoResult r = save_colour_map(name.toStdString(), colour_map());
+    IoResult r = check_save(FileKind::ColourMap, name);
+    if (r) r = save_colour_map(name.toStdString(), colour_map());
     if (!r) {
         console_printf("ERROR: SAVING FILE .MAP File! QtMeshTerrainWidget::save_event(void)\n");
         show_warning(this, "Colour Map", QString::fromStdString(r.error));
@@ -344,6 +346,7 @@ void QtMeshTerrainWidget::read_colour_map_file(const QString& name) {
     colours.clear();
     values = map.values;
     for (const Rgb& c : map.colours) colours.push_back(qcolor(c));
+    note_opened(FileKind::ColourMap, name);
 }
 
 void QtMeshTerrainWidget::rebuild_tree_from_lists() {

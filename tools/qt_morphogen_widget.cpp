@@ -146,7 +146,8 @@ void QtMorphogenWidget::saveSlot() {
 
 bool QtMorphogenWidget::save_setting_file(QString name) {
     name = complete_name(name, ".mor");
-    IoResult r = save_morphogen_setting(name.toStdString(), setting());
+    IoResult r = check_save(FileKind::Morphogens, name);
+    if (r) r = save_morphogen_setting(name.toStdString(), setting());
     if (!r) {
         console_printf("ERROR: SAVING FILE .MOR File! QtMorphogenWidget::saveSlot(void)\n");
         std::fprintf(stderr, "%s\n", r.error.c_str());
@@ -175,6 +176,7 @@ bool QtMorphogenWidget::load_setting_file(const QString& name) {
         return false;
     }
     take_setting(s);
+    note_opened(FileKind::Morphogens, name);
     refresh();
     send_setting();
     return true;

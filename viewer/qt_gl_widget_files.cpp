@@ -39,7 +39,12 @@ QString QtGLWidget::obj_file_name(const QString& name) {
 
 IoResult QtGLWidget::save_file(const QString& name) {
     if (deferred([this, name] { save_file(name); })) return IoResult::success();
-    file_name = obj_file_name(name);
+    QString path = obj_file_name(name);
+    if (IoResult r = document.inputs.allow_writing(path.toStdString(), FileKind::Mesh); !r) {
+        emit failure_signal(QString::fromStdString(r.error));
+        return r;
+    }
+    file_name = path;
     auto result = std::make_shared<IoResult>();
     run_task(document.save_task(file_name.toStdString(), !document.mesh.has_default_colours()),
              [this, result](const Outcome& r) {

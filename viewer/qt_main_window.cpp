@@ -242,6 +242,17 @@ void QtMainWindow::connect_panels() {
             &QtMorphogenWidget::show_setting);
     connect(glview, &QtGLWidget::patches_shown_signal, classify,
             &QtMeshClassifierWidget::show_patches_event);
+    // The pages that open and save files of their own keep the document's list of the
+    // files in use.
+    for (ToolPanel* page : {static_cast<ToolPanel*>(d->terrain_page.get()),
+                            static_cast<ToolPanel*>(d->morpho_page.get())}) {
+        page->file_opened = [glview](FileKind kind, const std::string& path) {
+            glview->document.inputs.note(kind, path);
+        };
+        page->may_save = [glview](FileKind kind, const std::string& path) {
+            return glview->document.inputs.allow_writing(path, kind);
+        };
+    }
     connect(d->terrain_page.get(), &QtMeshTerrainWidget::terrain_signal, glview,
             &QtGLWidget::apply_terrain);
     connect(d->morpho_page.get(), &QtMorphogenWidget::buildvertexcolour_signal, glview,
@@ -414,8 +425,9 @@ bool QtMainWindow::confirm_replace(const QString& path) {
 
 bool QtMainWindow::save_rendering_as(const QString& chosen) {
     QString name = QFileInfo(chosen).suffix().isEmpty() ? chosen + ".png" : chosen;
-    if (QFileInfo::exists(name) && !confirm_replace(name)) return false;
-    IoResult r = save_png(view()->grab_frame(), name.toStdString());
+    IoResult r = view()->document.inputs.allow_writing(name.toStdString(), FileKind::Image);
+    if (r && QFileInfo::exists(name) && !confirm_replace(name)) return false;
+    if (r) r = save_png(view()->grab_frame(), name.toStdString());
     if (!r) {
         status_bar->showMessage("Could not save " + name, 5000);
         show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));

@@ -163,9 +163,8 @@ TEST(Script, UsageErrorsRunNothing) {
         EXPECT_EQ(r.out, "") << line;
         EXPECT_FALSE(fs::exists(a)) << line;
     }
-    EXPECT_EQ(s.run("simplify --lod 101").err, "vostrel-cli: run: " + s.path +
-                                                   ":1: --lod: Value 101 not in range 0.000000 to "
-                                                   "100.000000\n");
+    EXPECT_EQ(s.run("simplify --lod 101").err,
+              "vostrel-cli: run: " + s.path + ":1: --lod: takes 0 to 100, not 101\n");
 }
 
 TEST(Script, CommentsQuotesAndLineEnds) {

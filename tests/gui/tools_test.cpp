@@ -133,6 +133,30 @@ class TerrainPanelTest : public QObject {
         QCOMPARE(page.gridres_label->text(), QString("Grid Resolution:\t100"));
     }
 
+    // Wired to the document's files in use as the window wires it, the page does not
+    // save its colour map over the heightmap it opened; over a colour map it may.
+    void theColourMapIsNotSavedOverTheHeightmap() {
+        TempFolder dir;
+        QtMeshTerrainWidget page;
+        InputFiles inputs;
+        page.file_opened = [&](FileKind k, const std::string& p) { inputs.note(k, p); };
+        page.may_save = [&](FileKind k, const std::string& p) {
+            return inputs.allow_writing(p, k);
+        };
+        StdoutCapture quiet;
+        QString heightmap = write_png(dir, "h.png", QColor(9, 9, 9));
+        QVERIFY(page.load_heightmap_file(heightmap));
+        QFile file(heightmap);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        QVERIFY(!page.save_colour_map_file(heightmap));
+        QTRY_VERIFY(page.findChild<QMessageBox*>() != nullptr);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QVERIFY(page.save_colour_map_file(dir.file("other.map")));
+    }
+
     void heightmapsLoadScaledWithTheirChannelsExchanged() {
         TempFolder dir;
         QtMeshTerrainWidget page;
