@@ -13,6 +13,7 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -85,7 +86,7 @@ class Session {
   private:
     Kind kind;
     FileOptions files;
-    std::vector<NamedFile> script_inputs; // read by the lines so far
+    std::optional<ScriptFiles> script_files;
 };
 
 // The files of a command that reads a mesh and writes one: standalone its MESH, -o and

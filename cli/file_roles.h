@@ -1,25 +1,13 @@
-// The files a command reads and writes, as its options name them. Every command
-// declares each file option with its role; before the command runs, every file it will
-// write is compared with every file it reads and with its other outputs, by the path
-// the name resolves to, whether or not the file exists yet. A script's lines are
-// compared with the script and with the files its earlier lines read as well.
+// The files a command reads and writes, as its options name them: every command
+// declares each file option with its role, and the files given are checked together
+// (clashing_files) before it runs.
 #pragma once
+
+#include "document/file_clashes.h"
 
 #include <CLI/CLI.hpp>
 #include <string>
 #include <vector>
-
-// What a command does with the file an option names. The mesh a command opens may be
-// rewritten in place by the OBJ it saves (an OBJ file is read whole first); every other
-// pair of an output and an input, or of two outputs, is refused.
-enum class FileRole { Read, Write, ReadMesh, WriteMesh };
-
-// A file named on a command line: its option as the user knows it ("--normals",
-// "MESH", "line 3's --curve"), its path and its role.
-struct NamedFile {
-    std::string option, path;
-    FileRole role;
-};
 
 // The file options of the commands declared for one session.
 class FileOptions {
@@ -37,7 +25,3 @@ class FileOptions {
     };
     std::vector<Entry> options;
 };
-
-// "" when no output of `files` is one of its inputs or another of its outputs (the mesh
-// rewritten in place aside); else the message naming both options and the file.
-std::string clashing_files(const std::vector<NamedFile>& files);

@@ -58,15 +58,8 @@ CommandResult refused_if(const std::string& clash) {
 CommandResult Session::check_files(int line) {
     std::vector<NamedFile> given = files.given();
     if (!in_script()) return refused_if(clashing_files(given));
-    std::vector<NamedFile> all = given;
-    all.push_back({"the script", script, FileRole::Read});
-    all.insert(all.end(), script_inputs.begin(), script_inputs.end());
-    std::string clash = clashing_files(all);
-    for (NamedFile& f : given)
-        if (f.role == FileRole::Read || f.role == FileRole::ReadMesh) {
-            f.option = "line " + std::to_string(line) + "'s " + f.option;
-            script_inputs.push_back(std::move(f));
-        }
+    if (!script_files) script_files.emplace(script);
+    std::string clash = script_files->add_line(line, std::move(given));
     files.clear(); // the options go with the line's parser
     return refused_if(clash);
 }

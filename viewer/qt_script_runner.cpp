@@ -15,7 +15,9 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
 
 namespace {
@@ -55,8 +57,65 @@ ScriptRunner::ScriptRunner(QtMainWindow& w) : QObject(&w), window(w) {
     });
 }
 
+namespace {
+
+// The options of the script lines that name files, and what the lines do with them.
+struct FileOptionOfLine {
+    const char *command, *key, *option;
+    FileRole role;
+};
+const FileOptionOfLine file_options[] = {
+    {"open", "file", "FILE", FileRole::ReadMesh},
+    {"save", "file", "FILE", FileRole::WriteMesh},
+    {"smooth", "curve", "--curve", FileRole::Read},
+    {"morphogen", "mor", "--mor", FileRole::Read},
+    {"terrain", "map", "HEIGHTMAP", FileRole::Read},
+    {"terrain", "colours", "--colour-map", FileRole::Read},
+    {"render", "png", "-o/--output", FileRole::Write},
+    {"clip-planes", "load", "--load", FileRole::Read},
+    {"clip-planes", "save", "--save", FileRole::Write},
+};
+
+// The first option of `app` or of its option groups whose value is a number that is not
+// finite, or none.
+const CLI::Option* not_finite(const CLI::App& app, std::string& value) {
+    for (const CLI::Option* option : app.get_options())
+        for (const std::string& s : option->results()) {
+            char* end = nullptr;
+            double v = std::strtod(s.c_str(), &end);
+            if (end != s.c_str() && *end == '\0' && !std::isfinite(v)) {
+                value = s;
+                return option;
+            }
+        }
+    for (const CLI::App* group :
+         const_cast<CLI::App&>(app).get_subcommands([](CLI::App*) { return true; }))
+        if (const CLI::Option* option = not_finite(*group, value)) return option;
+    return nullptr;
+}
+
+// "" or why a line's options are refused: a number that is not finite, or an output
+// onto an input (ScriptFiles).
+std::string refused_options(const CLI::App& app, const std::string& command,
+                            const std::map<std::string, std::string>& values, int number,
+                            ScriptFiles& files) {
+    std::string value;
+    if (const CLI::Option* option = not_finite(app, value))
+        return option->get_name() + ": takes a finite number, not " + value;
+    std::vector<NamedFile> named;
+    for (const FileOptionOfLine& f : file_options) {
+        auto value = values.find(f.key);
+        if (command == f.command && value != values.end() && !value->second.empty())
+            named.push_back({f.option, value->second, f.role});
+    }
+    return files.add_line(number, std::move(named));
+}
+
+} // namespace
+
 bool ScriptRunner::load(const QString& path, QString& error) {
     script = path;
+    files.emplace(path.toStdString());
     FileText file;
     if (!file.open(path.toStdString())) {
         error = from(
@@ -243,6 +302,10 @@ bool ScriptRunner::parse_line(int number, const std::vector<std::string>& words,
         app.parse(arguments);
     } catch (const CLI::ParseError& e) {
         error = e.what();
+        return false;
+    }
+    if (std::string why = refused_options(app, name, *o, number, *files); !why.empty()) {
+        error = from(why);
         return false;
     }
     if (name == "segment") {

@@ -5,9 +5,12 @@
 // that is cancelled, stops the script; the window stays open either way.
 #pragma once
 
+#include "document/file_clashes.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QtMainWindow;
@@ -37,6 +40,7 @@ class ScriptRunner : public QObject {
     };
     QtMainWindow& window;
     QString script;
+    std::optional<ScriptFiles> files; // of the lines read so far
     std::vector<Action> actions;
     size_t next_action = 0;
     int line = 0; // the line of the action last begun

@@ -178,9 +178,19 @@ class LongWorkTest : public QObject {
         QVERIFY(bool(saved.load_obj(dir.file("fine.obj").toStdString())));
         QCOMPARE(saved.nf, 4 * 5856);
 
-        write_file(script, "open a.obj\nsimplify --lod 500\n");
-        QVERIFY(!runner.load(script, error));
-        QVERIFY2(error.startsWith(script + ":2: --lod"), qPrintable(error));
+        // Wrong lines, found before anything runs: a value out of range, one that is no
+        // finite number, an output onto an input.
+        const std::pair<const char*, const char*> wrong[] = {
+            {"open a.obj\nsimplify --lod 500\n", ":2: --lod"},
+            {"open a.obj\nsubdivide --levels 1 --weight nan\n", ":2: --weight: takes a finite"},
+            {"open a.obj\nrender -o a.obj\n", ":2: ERROR: -o/--output and line 1's FILE name "
+                                              "the same file"},
+        };
+        for (const auto& [text, start] : wrong) {
+            write_file(script, text);
+            QVERIFY(!runner.load(script, error));
+            QVERIFY2(error.startsWith(script + start), qPrintable(error));
+        }
     }
 };
 
