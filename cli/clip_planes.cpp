@@ -3,6 +3,7 @@
 // then a file of the actions the clipping page and the mouse perform; the planes are
 // saved as .clp and their outlines listed, for scripts and for checking the geometry.
 #include "cli/command.h"
+#include "clipping/plane_script.h"
 #include "core/atomic_file.h"
 #include "core/text_file.h"
 #include "document/document.h"
@@ -17,74 +18,14 @@
 
 namespace cli_clip_planes {
 
-constexpr int largest_position = 1000000; // window pixels, either way
-constexpr int most_moves = 1000000;
-
 struct Options {
     float cube = 0;
     std::string load, script, save, outlines;
 };
 
-enum class ActionKind { Select, Drag, ResetAll, ResetSelected, ShowAll };
-
-struct Action {
-    ActionKind kind;
-    int value[6] = {}; // select: I; drag: B X0 Y0 X1 Y1 N; show-all: V
-};
-
-bool read_int(const std::string& word, int low, int high, int& value) {
-    auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    return error == std::errc() && end == word.data() + word.size() && value >= low &&
-           value <= high;
-}
-
-// One script line as an action; false with `why` set when it is not one. Blank lines
-// and lines starting with "#" hold no action (`has_action` false).
-bool parse_action(const std::string& line, Action& action, bool& has_action, std::string& why) {
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;) words.push_back(w);
-    has_action = !words.empty() && words[0][0] != '#';
-    if (!has_action) return true;
-    const std::string& name = words[0];
-    auto arguments = [&](size_t n, const char* usage) {
-        if (words.size() == n + 1) return true;
-        why = std::string("takes ") + usage;
-        return false;
-    };
-    auto number = [&](size_t k, int low, int high, int& value) {
-        if (read_int(words[k], low, high, value)) return true;
-        why = "'" + words[k] + "' is not an integer from " + std::to_string(low) + " to " +
-              std::to_string(high);
-        return false;
-    };
-    if (name == "select") {
-        action.kind = ActionKind::Select;
-        return arguments(1, "a plane index: select I") &&
-               number(1, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
-                      action.value[0]);
-    }
-    if (name == "drag") {
-        action.kind = ActionKind::Drag;
-        if (!arguments(6, "a button code and two window positions: drag B X0 Y0 X1 Y1 N"))
-            return false;
-        if (!number(1, 1, 3, action.value[0])) return false;
-        for (size_t k = 2; k <= 5; ++k)
-            if (!number(k, -largest_position, largest_position, action.value[k - 1])) return false;
-        return number(6, 0, most_moves, action.value[5]);
-    }
-    if (name == "reset-all" || name == "reset-selected") {
-        action.kind = name == "reset-all" ? ActionKind::ResetAll : ActionKind::ResetSelected;
-        return arguments(0, "no values");
-    }
-    if (name == "show-all") {
-        action.kind = ActionKind::ShowAll;
-        return arguments(1, "0 or 1: show-all V") && number(1, 0, 1, action.value[0]);
-    }
-    why = "unknown action '" + name +
-          "' (select, drag, reset-all, reset-selected or show-all expected)";
-    return false;
-}
+// The script's actions (clipping/plane_script.h).
+using ActionKind = PlaneActionKind;
+using Action = PlaneAction;
 
 void drag(Document& d, const Action& a) {
     const int b = a.value[0], x0 = a.value[1], y0 = a.value[2], x1 = a.value[3], y1 = a.value[4],
@@ -138,19 +79,10 @@ std::string format_outlines(const PlaneWidgetInCube& planes) {
 
 // The actions of the file `path`, in order; a line that is no action is a usage error.
 CommandResult read_actions(const std::string& path, std::vector<Action>& actions) {
-    std::string text;
-    if (!read_file(path, text))
-        return CommandResult::failure("ERROR: could not read the script " + path);
-    LineReader lines(text);
-    std::string_view line;
-    while (lines.next(line)) {
-        Action a;
-        bool has_action;
-        std::string why;
-        if (!parse_action(std::string(line), a, has_action, why))
-            return CommandResult::usage(path + ":" + std::to_string(lines.number) + ": " + why);
-        if (has_action) actions.push_back(a);
-    }
+    PlaneScript script;
+    IoResult r = load_plane_script(path, script);
+    if (!r) return script.bad_line ? CommandResult::usage(r.error) : CommandResult(r);
+    actions = std::move(script.actions);
     return {};
 }
 

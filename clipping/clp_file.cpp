@@ -63,12 +63,11 @@ bool only_blanks_from(std::string_view line, size_t pos) {
     return true;
 }
 
-// "SIZE: 6", as "SIZE: %i" reads it, with nothing but blanks after.
-bool says_six_planes(std::string_view line) {
-    if (line.substr(0, 5) != "SIZE:") return false;
-    size_t pos = 5;
-    int n;
-    return scan_int(line, pos, n, 0) && n == plane_count && only_blanks_from(line, pos);
+// The plane count of a line as "SIZE: %i" reads it; false when the line is no such line.
+// `end` is where the count ends.
+bool read_size_line(std::string_view line, int& n, size_t& end) {
+    end = 5;
+    return line.substr(0, 5) == "SIZE:" && scan_int(line, end, n, 0);
 }
 
 // The 69 values of a "P:" line as "P: %f ... %d ... %f" reads them, with nothing but
@@ -90,6 +89,28 @@ bool read_plane_line(std::string_view line, PlaneValues& v, int& bad) {
     }
     bad = values_per_line + 1;
     return only_blanks_from(line, pos);
+}
+
+// The values of a plane as its "P:" line holds them (the face mode as 0), so that what
+// the line would hold can be checked before anything is written.
+std::array<float, values_per_line> plane_values(const CutPlane& p) {
+    std::array<float, values_per_line> v{};
+    float* f = v.data();
+    auto xyz = [&f](const Vector& c) {
+        *f++ = c.x;
+        *f++ = c.y;
+        *f++ = c.z;
+    };
+    xyz(p.centre);
+    xyz(p.normal);
+    for (const Vector& c : p.corners) xyz(c);
+    for (const Vector& c : p.rest_corners) xyz(c);
+    for (double e : p.equation) *f++ = float(e);
+    *f++ = 0; // the face mode, an integer
+    for (float m : p.arcball.transform) *f++ = m;
+    for (float m : p.arcball.last_rotation) *f++ = m;
+    for (float m : p.arcball.this_rotation) *f++ = m;
+    return v;
 }
 
 IoResult line_error(const std::string& name, int line, const std::string& what) {
@@ -119,9 +140,16 @@ IoResult parse_clp(std::string_view text, const std::string& name, std::vector<C
     while (lines.next(line)) {
         if (line.empty()) continue;
         if (line[0] == 'S') {
-            if (!says_six_planes(line))
+            int n;
+            size_t end;
+            if (!read_size_line(line, n, end)) continue; // some other line: skipped
+            if (n != plane_count)
                 return line_error(name, lines.number,
                                   "a plane file holds six planes (\"SIZE: 6\")");
+            if (!only_blanks_from(line, end))
+                return line_error(name, lines.number,
+                                  "text after the plane count of a "
+                                  "\"SIZE:\" line");
             read.assign(plane_count, CutPlane());
             filled.fill(false);
         } else if (line[0] == 'P') {
@@ -150,8 +178,22 @@ IoResult parse_clp(std::string_view text, const std::string& name, std::vector<C
     return IoResult::success();
 }
 
+IoResult check_finite_planes(const std::vector<CutPlane>& planes, const std::string& name) {
+    for (size_t i = 0; i < planes.size(); ++i) {
+        const std::array<float, values_per_line> v = plane_values(planes[i]);
+        for (int k = 0; k < values_per_line; ++k)
+            if (!std::isfinite(v[size_t(k)]))
+                return IoResult::failure("ERROR: " + name + " not written: value " +
+                                         std::to_string(k + 1) + " of 69 of plane " +
+                                         std::to_string(i) + " (" + plane_name(int(i)) +
+                                         ") is not a finite number");
+    }
+    return IoResult::success();
+}
+
 IoResult PlaneWidgetInCube::save(const std::string& filename) const {
-    IoResult r = write_file_atomically(filename, format_clp(planes));
+    IoResult r = check_finite_planes(planes, filename);
+    if (r) r = write_file_atomically(filename, format_clp(planes));
     if (!r)
         console_printf("ERROR: SAVING FILE .CLP File! PlaneWidgetInCube::save(QString filename)\n");
     return r;

@@ -3,6 +3,8 @@
 #include "clipping/plane_outline.h"
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -99,13 +101,37 @@ void PlaneWidgetInCube::press(const Vector& position, PlaneButton button) {
         if (selected[i] == 1) planes[i].press(position, button);
 }
 
+namespace {
+
+bool finite_xyz(const Vector& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// Everything a plane clips and is drawn and saved with is a number.
+bool finite_plane(const CutPlane& p) {
+    auto all_finite = [](const auto& values) {
+        return std::all_of(std::begin(values), std::end(values),
+                           [](auto v) { return std::isfinite(v); });
+    };
+    return finite_xyz(p.normal) && finite_xyz(p.centre) && all_finite(p.equation) &&
+           std::all_of(p.corners.begin(), p.corners.end(), finite_xyz) &&
+           all_finite(p.arcball.transform) && all_finite(p.arcball.this_rotation) &&
+           all_finite(p.arcball.last_rotation);
+}
+
+} // namespace
+
 // Rebuilding once after the last plane gives the outlines a rebuild after each would.
-// With no plane selected nothing moves and the outlines stay as they are.
+// With no plane selected nothing moves and the outlines stay as they are. A plane with
+// no direction (its corners coincide) would come out with a NaN normal, which would then
+// spread through every later push and into its file: it keeps what it had instead.
 void PlaneWidgetInCube::move(const Vector& position) {
     bool moved = false;
     for (size_t i = 0; i < planes.size() && i < plane_count; ++i)
         if (selected[i] == 1) {
+            CutPlane before = planes[i];
             planes[i].update(position);
+            if (!finite_plane(planes[i]) && finite_plane(before)) planes[i] = std::move(before);
             moved = true;
         }
     if (moved) rebuild_outlines();

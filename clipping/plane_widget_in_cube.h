@@ -49,7 +49,9 @@ class PlaneWidgetInCube {
     int first_selected() const;
 
     // The mouse on the selected planes, in index order (positions in window pixels,
-    // y downwards).
+    // y downwards). A move that would leave a plane with a value that is not finite (a
+    // plane whose corners coincide, such as one read as zeros, has no normal) leaves that
+    // plane as it was.
     void press(const Vector& position, PlaneButton button);
     void move(const Vector& position);
     void release();
@@ -58,9 +60,10 @@ class PlaneWidgetInCube {
     void rebuild_outlines();
 
     // The .clp file: "SIZE: 6", then one "P:" line of 69 values per plane. Saving goes
-    // through a temporary file; loading refuses a file that does not give six whole
-    // planes and then leaves every plane as it was. Failures print the console line and
-    // return the error.
+    // through a temporary file and refuses planes holding a value that is not finite,
+    // writing nothing; loading refuses a file that does not give six whole planes and
+    // then leaves every plane as it was. Failures print the console line and return the
+    // error.
     IoResult save(const std::string& filename) const;
     IoResult load(const std::string& filename);
 
@@ -81,10 +84,14 @@ class PlaneWidgetInCube {
 // The .clp text of a plane set: "SIZE: " with the count, then per plane "P: " and its
 // 69 values separated by blanks (floats with six significant digits).
 std::string format_clp(const std::vector<CutPlane>& planes);
+// Success when every value format_clp would write is a finite number; otherwise the
+// error names `name`, the plane and the value.
+IoResult check_finite_planes(const std::vector<CutPlane>& planes, const std::string& name);
 
-// Reads .clp text over `planes` (the planes as they are). A "SIZE:" line must say 6 and
-// replaces the planes by six blank ones; the n-th "P:" line must hold its 69 values and
-// fills plane n - 1 (lines beyond the planes are ignored); other lines are skipped. The
+// Reads .clp text over `planes` (the planes as they are). A line that reads as
+// "SIZE: %i" must say 6, with nothing after, and replaces the planes by six blank ones;
+// the n-th "P:" line must hold its 69 finite values and fills plane n - 1 (lines beyond
+// the planes are ignored); other lines, those starting with "S" included, are skipped. The
 // text is taken only when, at its end, every one of six planes has been filled since the
 // last "SIZE:" line; otherwise `planes` is left alone and the error names `name` and the
 // line.

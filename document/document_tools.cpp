@@ -144,24 +144,24 @@ class Document::SimplifyTask : public Task {
     SimplifyTask(const Document& d, float level) : Task("Simplifying"), doc(d), lod(level) {}
 
     void run(Work& work) override {
-        const Mesh& mesh = doc.mesh;
-        if (mesh.nf == 0) {
+        const Mesh& source = doc.mesh;
+        if (source.nf == 0) {
             result = IoResult::failure("ERROR: there is no mesh to simplify");
             return;
         }
         const std::string nothing_left = "ERROR: a level of detail of " + percent(lod) +
                                          " leaves no faces; the mesh is left as it was";
-        if (simplification_target(mesh.nv, lod / 100) == 0) {
+        if (simplification_target(source.nv, lod / 100) == 0) {
             result = IoResult::failure(nothing_left);
             return;
         }
         try {
             Stage collapses(&work, 0, 0.9);
-            simplified_mesh = simplified(mesh, lod / 100, &work);
+            simplified_mesh = simplified(source, lod / 100, &work);
         } catch (const std::bad_alloc&) {
             result =
                 IoResult::failure("ERROR: not enough memory to simplify " +
-                                  std::to_string(mesh.nf) + " faces; the mesh is left as it was");
+                                  std::to_string(source.nf) + " faces; the mesh is left as it was");
             return;
         }
         if (simplified_mesh.nf == 0) {

@@ -1,5 +1,6 @@
-// The .clp reader over any text: it takes six whole planes or leaves the planes as they
-// were, and whatever it takes can be outlined, moved, written and read back.
+// The .clp reader over any text: it takes six whole planes of finite values or leaves
+// the planes as they were, and whatever it takes can be outlined, moved, written and read
+// back. The writer writes no value that is not finite: it refuses the planes instead.
 #include "clipping/plane_widget_in_cube.h"
 #include "fuzz/fuzz_common.h"
 
@@ -17,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (w.planes.size() != plane_count) std::abort();
+    if (!check_finite_planes(w.planes, "fuzz.clp")) std::abort();
     w.rebuild_outlines();
     for (const auto& outline : w.outlines)
         if (outline.size() > 12) std::abort(); // one point per cube edge at most
@@ -26,13 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         w.move(Vector(430, 350, 0));
         w.release();
     }
-    // Values near float's limit may overflow as the planes move; the reader refuses
-    // what is not finite, so only finite planes must read back.
+    // A move keeps a plane finite: one that would not be stays as it was.
+    if (!check_finite_planes(w.planes, "fuzz.clp")) std::abort();
     const std::string text_again = format_clp(w.planes);
-    bool finite =
-        text_again.find("nan") == std::string::npos && text_again.find("inf") == std::string::npos;
+    if (text_again.find("nan") != std::string::npos || text_again.find("inf") != std::string::npos)
+        std::abort();
     std::vector<CutPlane> again = w.planes;
-    if (finite && !parse_clp(text_again, "again.clp", again)) std::abort();
+    if (!parse_clp(text_again, "again.clp", again)) std::abort();
     w.reset_all();
     return 0;
 }

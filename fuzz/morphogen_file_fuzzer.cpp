@@ -1,7 +1,8 @@
 // The .mor reader over any text, against lists of 0 to 7 names: a refused file leaves
-// the setting as it was, an accepted one holds one colour and state per name with
-// channels in 0..255 and reads back the same from its own lines, and recolouring with
-// it stays within the mesh's rows.
+// the setting as it was, an accepted one has a SIZE, holds one colour and state per name
+// with channels in 0..255 and a mixing mode of 0 or 1, and reads back the same from its
+// own lines, and recolouring with it stays within the mesh's rows and gives finite
+// colours.
 #include "fuzz/fuzz_common.h"
 #include "tools/morphogen_colours.h"
 #include "tools/morphogen_file.h"
@@ -37,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!same(s, before)) std::abort();
             continue;
         }
-        if (s.colours.size() != n || s.tooglestates.size() != n || !in_range(s.defaultcolour))
+        if (s.colours.size() != n || s.tooglestates.size() != n || !in_range(s.defaultcolour) ||
+            (s.mixmode != 0 && s.mixmode != 1) || text.find("SIZE") == std::string_view::npos)
             std::abort();
         for (const Rgb& c : s.colours)
             if (!in_range(c)) std::abort();
@@ -47,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             !same(back, s))
             std::abort();
         colour_by_morphogens(m, s);
+        for (const Vector& c : m.colours)
+            if (!finite_vector(c)) std::abort();
     }
     return 0;
 }

@@ -65,8 +65,10 @@ class Mesh_Classifier {
     void build_centroids();
     void build_distances();
     // Reads a .spt file for the attached mesh into the table. The file must hold exactly
-    // 4 floats per table entry; a file that cannot be opened or has another size changes
-    // nothing. On success rebuild_flag is 0.
+    // 4 floats per table entry, each a distance (finite, 0 or more; 1e9 for no path); a
+    // file that cannot be opened, has another size or holds another value changes
+    // nothing (the error names the first such entry). The spare entries are loaded as 0.
+    // On success rebuild_flag is 0.
     IoResult load(const std::string& path);
     // Writes the table as a .spt file (through a temporary file). Refused when the table
     // is not that of the attached mesh.

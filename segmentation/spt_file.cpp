@@ -6,12 +6,15 @@
 #include "core/console.h"
 #include "segmentation/mesh_classifier.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -33,6 +36,68 @@ void swap_if_big_endian(char* bytes, size_t count) {
 
 std::string system_error() {
     return std::strerror(errno);
+}
+
+// A distance is a step count or a sum of weights, 1e9 for no path: finite and not
+// below 0.
+bool is_distance(float d) {
+    return std::isfinite(d) && d >= 0;
+}
+
+// Walks the addressed entries of a file in order, row by row, and finds the first one
+// that is no distance.
+class DistanceCheck {
+  public:
+    explicit DistanceCheck(int faces)
+        : addressed(std::int64_t(faces) * (std::int64_t(faces) + 1) / 2) {}
+
+    // The next `count` entries of the file; false at the first that is no distance,
+    // which error() then names.
+    bool take(const float* values, size_t count) {
+        for (size_t k = 0; k < count && at < addressed; ++k, ++at) {
+            if (!is_distance(values[k])) {
+                bad = values[k];
+                return false;
+            }
+            if (++column > row) {
+                ++row;
+                column = 0;
+            }
+        }
+        return true;
+    }
+
+    IoResult error(const std::string& path) const {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      ": entry %lld (row %lld, column %lld) holds %g, which is not a distance "
+                      "(0 or more, 1e+09 for no path)",
+                      (long long)at, (long long)row, (long long)column, double(bad));
+        return IoResult::failure("ERROR: " + path + text);
+    }
+
+  private:
+    std::int64_t addressed;
+    std::int64_t at = 0, row = 0, column = 0;
+    float bad = 0;
+};
+
+// Reads `count` floats from `file` in chunks into `into` (or, without it, into a
+// buffer), checking each as it comes; stops at the first that cannot be read or is no
+// distance.
+enum class ReadOutcome { Read, Unreadable, NotADistance };
+
+ReadOutcome read_distances(std::FILE* file, std::int64_t count, float* into, DistanceCheck& check) {
+    std::vector<float> buffer(into ? 0 : size_t(std::min<std::int64_t>(count, chunk_floats)));
+    for (std::int64_t done = 0; done < count;) {
+        size_t n = size_t(std::min<std::int64_t>(count - done, chunk_floats));
+        float* chunk = into ? into + done : buffer.data();
+        if (std::fread(chunk, 4, n, file) != n) return ReadOutcome::Unreadable;
+        swap_if_big_endian(reinterpret_cast<char*>(chunk), n);
+        if (!check.take(chunk, n)) return ReadOutcome::NotADistance;
+        done += std::int64_t(n);
+    }
+    return ReadOutcome::Read;
 }
 
 } // namespace
@@ -62,23 +127,38 @@ IoResult Mesh_Classifier::load(const std::string& path) {
                                  std::to_string(nf) + " faces) has " + std::to_string(expected) +
                                  " bytes");
     }
+    // The values are checked before the table is touched, so that a file of anything
+    // but distances leaves the table as it was.
+    const std::int64_t entries = expected / 4;
+    DistanceCheck first_pass(nf);
+    ReadOutcome checked = read_distances(file, entries, nullptr, first_pass);
+    if (checked == ReadOutcome::NotADistance) {
+        std::fclose(file);
+        return first_pass.error(path);
+    }
+    if (checked == ReadOutcome::Unreadable || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::string cause = system_error();
+        std::fclose(file);
+        return IoResult::failure("ERROR: could not read " + path + ": " + cause);
+    }
     if (IoResult r = table.allocate(nf); !r) {
         std::fclose(file);
         return r;
     }
-    char* bytes = reinterpret_cast<char*>(table.data());
-    size_t left = size_t(table.entry_count);
-    bool ok = true;
-    while (ok && left > 0) {
-        size_t count = std::min(left, chunk_floats);
-        ok = std::fread(bytes, 4, count, file) == count;
-        swap_if_big_endian(bytes, count);
-        bytes += 4 * count;
-        left -= count;
-    }
+    // Checked again: the file may have changed since.
+    DistanceCheck second_pass(nf);
+    ReadOutcome read = read_distances(file, entries, table.data(), second_pass);
     std::fclose(file);
+    // The spare entries are no pair's: they are kept at 0, whatever the file held.
+    const std::int64_t addressed = std::int64_t(nf) * (std::int64_t(nf) + 1) / 2;
+    std::fill(table.data() + addressed, table.data() + entries, 0.0f);
     table.distances_changed();
-    if (!ok) {
+    if (read == ReadOutcome::NotADistance) {
+        table.clear();
+        rebuild_flag = 1;
+        return second_pass.error(path);
+    }
+    if (read == ReadOutcome::Unreadable) {
         // Part of the table was read: it is of no use, and the next classification
         // builds a new one.
         table.clear();

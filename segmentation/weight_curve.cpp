@@ -101,6 +101,15 @@ IoResult parse_weight_curve(std::string_view text, const std::string& name, Weig
         if (w.size() != 2 || !whole_number(w[0], x) || !whole_number(w[1], y) ||
             !std::isfinite(x) || !std::isfinite(y))
             return fail(lines.number, "expected a point \"x y\" (two finite numbers)");
+        // The curve is drawn within its plot, 0 ... height. The filters weigh by
+        // 1 - y / height: a y below 0 gives weights above 1, far enough out of no finite
+        // size, which turns the normals they sum to NaN.
+        if (y < 0 || y > float(curve.height)) {
+            char what[96];
+            std::snprintf(what, sizeof what, "y = %g is outside 0 ... %d, the plot height",
+                          double(y), curve.height);
+            return fail(lines.number, what);
+        }
         curve.points.emplace_back(x, y);
     }
     if (!have_height) return fail(lines.number, "no plot height");

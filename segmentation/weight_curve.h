@@ -35,8 +35,8 @@ std::vector<Vector> resample_by_x(const std::vector<Vector>& curve, float x0, fl
                                   int samples);
 
 // The text form: a first line with the plot height (a positive integer), then exactly
-// 101 lines "x y" (finite numbers). Blank lines are skipped; anything else refuses the
-// text with a message naming `name` and the line.
+// 101 lines "x y" (finite numbers, y from 0 to the height). Blank lines are skipped;
+// anything else refuses the text with a message naming `name` and the line.
 IoResult parse_weight_curve(std::string_view text, const std::string& name, WeightCurve& curve);
 IoResult load_weight_curve(const std::string& path, WeightCurve& curve);
 // The text form, numbers in "%g".

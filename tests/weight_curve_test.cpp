@@ -56,10 +56,10 @@ std::string points(int n, const char* line = "1 2\n") {
 TEST(WeightCurveFile, BlankLinesCarriageReturnsAndTabs) {
     WeightCurve curve;
     std::string text =
-        "\n  120\r\n" + points(50, "1\t-2.5\r\n") + "\n   \n" + points(51, " 3e1 4 \n");
+        "\n  120\r\n" + points(50, "1\t2.5\r\n") + "\n   \n" + points(51, " 3e1 4 \n");
     ASSERT_TRUE(bool(parse_weight_curve(text, "c.txt", curve)));
     EXPECT_EQ(curve.height, 120);
-    EXPECT_EQ(curve.points[0], Vector(1, -2.5f));
+    EXPECT_EQ(curve.points[0], Vector(1, 2.5f));
     EXPECT_EQ(curve.points[100], Vector(30, 4));
 }
 

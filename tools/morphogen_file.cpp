@@ -2,6 +2,7 @@
 
 #include "core/atomic_file.h"
 #include "core/console.h"
+#include "core/reader_warnings.h"
 #include "core/text_file.h"
 #include "core/tokenizer.h"
 
@@ -46,7 +47,7 @@ int channel(double v) {
 class MorFileReader {
   public:
     MorFileReader(std::string_view text, const std::string& file_name)
-        : tk(text), name(file_name) {}
+        : tk(text), name(file_name), warnings(file_name) {}
 
     IoResult read(MorphogenSetting& s);
 
@@ -59,6 +60,7 @@ class MorFileReader {
     int state = 0;
     bool sized = false;
     size_t morpho_lines = 0;
+    ReaderWarnings warnings;
 
     IoResult error(const std::string& what) const {
         return IoResult::failure("ERROR: " + name + ":" + std::to_string(line) + ": " + what);
@@ -75,7 +77,10 @@ IoResult MorFileReader::read(MorphogenSetting& s) {
         if (tk.ttype != Tokenizer::TOKEN_WORD) continue;
         line = tk.lineno + 1;
         if (tk.sval == "SIZE") {
-            if (!next_number()) return error("SIZE is not followed by a number");
+            if (!next_number()) {
+                warnings.warn(line, "SIZE without a number ignored");
+                continue;
+            }
             double n = std::trunc(tk.nval);
             if (n != double(s.names.size())) {
                 char text[64];
@@ -90,7 +95,15 @@ IoResult MorFileReader::read(MorphogenSetting& s) {
             read_channels();
             s.defaultcolour = {rgb[0], rgb[1], rgb[2]};
         } else if (tk.sval == "MIXMODE") {
-            if (next_number()) s.mixmode = whole(tk.nval);
+            if (!next_number()) {
+                warnings.warn(line, "MIXMODE without a number ignored");
+                continue;
+            }
+            int mode = whole(tk.nval);
+            if (mode != 0 && mode != 1)
+                return error("MIXMODE " + std::to_string(mode) +
+                             " is neither 0 (additive) nor 1 (subtractive)");
+            s.mixmode = mode;
         } else if (tk.sval == "MORPHO") {
             if (!sized) return error("MORPHO before SIZE");
             read_channels();
@@ -100,11 +113,17 @@ IoResult MorFileReader::read(MorphogenSetting& s) {
                 s.colours[k] = {rgb[0], rgb[1], rgb[2]};
                 s.tooglestates[k] = state;
             } else {
-                console_printf("WARNING: %s:%d: MORPHO line beyond SIZE %zu ignored\n",
-                               name.c_str(), line, s.colours.size());
+                warnings.warn(line, "MORPHO line beyond SIZE " + std::to_string(s.colours.size()) +
+                                        " ignored");
             }
         }
     }
+    // Without a SIZE the file cannot say which meshes it fits: an empty file, or one of
+    // another kind, would otherwise paint every vertex in the base colour.
+    if (!sized)
+        return IoResult::failure("ERROR: " + name +
+                                 ": no SIZE line with the number of "
+                                 "morphogens; the setting fits no mesh");
     return IoResult::success();
 }
 

@@ -104,9 +104,9 @@ std::string refused_options(const CLI::App& app, const std::string& command,
         return option->get_name() + ": takes a finite number, not " + value;
     std::vector<NamedFile> named;
     for (const FileOptionOfLine& f : file_options) {
-        auto value = values.find(f.key);
-        if (command == f.command && value != values.end() && !value->second.empty())
-            named.push_back({f.option, value->second, f.role});
+        auto given = values.find(f.key);
+        if (command == f.command && given != values.end() && !given->second.empty())
+            named.push_back({f.option, given->second, f.role});
     }
     return files.add_line(number, std::move(named));
 }
