@@ -170,7 +170,7 @@ class QtGLWidget : public QOpenGLWidget {
     void build_vertexcoloursterrain_slot(std::vector<QColor> colours, std::vector<float> values);
     // The ambient, diffuse and specular colours, in that order. Qt reports the short
     // parameter names declared here to the panels and scripts that look them up.
-    void light_colour_slot(Vector amb, Vector diff, Vector spec);
+    void light_colour_slot(Vector ambient, Vector diffuse, Vector specular);
     void light_position_slot(float alti, float azim);
     void simplify_slot(float lod);
 

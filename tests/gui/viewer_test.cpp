@@ -68,12 +68,11 @@ class MainWindowTest : public QObject {
                  (QStringList{"Mesh &Tools|Ctrl+E", "-", "Show All Tool Pages"}));
         // Separators show also first and last in a menu.
         for (QMenu* m : {window.file_menu, window.tools_menu}) QVERIFY(!m->separatorsCollapsible());
-        // Qt shows the slots' parameter names; the light's are short for ambient,
-        // diffuse and specular.
+        // Qt shows the slots' parameter names: the light's three colours.
         const QMetaObject* meta = window.view()->metaObject();
         QMetaMethod light = meta->method(meta->indexOfSlot(
             QMetaObject::normalizedSignature("light_colour_slot(Vector,Vector,Vector)")));
-        QCOMPARE(light.parameterNames(), (QList<QByteArray>{"amb", "diff", "spec"}));
+        QCOMPARE(light.parameterNames(), (QList<QByteArray>{"ambient", "diffuse", "specular"}));
         QStringList modes;
         for (QAction* a : window.rendermode_menu->actions())
             modes << a->text() + "=" + a->data().toString();
