@@ -149,8 +149,21 @@ CLI::Validator number_in(double low, double high, const std::string& range);
 // A finite number, whatever its value (a command checks the range itself).
 CLI::Validator finite_number();
 
-// Makes `folder` and its parents where missing; a failure when it cannot be made.
-IoResult make_folder(const std::string& folder);
+// A folder made, with its parents, where missing. The folders it made and that are
+// still empty when it goes are removed again: a save that wrote nothing into them
+// leaves no trace.
+class NewFolder {
+  public:
+    NewFolder() = default;
+    NewFolder(const NewFolder&) = delete;
+    NewFolder& operator=(const NewFolder&) = delete;
+    ~NewFolder();
+    // A failure when `folder` cannot be made.
+    IoResult make(const std::string& folder);
+
+  private:
+    std::vector<std::string> made; // the deepest first
+};
 // "Save ALL...": the document's segments into `folder`, which exists; every file that
 // cannot be written is named in the failure, the others are written.
 CommandResult write_segments(Document& document, const std::string& folder);

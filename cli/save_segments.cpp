@@ -8,12 +8,24 @@
 #include <memory>
 #include <system_error>
 
-IoResult make_folder(const std::string& folder) {
+IoResult NewFolder::make(const std::string& folder) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (!ec && std::filesystem::is_directory(folder)) return IoResult::success();
+    // The folders missing now, the deepest first, are the ones it makes.
+    for (fs::path p = folder; !p.empty() && !fs::exists(p, ec); p = p.parent_path()) {
+        made.push_back(p.string());
+        if (p == p.parent_path()) break;
+    }
+    fs::create_directories(folder, ec);
+    if (!ec && fs::is_directory(folder)) return IoResult::success();
     return IoResult::failure("ERROR: could not create the folder " + folder + ": " +
                              (ec ? ec.message() : std::strerror(ENOTDIR)));
+}
+
+NewFolder::~NewFolder() {
+    std::error_code ec;
+    for (const std::string& folder : made)
+        if (std::filesystem::is_empty(folder, ec) && !ec) std::filesystem::remove(folder, ec);
 }
 
 CommandResult write_segments(Document& document, const std::string& folder) {
@@ -28,7 +40,8 @@ CommandRun save_segments_command(CLI::App& command, Session& session) {
     command.add_option("DIR", *folder, "The folder, created if missing")->required();
     return [folder, &session]() -> CommandResult {
         if (CommandResult r = session.need_mesh(); !r) return r;
-        if (IoResult r = make_folder(*folder); !r) return r;
+        NewFolder made;
+        if (IoResult r = made.make(*folder); !r) return r;
         return write_segments(session.document, *folder);
     };
 }

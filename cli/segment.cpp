@@ -71,8 +71,9 @@ CommandResult run(const Options& o, const Session& s) {
     if (CommandResult r = parse_starts(o, starts); !r) return r;
     if (CommandResult r = s.use_mesh(o.file); !r) return r;
     if (CommandResult r = faces_exist(o, starts, s); !r) return r;
+    NewFolder made; // removed again when the files fail and leave it empty
     if (!s.in_script())
-        if (IoResult r = make_folder(o.folder); !r) return r;
+        if (IoResult r = made.make(o.folder); !r) return r;
     Document& d = s.document;
     for (const Start& start : starts) {
         d.select_face(start.face);

@@ -21,8 +21,10 @@ std::string face_normals_text(const Mesh& mesh) {
     std::string text;
     char line[128];
     for (const Face& f : mesh.faces) {
-        std::snprintf(line, sizeof line, "%g %g %g\n", double(f.normal.x), double(f.normal.y),
-                      double(f.normal.z));
+        // A face whose normal never was a number (zero area) and that no filtered normal
+        // reached is written as 0 0 0: the file holds numbers only.
+        const Vector n = usable_normal(f.normal) ? f.normal : Vector(0, 0, 0);
+        std::snprintf(line, sizeof line, "%g %g %g\n", double(n.x), double(n.y), double(n.z));
         text += line;
     }
     return text;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,9 +39,54 @@ std::string size_text(size_t bytes) {
     return std::to_string(bytes) + " bytes";
 }
 
+bool too_long(std::string& text, std::string& why, size_t limit) {
+    why = "not a regular file, and longer than the " + size_text(limit) + " read from such a file";
+    text.clear();
+    return false;
+}
+
+// How long a named pipe is given to have a writer before it is refused.
+constexpr int writer_wait_ms = 500;
+
+// Opens `path` for reading without waiting: a named pipe with no writer would block the
+// open, a serial line its carrier. -1 with `why` set when it cannot be opened.
+int open_without_waiting(const std::string& path, std::string& why) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd >= 0) return fd;
+    int saved = errno;
+    struct stat info;
+    // A socket cannot be opened at all (ENXIO): it is named as what it is.
+    why = saved == ENXIO && stat(path.c_str(), &info) == 0 ? not_regular_reason(info.st_mode)
+                                                           : std::strerror(saved);
+    if (why.empty()) why = std::strerror(saved);
+    return -1;
+}
+
+// Waits up to writer_wait_ms for the pipe `fd` (opened without waiting) to have
+// something to read, then makes its reads wait again. False, with `why`, when nothing
+// writes to it: its first read then ends at once without a writer ever seen, which
+// poll tells apart from a writer that came and went (a hang-up).
+bool wait_for_writer(int fd, std::string& text, std::string& why) {
+    pollfd ready{fd, POLLIN, 0};
+    if (poll(&ready, 1, writer_wait_ms) < 0) ready.revents = 0;
+    char buffer[1 << 12];
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0 && !(ready.revents & POLLHUP)) {
+        why = "is a named pipe with no writer";
+        return false;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        why = std::strerror(errno);
+        return false;
+    }
+    if (n > 0) text.append(buffer, size_t(n));
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return true;
+}
+
 // Reads all of `fd` into `text`, refusing more than `limit` bytes when the file is not
 // regular. With `text_only`, reading stops after a block holding a control character,
-// which the text check then refuses: /dev/zero is not read up to the limit. The
+// which the text check then refuses: a pipe of binary data is not read to the limit. The
 // descriptor stays open.
 bool read_descriptor(int fd, std::string& text, std::string& why, size_t limit,
                      bool text_only = false) {
@@ -54,8 +100,16 @@ bool read_descriptor(int fd, std::string& text, std::string& why, size_t limit,
         why = std::strerror(EISDIR);
         return false;
     }
+    // Devices are no files of text or data: /dev/zero would be read to the limit.
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) || S_ISSOCK(info.st_mode)) {
+        why = not_regular_reason(info.st_mode);
+        return false;
+    }
     const bool regular = S_ISREG(info.st_mode);
     if (regular) text.reserve(size_t(info.st_size));
+    if (S_ISFIFO(info.st_mode) && !wait_for_writer(fd, text, why)) return false;
+    if (text.size() > limit) return too_long(text, why, limit);
+    if (text_only && find_control(text) != std::string_view::npos) return true;
     char buffer[1 << 16];
     for (;;) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -65,12 +119,7 @@ bool read_descriptor(int fd, std::string& text, std::string& why, size_t limit,
             return false;
         }
         if (n == 0) return true;
-        if (!regular && text.size() + size_t(n) > limit) {
-            why = "not a regular file, and longer than the " + size_text(limit) +
-                  " read from such a file";
-            text.clear();
-            return false;
-        }
+        if (!regular && text.size() + size_t(n) > limit) return too_long(text, why, limit);
         text.append(buffer, size_t(n));
         if (text_only &&
             find_control(std::string_view(buffer, size_t(n))) != std::string_view::npos)
@@ -82,9 +131,8 @@ bool read_descriptor(int fd, std::string& text, std::string& why, size_t limit,
 
 bool read_file(const std::string& path, std::string& text, std::string* reason, size_t limit) {
     std::string why;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open_without_waiting(path, why);
     bool ok = fd >= 0 && read_descriptor(fd, text, why, limit);
-    if (fd < 0) why = std::strerror(errno);
     if (fd >= 0) ::close(fd);
     if (reason) *reason = why;
     return ok;
@@ -96,11 +144,8 @@ FileText::~FileText() {
 
 bool FileText::open(const std::string& path, size_t limit) {
     why.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        why = std::strerror(errno);
-        return false;
-    }
+    int fd = open_without_waiting(path, why);
+    if (fd < 0) return false;
     struct stat info;
     bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
     if (regular) {
@@ -116,6 +161,30 @@ bool FileText::open(const std::string& path, size_t limit) {
     bool ok = read_descriptor(fd, read, why, limit, true);
     ::close(fd);
     return ok;
+}
+
+std::string not_regular_reason(unsigned mode) {
+    if (S_ISCHR(mode)) return "is a character device, not a regular file";
+    if (S_ISBLK(mode)) return "is a block device, not a regular file";
+    if (S_ISFIFO(mode)) return "is a named pipe, not a regular file";
+    if (S_ISSOCK(mode)) return "is a socket, not a regular file";
+    if (S_ISDIR(mode)) return std::strerror(EISDIR);
+    return {};
+}
+
+int open_regular_file(const std::string& path, std::string& why) {
+    int fd = open_without_waiting(path, why);
+    if (fd < 0) return -1;
+    struct stat info;
+    why = fstat(fd, &info) != 0   ? std::strerror(errno)
+          : S_ISREG(info.st_mode) ? std::string()
+                                  : not_regular_reason(info.st_mode);
+    if (!why.empty()) {
+        ::close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 IoResult open_failure(const std::string& message, const FileText& file) {

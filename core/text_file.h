@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 
-// Files that are not regular (pipes, devices, /dev/stdin) are read into memory up to
-// this size; a longer one is refused, so that /dev/zero or an endless pipe cannot
-// exhaust memory. Regular files are mapped and have no such limit.
+// Pipes (named ones, /dev/stdin when it is one) are read into memory up to this size; a
+// longer one is refused, so that an endless pipe cannot exhaust memory. Regular files
+// are mapped and have no such limit. Devices and sockets are refused ("is a character
+// device, not a regular file"), and so is a named pipe that nothing writes to within
+// half a second ("is a named pipe with no writer"): opening never waits for a writer.
 constexpr size_t non_regular_file_limit = size_t(1) << 30;
 
 // Reads the whole file into `text`. False when it cannot be opened or read, or when it
@@ -27,7 +29,8 @@ class FileText {
     ~FileText();
 
     // False when the file cannot be opened or read; reason() then says why ("No such
-    // file or directory", "Is a directory", ...).
+    // file or directory", "Is a directory", "is a character device, not a regular
+    // file", ...).
     bool open(const std::string& path, size_t limit = non_regular_file_limit);
     std::string_view text() const {
         return map ? std::string_view(static_cast<const char*>(map), size) : read;
@@ -40,6 +43,15 @@ class FileText {
     std::string read;
     std::string why;
 };
+
+// What a file of type `mode` (st_mode) that is not regular is: "is a character device,
+// not a regular file", "is a named pipe, not a regular file", ..., "Is a directory".
+std::string not_regular_reason(unsigned mode);
+
+// Opens `path` for reading only when it is a regular file, never waiting on a named
+// pipe or a device: the descriptor, or -1 with `why` set ("is a block device, not a
+// regular file", "No such file or directory", ...).
+int open_regular_file(const std::string& path, std::string& why);
 
 // `message` followed by the reason the file could not be opened, in brackets.
 IoResult open_failure(const std::string& message, const FileText& file);

@@ -187,13 +187,21 @@ int MeanShift::open_region(Work* work) {
     int seed = remaining_faces.front();
     centre = mesh->centroids[seed];
     take(seed, work);
-    normal_sum = normal_of(seed);
+    const Vector& normal = normal_of(seed);
+    normal_sum = usable_normal(normal) ? normal : Vector(0);
     return seed;
 }
 
-// Gives every member of the current region the normal sum.
+// Adds what member f adds to the normal sum, unless its normal is no number.
+void MeanShift::add_contribution(int f, const Vector& c) {
+    if (usable_normal(normal_of(f))) normal_sum += contribution(f, c);
+}
+
+// Gives every member of the current region the normal sum, when it is one: else each
+// keeps its own.
 void MeanShift::close_region() {
-    for (int f : current_faces) normal_of(f) = normal_sum;
+    if (usable_result(normal_sum))
+        for (int f : current_faces) normal_of(f) = normal_sum;
     regions.push_back(current_region);
 }
 
@@ -227,7 +235,7 @@ void MeanShift::mean_shift(const Vector& r, CallKind kind, Work* work) {
         for (int f : hits) {
             take(f, work);
             centroid_sum += centroids[f];
-            normal_sum += contribution(f, centre);
+            add_contribution(f, centre);
             growing = true;
         }
         if (growing && !remaining_faces.empty()) {
@@ -251,7 +259,7 @@ void MeanShift::sphere_jump(const Vector& r, CallKind kind, Work* work) {
         int seed = open_region(work);
         gather(centroids[seed], s, work);
         for (int f : hits) {
-            normal_sum += contribution(f, centroids[seed]);
+            add_contribution(f, centroids[seed]);
             take(f, work);
         }
         normal_sum.normalise();

@@ -18,7 +18,21 @@
 #include "segmentation/centroid_grid.h"
 #include "segmentation/face_list.h"
 
+#include <cmath>
 #include <vector>
+
+// Whether a face normal takes part in the filters' sums: every component finite. A face
+// of zero area (a repeated corner, corners in a line) has a normal that is no number;
+// it adds nothing and takes a filtered normal like any other face.
+inline bool usable_normal(const Vector& n) {
+    return std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z) && std::isfinite(n.w);
+}
+
+// Whether a filtered normal may replace the old ones: usable and not zero. A sum that
+// cancels (a closed surface in one region) or is no number leaves the old normals.
+inline bool usable_result(const Vector& n) {
+    return usable_normal(n) && (n.x != 0 || n.y != 0 || n.z != 0);
+}
 
 // Which filter runs, as the mean shift page numbers them.
 enum class FilterMode : int { MeanShift = 0, SphereJump = 1, Median = 2 };
@@ -117,6 +131,7 @@ class MeanShift {
     void take(int f, Work* work);
     void gather(const Vector& c, float s, Work* work);
     int open_region(Work* work);
+    void add_contribution(int f, const Vector& c);
     void close_region();
     bool pass_ends_call(CallKind kind);
 };

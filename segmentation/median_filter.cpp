@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -28,6 +29,10 @@ struct FaceLists {
 struct alignas(16) Normal {
     float x, y, z, w;
 };
+
+bool usable(const Normal& n) {
+    return std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z) && std::isfinite(n.w);
+}
 
 int depth_of(float value) {
     float w = std::floor(value);
@@ -70,28 +75,40 @@ void MeanShift::median_filter(const Vector& r, Work* work) {
     // The normals in a compact array while the passes run; a face's normal is its four
     // components (the cached length is not part of it).
     std::vector<Normal> compact(nf);
+    bool all_usable = true;
     for (int i = 0; i < nf; ++i) {
         const Vector& n = normal_of(i);
         compact[i] = {n.x, n.y, n.z, n.w};
+        all_usable = all_usable && usable(compact[i]);
     }
-    auto add = [&](Normal& sum, const int* from, const int* to) {
+    // Adds the normals of the faces [from, to) to `sum`; returns how many it added.
+    // `careful` leaves out normals that are no number (faces of zero area): only a mesh
+    // that has such normals pays for the test, and the average is over the others.
+    auto add = [&](Normal& sum, const int* from, const int* to, auto careful) {
+        int added = int(to - from);
         for (; from != to; ++from) {
             const Normal& n = compact[*from];
+            if constexpr (decltype(careful)::value) {
+                if (!usable(n)) {
+                    --added;
+                    continue;
+                }
+            }
             sum.x += n.x;
             sum.y += n.y;
             sum.z += n.z;
             sum.w += n.w;
         }
+        return added;
     };
 
-    // Face i's average over its rings.
-    auto average = [&](int i) {
+    // Face i's average over its rings; an average that is zero or no number leaves the
+    // normal as it was.
+    auto average = [&](int i, auto careful) {
         Normal sum{0, 0, 0, 0};
-        add(sum, neighbours.begin(i), neighbours.end(i)); // ring 0 = {i}
-        int m = neighbours.size(i);
+        int m = add(sum, neighbours.begin(i), neighbours.end(i), careful); // ring 0 = {i}
         for (int j = 1, q = i; j < depth && neighbours.size(q) > 0; ++j) {
-            add(sum, ring_sums.begin(q), ring_sums.end(q));
-            m += ring_sums.size(q);
+            m += add(sum, ring_sums.begin(q), ring_sums.end(q), careful);
             q = *neighbours.begin(q);
         }
         if (m > 0) {
@@ -99,18 +116,25 @@ void MeanShift::median_filter(const Vector& r, Work* work) {
             sum.x /= count;
             sum.y /= count;
             sum.z /= count;
-            if (sum.x != 0 || sum.y != 0 || sum.z != 0) compact[i] = sum;
+            if ((sum.x != 0 || sum.y != 0 || sum.z != 0) && usable(sum)) compact[i] = sum;
         }
     };
-    for (int p = 0; p < 50; ++p) {
-        print_progress(p, 50, work);
-        // Runs of 4096 faces between checkpoints: the loop over the faces holds the
-        // sums alone.
-        for (int from = 0; from < nf; from += 4096) {
-            checkpoint(work);
-            for (int i = from, to = std::min(nf, from + 4096); i < to; ++i) average(i);
+    // Averages only ever store usable normals: a mesh whose normals all are stays so.
+    auto passes = [&](auto careful) {
+        for (int p = 0; p < 50; ++p) {
+            print_progress(p, 50, work);
+            // Runs of 4096 faces between checkpoints: the loop over the faces holds the
+            // sums alone.
+            for (int from = 0; from < nf; from += 4096) {
+                checkpoint(work);
+                for (int i = from, to = std::min(nf, from + 4096); i < to; ++i) average(i, careful);
+            }
         }
-    }
+    };
+    if (all_usable)
+        passes(std::false_type{});
+    else
+        passes(std::true_type{});
     for (int i = 0; i < nf; ++i) {
         Vector& n = normal_of(i);
         n.x = compact[i].x;

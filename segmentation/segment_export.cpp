@@ -239,7 +239,7 @@ class SegmentWriter {
   public:
     SegmentWriter(const std::string& into, Work* w) : folder(into), work(w) {}
 
-    // Prints "Saving: NAME v:N f:M" and writes the file, or prints why it cannot.
+    // Prints "Saving: NAME v:N f:M" and writes the file, or notes why it cannot.
     void write(int pass, const SegmentMesh& s) {
         std::string name = segment_file_name(pass);
         std::string path = folder.empty() ? name : (std::filesystem::path(folder) / name).string();
@@ -274,10 +274,11 @@ class SegmentWriter {
     std::vector<File> files;
     std::string buffer;
 
+    // The failure goes to the caller, which reports it: the console names the file
+    // only in its "Saving:" line.
     void fail(File& f) {
         f.result = IoResult::failure("ERROR: could not write " + f.path + ": " + f.file->error());
         f.file.reset(); // and its temporary file
-        console_printf("%s\n", f.result.error.c_str());
     }
 };
 

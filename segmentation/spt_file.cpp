@@ -4,6 +4,7 @@
 // expects exactly 4 bytes per entry.
 #include "core/atomic_file.h"
 #include "core/console.h"
+#include "core/text_file.h"
 #include "segmentation/mesh_classifier.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -104,15 +106,17 @@ ReadOutcome read_distances(std::FILE* file, std::int64_t count, float* into, Dis
 
 IoResult Mesh_Classifier::load(const std::string& path) {
     console_printf("Loading Shortest Path Table\n");
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    struct stat about {};
-    if (file && (fstat(fileno(file), &about) != 0 || !S_ISREG(about.st_mode))) {
-        std::fclose(file);
-        file = nullptr;
-        errno = EISDIR;
+    // A table is a regular file: a pipe or a device is refused without waiting on it.
+    std::string cause;
+    int fd = open_regular_file(path, cause);
+    std::FILE* file = fd >= 0 ? fdopen(fd, "rb") : nullptr;
+    if (fd >= 0 && !file) {
+        cause = system_error();
+        ::close(fd);
     }
+    struct stat about {};
+    if (file) fstat(fileno(file), &about);
     if (!file) {
-        std::string cause = system_error();
         console_printf("ERROR: could not open file... [Mesh_Classifier::load()]\n");
         return IoResult::cannot_open("ERROR: could not open the shortest path table " + path +
                                      ": " + cause);
@@ -137,7 +141,7 @@ IoResult Mesh_Classifier::load(const std::string& path) {
         return first_pass.error(path);
     }
     if (checked == ReadOutcome::Unreadable || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::string cause = system_error();
+        cause = system_error();
         std::fclose(file);
         return IoResult::failure("ERROR: could not read " + path + ": " + cause);
     }
@@ -148,6 +152,7 @@ IoResult Mesh_Classifier::load(const std::string& path) {
     // Checked again: the file may have changed since.
     DistanceCheck second_pass(nf);
     ReadOutcome read = read_distances(file, entries, table.data(), second_pass);
+    if (read == ReadOutcome::Unreadable) cause = system_error(); // before fclose sets errno
     std::fclose(file);
     // The spare entries are no pair's: they are kept at 0, whatever the file held.
     const std::int64_t addressed = std::int64_t(nf) * (std::int64_t(nf) + 1) / 2;
@@ -163,7 +168,7 @@ IoResult Mesh_Classifier::load(const std::string& path) {
         // builds a new one.
         table.clear();
         rebuild_flag = 1;
-        return IoResult::failure("ERROR: could not read " + path + ": " + system_error());
+        return IoResult::failure("ERROR: could not read " + path + ": " + cause);
     }
     rebuild_flag = 0;
     return IoResult::success();

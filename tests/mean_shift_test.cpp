@@ -516,3 +516,80 @@ TEST(MeanShiftStaleData, SteppedRunOnAReplacedMesh) {
         EXPECT_TRUE(filter.needs_reset);
     }
 }
+
+namespace {
+
+// A mesh of OBJ text, built as a file is.
+Mesh obj_mesh(const std::string& obj) {
+    Mesh m;
+    EXPECT_TRUE(bool(load_obj_string(m, obj)));
+    ConsoleCapture quiet;
+    build_loaded_mesh(m);
+    return m;
+}
+
+// A regular tetrahedron: its four unit normals add up to nothing.
+const char* tetrahedron = "v 1 1 1\nv 1 -1 -1\nv -1 1 -1\nv -1 -1 1\n"
+                          "f 1 2 3\nf 1 4 2\nf 1 3 4\nf 2 4 3\n";
+// A flat fan of four faces and a fifth with a repeated corner (zero area, so its built
+// normal is no number).
+const char* fan_with_a_repeated_corner = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv -1 0 0\n"
+                                         "f 1 2 3\nf 1 3 4\nf 1 4 5\nf 1 2 4\nf 2 2 3\n";
+// Coordinates near the float limits: cross products overflow, so no built normal is a
+// number; one ordinary triangle beside them.
+const char* near_the_float_limits = "v 3e38 0 0\nv 0 3e38 0\nv 0 0 3e38\nv -3e38 0 0\n"
+                                    "v 0 0 0\nv 1 0 0\nv 0 1 0\n"
+                                    "f 1 2 3\nf 2 3 4\nf 5 6 7\n";
+
+enum class Expect {
+    Unchanged, // every sum cancels or is no number: the normals stay as built
+    Numbers,   // every face ends with a normal that is a number
+    Kept,      // faces that had a number still have one; the others may stay none
+};
+
+struct Degenerate {
+    const char* name;
+    const char* obj;
+    FilterMode mode;
+    float value; // the slider, or the median's depth
+    Expect expect;
+};
+
+} // namespace
+
+// Sums that are zero or no number leave the old normals, and normals that are no number
+// add nothing; the literal filters, mended alike, give the same bits.
+TEST(MeanShiftDegenerate, SumsThatAreNoNumberKeepTheOldNormals) {
+    const Degenerate cases[] = {
+        {"tetrahedron, sphere jump", tetrahedron, FilterMode::SphereJump, 100, Expect::Unchanged},
+        {"tetrahedron, mean shift", tetrahedron, FilterMode::MeanShift, 100, Expect::Unchanged},
+        {"repeated corner, mean shift", fan_with_a_repeated_corner, FilterMode::MeanShift, 100,
+         Expect::Numbers},
+        {"repeated corner, sphere jump", fan_with_a_repeated_corner, FilterMode::SphereJump, 100,
+         Expect::Numbers},
+        {"repeated corner, median", fan_with_a_repeated_corner, FilterMode::Median, 2,
+         Expect::Numbers},
+        {"float limits, mean shift", near_the_float_limits, FilterMode::MeanShift, 100,
+         Expect::Kept},
+        {"float limits, sphere jump", near_the_float_limits, FilterMode::SphereJump, 100,
+         Expect::Kept},
+        {"float limits, median", near_the_float_limits, FilterMode::Median, 3, Expect::Kept},
+    };
+    for (const Degenerate& c : cases) {
+        Mesh m = obj_mesh(c.obj);
+        const std::vector<Vector> built = face_normals(m);
+        Vector r = c.mode == FilterMode::Median ? Vector(1, 1, 1, c.value)
+                                                : filter_radius(Vector(c.value, 0, 0, 1), m.extent);
+        Twin twin(m);
+        twin.run(r, CallKind::Run, c.mode, c.name);
+        for (int i = 0; i < m.nf; ++i) {
+            const Vector& now = twin.fast_normals[size_t(i)];
+            const std::string what = std::string(c.name) + ", face " + std::to_string(i);
+            bool number_needed = c.expect == Expect::Numbers || usable_normal(built[i]);
+            EXPECT_TRUE(c.expect == Expect::Unchanged ? same_bits(now, built[i])
+                        : number_needed               ? usable_result(now)
+                                                      : true)
+                << what;
+        }
+    }
+}

@@ -248,23 +248,44 @@ float subdivision_weight(int slider_value) {
     return float((0.5 - slider_value / 100.0) * -0.25);
 }
 
-std::string subdivision_refusal(const Mesh& mesh, int levels) {
-    // Each level multiplies the faces by 4 and adds at most 3 vertices a face.
-    int64_t faces = mesh.nf, vertices = mesh.nv;
+namespace {
+
+// The face and vertex counts of `levels` levels of `mesh`, or false when they pass the
+// int range. Each level multiplies the faces by 4 and adds at most 3 vertices a face.
+bool subdivision_counts(const Mesh& mesh, int levels, int64_t& faces, int64_t& vertices) {
+    faces = mesh.nf;
+    vertices = mesh.nv;
     for (int l = 0; l < levels && faces > 0; ++l) {
         vertices += 3 * faces;
         faces *= 4;
-        if (faces > INT_MAX || vertices > INT_MAX)
-            return "ERROR: " + std::to_string(levels) + " subdivision levels of " +
-                   std::to_string(mesh.nf) +
-                   " faces would give more faces or vertices than a "
-                   "mesh can hold; the mesh is left as it was";
+        if (faces > INT_MAX || vertices > INT_MAX) return false;
     }
+    return true;
+}
+
+// "subdivision to L levels would need N MB": the estimate of the result's peak.
+std::string subdivision_need(int levels, int64_t faces, int64_t vertices) {
     int64_t bytes = faces * bytes_per_face + vertices * bytes_per_vertex;
-    if (bytes > available_memory())
+    int64_t mb = (bytes + (1 << 20) - 1) >> 20;
+    return "subdivision to " + std::to_string(levels) + (levels == 1 ? " level" : " levels") +
+           " would need " + std::to_string(mb) + " MB";
+}
+
+} // namespace
+
+std::string subdivision_refusal(const Mesh& mesh, int levels) {
+    int64_t faces, vertices;
+    if (!subdivision_counts(mesh, levels, faces, vertices))
         return "ERROR: " + std::to_string(levels) + " subdivision levels of " +
-               std::to_string(mesh.nf) + " faces would give " + std::to_string(faces) +
-               " faces, more than the memory holds; the mesh is left as it was";
+               std::to_string(mesh.nf) +
+               " faces would give more faces or vertices than a "
+               "mesh can hold; the mesh is left as it was";
+    int64_t bytes = faces * bytes_per_face + vertices * bytes_per_vertex;
+    int64_t available = available_memory();
+    if (bytes > available)
+        return "ERROR: " + subdivision_need(levels, faces, vertices) + " (" +
+               std::to_string(faces) + " faces), more than the " + std::to_string(available >> 20) +
+               " MB available; the mesh is left as it was";
     return "";
 }
 
@@ -348,10 +369,11 @@ SubdivisionResult subdivided_levels(const Mesh& mesh, int subdiv, float weight, 
         made.build_bbox();
     } catch (const std::bad_alloc&) {
         result = Mesh();
+        int64_t faces, vertices;
+        subdivision_counts(mesh, subdiv, faces, vertices); // within range: not refused
         return {SubdivisionOutcome::Refused,
-                "ERROR: not enough memory for " + std::to_string(subdiv) +
-                    " subdivision levels of " + std::to_string(mesh.nf) +
-                    " faces; the mesh is left as it was"};
+                "ERROR: out of memory: " + subdivision_need(subdiv, faces, vertices) + " (" +
+                    std::to_string(faces) + " faces); the mesh is left as it was"};
     }
     result = std::move(made);
     return {SubdivisionOutcome::Subdivided, ""};

@@ -34,6 +34,19 @@ inline CliRun run_cli(const std::string& args, const std::string& stdout_path = 
     return r;
 }
 
+// Whether this build runs under AddressSanitizer, which reserves more address space than
+// the memory limits some tests set.
+inline bool address_sanitised() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return false;
+}
+
 // The whole file, or "" when it cannot be read (a failure of the test).
 inline std::string file_contents(const std::string& path) {
     std::string text;

@@ -13,6 +13,16 @@
 #include <list>
 #include <vector>
 
+// Mended as in the filters: a normal that is no number (a face of zero area) adds
+// nothing, and a sum that is zero or no number leaves the old normals.
+inline bool reference_usable(const Vector& n) {
+    return std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z) && std::isfinite(n.w);
+}
+
+inline bool reference_result(const Vector& n) {
+    return reference_usable(n) && n != Vector(0, 0, 0);
+}
+
 class ReferenceMeanShift {
   public:
     explicit ReferenceMeanShift(Mesh& m) : mesh(&m) {}
@@ -114,6 +124,7 @@ class ReferenceMeanShift {
         print_progress(processed, mesh->nf);
         processed++;
         normal_sum = mesh->faceptrs[seed]->normal;
+        if (!reference_usable(normal_sum)) normal_sum = Vector(0);
         return seed;
     }
 
@@ -149,7 +160,8 @@ class ReferenceMeanShift {
                     c.w = float(f);
                     current_region.push_back(c);
                     centroid_sum += mesh->centroids[f];
-                    normal_sum += contribution(f, centre);
+                    if (reference_usable(mesh->faceptrs[f]->normal))
+                        normal_sum += contribution(f, centre);
                     it = remaining_faces.erase(it);
                     growing = 1;
                     print_progress(processed, mesh->nf);
@@ -164,8 +176,9 @@ class ReferenceMeanShift {
                 regions.push_back(current_region);
                 normal_sum /= float(current_region.size());
                 normal_sum.normalise();
-                for (const Vector& member : current_region)
-                    mesh->faceptrs[int(member.w)]->normal = normal_sum;
+                if (reference_result(normal_sum))
+                    for (const Vector& member : current_region)
+                        mesh->faceptrs[int(member.w)]->normal = normal_sum;
             }
             done = end_of_pass(kind);
         }
@@ -182,7 +195,8 @@ class ReferenceMeanShift {
             for (auto it = remaining_faces.begin(); it != remaining_faces.end();) {
                 int f = *it;
                 if (mesh->centroids[f].within(mesh->centroids[seed], s)) {
-                    normal_sum += contribution(f, mesh->centroids[seed]);
+                    if (reference_usable(mesh->faceptrs[f]->normal))
+                        normal_sum += contribution(f, mesh->centroids[seed]);
                     Vector m = mesh->centroids[f];
                     m.w = float(f);
                     current_region.push_back(m);
@@ -194,8 +208,9 @@ class ReferenceMeanShift {
                 }
             }
             normal_sum.normalise();
-            for (const Vector& member : current_region)
-                mesh->faceptrs[int(member.w)]->normal = normal_sum;
+            if (reference_result(normal_sum))
+                for (const Vector& member : current_region)
+                    mesh->faceptrs[int(member.w)]->normal = normal_sum;
             regions.push_back(current_region);
             done = end_of_pass(kind);
         }
@@ -228,6 +243,7 @@ class ReferenceMeanShift {
                         rings[j].pop_back();
                         working = neighbour_list(t);
                         for (int g : working) {
+                            if (!reference_usable(mesh->faceptrs[g]->normal)) continue;
                             sum += mesh->faceptrs[g]->normal;
                             m++;
                         }
@@ -237,7 +253,7 @@ class ReferenceMeanShift {
                 } while (j < depth);
                 if (m > 0) {
                     sum /= float(m);
-                    if (sum != Vector(0, 0, 0)) mesh->faceptrs[i]->normal = sum;
+                    if (reference_result(sum)) mesh->faceptrs[i]->normal = sum;
                 }
             }
         }
