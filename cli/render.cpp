@@ -31,6 +31,7 @@ struct Options {
     std::string background = "ffffff";
     float rgb[3] = {1, 1, 1};
     std::string clip; // a .clp file of clipping planes
+    std::string light = "studio";
 };
 
 bool parse_size(const std::string& s, int& w, int& h) {
@@ -73,6 +74,9 @@ CommandResult draw(const Options& o, Document& d) {
     // The view's start: GL state, the light set while the model-view matrix is the
     // identity, then the projection for the view's size.
     gl_initialise_state();
+    LightPreset preset = LightPreset::Studio;
+    preset_named(o.light, preset);
+    gl_set_lighting(preset_lighting(preset));
     gl_set_light_position(light_direction(0, 180));
     Projection projection = o.perspective ? Projection::Perspective : d.projection;
     gl_set_projection(o.width, o.height, projection);
@@ -160,6 +164,13 @@ CommandRun render_command(CLI::App& command, Session& session) {
                                     "Clip with the planes of a .clp file, as the clipping page's "
                                     "\"Load\" does"),
                  FileRole::Read);
+    command
+        .add_option("--light", o->light,
+                    "The Lighting Editor's preset: studio, a bright headlight with a highlight "
+                    "that lights both sides (the viewer's default), or classic, the original "
+                    "dim light")
+        ->check(CLI::IsMember({"studio", "classic"}, CLI::ignore_case))
+        ->capture_default_str();
     command.footer("Draws the frame the viewer draws for the mesh as loaded (same drawing code, "
                    "through Mesa's OSMesa, no display needed) and saves it as PNG.");
     return [o, &session] { return cli_render::run(*o, session); };

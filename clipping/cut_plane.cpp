@@ -59,7 +59,7 @@ void CutPlane::press(Vector position, PlaneButton button) {
     last_position = position;
 }
 
-void CutPlane::update(Vector p) {
+void CutPlane::update(Vector p, float cube) {
     if (arcball.axis_lock == int(PlaneButton::Left)) {
         p.x = 0;
         arcball.drag(p);
@@ -68,7 +68,8 @@ void CutPlane::update(Vector p) {
         arcball.drag(p);
     } else if (arcball.axis_lock == int(PlaneButton::Right)) {
         float dy = last_position.y - p.y;
-        float d = float(double(dy) * 0.1);
+        // A 2,560th of the cube per pixel: 0.1 on the window's start cube of 256.
+        float d = float(double(dy) * 0.1 * (double(cube) / 256.0));
         last_position = p;
         Vector step = d * normal;
         arcball.transform[12] += step.x;

@@ -43,8 +43,9 @@ class CutPlane {
     // A press on the selected plane at a window position (y downwards).
     void press(Vector position, PlaneButton button);
     // Follows the mouse to `p` (tilt or push, after the pressed button), then recomputes
-    // the corners from the rest corners and everything that depends on them.
-    void update(Vector p);
+    // the corners from the rest corners and everything that depends on them. A push
+    // moves 0.1 x cube / 256 per pixel, `cube` being the clipping cube's edge.
+    void update(Vector p, float cube = 256);
     void end_drag();
 
     Vector normal;                    // unit normal, out of the cube for the default planes

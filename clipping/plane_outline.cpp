@@ -65,3 +65,11 @@ std::vector<Vector> plane_outline(const Vector& normal, const Vector& centre,
     for (size_t k = 0; k < n; ++k) outline.push_back(points[order[k]]);
     return outline;
 }
+
+Mesh cube_corner_mesh(const std::array<Vector, 8>& cube, const Vector& centre) {
+    Mesh corners;
+    corners.alloc_vertices(int(cube.size()));
+    for (size_t k = 0; k < cube.size(); ++k) corners.vertices[k] = cube[k] + centre;
+    corners.centre = centre;
+    return corners;
+}

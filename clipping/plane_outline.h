@@ -1,6 +1,7 @@
 // The polygon where a plane cuts the clipping cube, for drawing the plane.
 #pragma once
 
+#include "core/mesh.h"
 #include "core/vector.h"
 
 #include <array>
@@ -21,3 +22,7 @@ extern const std::array<std::array<int, 2>, 12> cube_edges;
 // undefined (it lies on the mean) comes last, in edge order. No points: empty.
 std::vector<Vector> plane_outline(const Vector& normal, const Vector& centre,
                                   const std::array<Vector, 8>& cube);
+
+// The corners of `cube` (about the origin, as the mesh is drawn about its centre) as the
+// vertices of a mesh centred on `centre`: what frames the cube as a mesh is framed.
+Mesh cube_corner_mesh(const std::array<Vector, 8>& cube, const Vector& centre);

@@ -130,7 +130,7 @@ void PlaneWidgetInCube::move(const Vector& position) {
     for (size_t i = 0; i < planes.size() && i < plane_count; ++i)
         if (selected[i] == 1) {
             CutPlane before = planes[i];
-            planes[i].update(position);
+            planes[i].update(position, cube_edge());
             if (!finite_plane(planes[i]) && finite_plane(before)) planes[i] = std::move(before);
             moved = true;
         }

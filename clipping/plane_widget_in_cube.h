@@ -14,6 +14,7 @@
 #include "core/mesh.h"
 #include "core/vector.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -70,6 +71,8 @@ class PlaneWidgetInCube {
     std::vector<std::vector<Vector>> outlines;
     int show_all = 0; // 1: the outlines of unselected planes are drawn too
     std::array<float, 3> cube_size{0, 0, 0};
+    // The cube's longest edge, which scales a push.
+    float cube_edge() const { return std::max({cube_size[0], cube_size[1], cube_size[2]}); }
     std::array<Vector, 8> cube_corners;
     std::array<int, plane_count> selected{-1, -1, -1, -1, -1, -1}; // 1 selected, -1 not
     std::vector<CutPlane> planes;

@@ -11,6 +11,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// One format under two extensions: .clp, as vostrel-cli writes it, and .slc, which a
+// save appends to a name without one.
+const char* plane_file_filter = "Plane files (*.clp *.slc)";
+
+} // namespace
+
 QtCLippingWidget::QtCLippingWidget(QWidget* parent, const char* name) : ToolPanel(parent, name) {
     FileButtons file = file_buttons("Load", Qt::Vertical);
     connect(file.load, &QPushButton::clicked, this, &QtCLippingWidget::cutplane_load_event);
@@ -25,7 +33,7 @@ QtCLippingWidget::QtCLippingWidget(QWidget* parent, const char* name) : ToolPane
     for (QPushButton* b : {reset_current, reset_all, showall_button}) action_column->addWidget(b);
     connect(reset_current, &QPushButton::pressed, this, &QtCLippingWidget::resetcurr_button_event);
     connect(reset_all, &QPushButton::pressed, this, &QtCLippingWidget::resetall_button_event);
-    connect(showall_button, &QPushButton::pressed, this, &QtCLippingWidget::showall_button_event);
+    connect(showall_button, &QPushButton::toggled, this, &QtCLippingWidget::showall_button_event);
 
     auto* planes = new QGroupBox("Clipping Planes:");
     auto* plane_column = new QVBoxLayout(planes);
@@ -106,9 +114,10 @@ void QtCLippingWidget::plane6_button_event() {
     plane_button_event(5);
 }
 
-// On pressed(), before the button toggles: send the state it is about to take.
+// On toggled(): the view follows the state the button has taken, so a press that slides
+// off the button (no toggle) sends nothing.
 void QtCLippingWidget::showall_button_event() {
-    emit cutplane_showall_signal(showall_button->isChecked() ? 0 : 1);
+    emit cutplane_showall_signal(showall_button->isChecked() ? 1 : 0);
 }
 
 void QtCLippingWidget::resetall_button_event() {
@@ -126,12 +135,14 @@ void QtCLippingWidget::resetcurr_button_event() {
 }
 
 void QtCLippingWidget::cutplane_load_event() {
-    QString name = QFileDialog::getOpenFileName(this, "", dialog_start_folder("data"), "*.slc");
+    QString name =
+        QFileDialog::getOpenFileName(this, "", dialog_start_folder("data"), plane_file_filter);
     if (!name.isEmpty()) load_file(name);
 }
 
 void QtCLippingWidget::cutplane_save_event() {
-    QString name = QFileDialog::getSaveFileName(this, "", dialog_start_folder("data"), "*.slc");
+    QString name =
+        QFileDialog::getSaveFileName(this, "", dialog_start_folder("data"), plane_file_filter);
     if (!name.isEmpty()) save_file(name);
 }
 

@@ -77,3 +77,47 @@ float zoom_by_wheel(float distance, double notches) {
     float proposed = float(distance * std::pow(wheel_zoom_factor, notches));
     return limit_magnitude(distance, proposed, nearest_camera_distance);
 }
+
+float zoom_in_by_wheel(float distance, double notches, Projection projection) {
+    return zoom_by_wheel(distance, projection == Projection::Orthographic ? -notches : notches);
+}
+
+Vector panned_point(const Mesh& mesh, const Matrix4& transform, const Vector& pan,
+                    const Vector& p) {
+    EyePoint e = to_eye(p, mesh.centre, transform);
+    return Vector(float(pan.x + e.x), float(pan.y + e.y), float(pan.z + e.z));
+}
+
+namespace {
+
+// View-space units a pixel spans at view depth z.
+double unit_per_pixel(float distance, Projection projection, int h, float z) {
+    if (projection == Projection::Orthographic) return distance == 0 ? 0 : -1.0 / distance;
+    const double pi = 3.14159265358979323846;
+    double depth = double(-distance) - z; // from the eye, along its axis
+    return depth > 0 ? depth * std::tan(perspective_fov_y * pi / 360) / (std::max(h, 1) * 0.5) : 0;
+}
+
+} // namespace
+
+Vector pan_by_drag(const Vector& pan, float dx, float dy, float distance, Projection projection,
+                   int h, float z) {
+    double unit = unit_per_pixel(distance, projection, h, z);
+    return Vector(float(pan.x + dx * unit), float(pan.y + dy * unit), pan.z);
+}
+
+Vector pan_keeping_point(const Vector& pan, const Vector& point, float before, float after,
+                         Projection projection) {
+    double stretch; // how far the point must move from the view axis, as a factor
+    if (projection == Projection::Orthographic) {
+        if (after == 0) return pan;
+        stretch = double(before) / after;
+    } else {
+        double from = double(-before) - point.z, to = double(-after) - point.z;
+        if (from <= 0 || to <= 0) return pan;
+        stretch = to / from;
+    }
+    if (!std::isfinite(stretch)) return pan;
+    return Vector(float(pan.x + point.x * (stretch - 1)), float(pan.y + point.y * (stretch - 1)),
+                  pan.z);
+}

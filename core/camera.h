@@ -37,9 +37,25 @@ constexpr float farthest_camera_distance = 1e12f;
 // from it, or where it stands when it is already nearer.
 float zoom_by_drag(float distance, float step);
 
-// Factor by which one notch of the wheel turned away from the user brings the distance
-// nearer zero, as moving the mouse up does with the right button; turned towards the
-// user it divides by it. Stays within nearest and farthest_camera_distance of zero.
+// Factor by which one notch brings the distance nearer zero; a notch the other way
+// divides by it. Stays within nearest and farthest_camera_distance of zero.
 constexpr double wheel_zoom_factor = 0.8;
 // `notches` may be fractional (fine-grained wheels): 120 units of Qt's angle delta each.
 float zoom_by_wheel(float distance, double notches);
+// The wheel turned away from the user (`notches` > 0) zooms in, as in other viewers:
+// orthographic, the scale grows; perspective, the eye comes nearer.
+float zoom_in_by_wheel(float distance, double notches, Projection projection);
+
+// The pan: the mesh moved in the view plane, after its rotation. A mesh point p is seen
+// at pan + transform (p - centre), then through the camera: orthographic, -distance
+// pixels a unit; perspective, from an eye at (0, 0, -distance).
+Vector panned_point(const Mesh& mesh, const Matrix4& transform, const Vector& pan, const Vector& p);
+// The pan after the mouse moved (dx, dy) pixels (y up) with a point at view depth z
+// (panned_point's z) held under it, in a view `h` pixels high.
+Vector pan_by_drag(const Vector& pan, float dx, float dy, float distance, Projection projection,
+                   int h, float z);
+// The pan that keeps the point seen at `point` (panned_point) where it is on screen
+// while the camera distance goes from `before` to `after`; the pan as it is when the
+// point lies behind the eye.
+Vector pan_keeping_point(const Vector& pan, const Vector& point, float before, float after,
+                         Projection projection);

@@ -73,15 +73,22 @@ class Document {
     // becomes the opened mesh, named `path`, with `kept` (its copy) as the kept copy.
     Outcome adopt(Mesh loaded, const std::string& path);
     Outcome adopt(Mesh loaded, Mesh kept, const std::string& path);
-    // "Reload": the kept copy back, rebuilt (a step). Nothing before a mesh was opened.
+    // "Reload": the kept copy back, rebuilt (a step) and framed as an opened mesh is.
+    // Nothing before a mesh was opened.
     Outcome reload();
     // Writes the mesh as OBJ (with "vc" lines when `colours`), through a temporary file.
     IoResult save(const std::string& path, bool colours);
+    // Whether a step has changed the mesh since it was opened or last saved (an undo
+    // back to that state counts as no change).
+    bool modified() const { return history.modified(); }
     // "Save ALL...": the segments into `folder` (empty: the working folder).
     SegmentFiles save_segments(const std::string& folder = {});
+    // The files save_segments(folder) would write, in order.
+    std::vector<std::string> segment_file_paths(const std::string& folder = {}) const;
 
     // --- terrain and colours ---
     // "Terrain": the mesh replaced by the terrain of the heightmap, coloured by the map.
+    // Refused, the mesh kept, without a heightmap (an empty image).
     Outcome apply_terrain(const RgbImage& heightmap, const TerrainSettings& settings,
                           const ColourMap& map);
     // "Colour by Height": every vertex coloured by the map at its relative height.

@@ -42,3 +42,7 @@ Outcome Document::mark_current() {
     Changes changed = Change::Colours | Change::Marks | show_faces(faces, &step);
     return commit(std::move(step), changed);
 }
+
+std::vector<std::string> Document::segment_file_paths(const std::string& folder) const {
+    return ::segment_file_paths(folder, traversal.region_counter);
+}

@@ -33,6 +33,10 @@ class Document::TerrainTask : public Task {
         : Task("Building the terrain"), heightmap(image), settings(grid), map(colour_map) {}
 
     void run(Work& work) override {
+        if (heightmap.width <= 0 || heightmap.height <= 0) {
+            result = IoResult::failure("Load a heightmap first");
+            return;
+        }
         try {
             generate_terrain(terrain, heightmap, settings, &work);
             console_printf("terrain vertex colours...\n");

@@ -66,7 +66,9 @@ class Document::ReloadTask : public Task {
     Outcome finish(Document& d) override {
         if (!result) return Outcome::from(result);
         if (!ran) return Outcome::done({});
-        return d.replace_mesh("Reload", std::move(copy), Replacement::Reload);
+        // Framed again, as the opened mesh was.
+        return d.replace_mesh("Reload", std::move(copy), Replacement::Reload, std::monostate(),
+                              Change::Camera);
     }
 
   private:
@@ -88,7 +90,10 @@ class SaveTask : public Task {
         : Task("Saving " + file_part(file)), mesh(m), path(std::move(file)), colours(with_colours) {
     }
     void run(Work& work) override { result = mesh.save_obj(path, colours, &work); }
-    Outcome finish(Document&) override { return Outcome::from(result); }
+    Outcome finish(Document& d) override {
+        if (result) d.history.mark_saved();
+        return Outcome::from(result);
+    }
 
   private:
     const Mesh& mesh;

@@ -4,7 +4,17 @@ void History::clear() {
     done.clear();
     undone.clear();
     total = 0;
+    base_version = saved_version = ++last_version;
 }
+
+namespace {
+
+bool changes_mesh(Changes c) {
+    return c.has(Change::Geometry) || c.has(Change::Colours) || c.has(Change::FaceNormals) ||
+           c.has(Change::Marks);
+}
+
+} // namespace
 
 bool History::joins(const std::string& merge) const {
     return !merge.empty() && undone.empty() && !done.empty() && done.back().merge == merge;
@@ -13,9 +23,12 @@ bool History::joins(const std::string& merge) const {
 void History::push(Step step) {
     for (const Step& s : undone) total -= s.bytes;
     undone.clear();
+    bool new_version = changes_mesh(step.changes);
     if (joins(step.merge)) {
         done.back().changes |= step.changes;
+        if (new_version) done.back().version = ++last_version;
     } else {
+        step.version = new_version ? ++last_version : current_version();
         step.bytes = step.state.bytes();
         total += step.bytes;
         done.push_back(std::move(step));
@@ -63,6 +76,7 @@ void History::make_room(size_t bytes) {
 void History::trim(size_t more) {
     auto over = [&] { return total + more > limit; };
     while (!done.empty() && (int(done.size()) > most_steps || over())) {
+        base_version = done.front().version;
         total -= done.front().bytes;
         done.pop_front();
     }

@@ -48,12 +48,25 @@ class History {
     int done_count() const { return int(done.size()); }
     int undone_count() const { return int(undone.size()); }
 
+    // Whether the mesh differs from the one last opened (clear()) or saved: undoing
+    // back to that state counts as unchanged. Steps that change no part of the mesh
+    // (the clipping planes alone) leave it as it is.
+    bool modified() const { return current_version() != saved_version; }
+    // The state now is the one saved.
+    void mark_saved() { saved_version = current_version(); }
+
   private:
     std::deque<Step> done;    // oldest first
     std::vector<Step> undone; // the next to redo last
     size_t limit = default_limit_bytes;
     size_t total = 0;
+    // The mesh's versions: each step that changes it gets a new one. `base_version` is
+    // the version before the oldest step kept.
+    unsigned long last_version = 0, base_version = 0, saved_version = 0;
 
+    unsigned long current_version() const {
+        return done.empty() ? base_version : done.back().version;
+    }
     // Drops the oldest steps while the steps and `more` bytes pass a bound.
     void trim(size_t more = 0);
 };

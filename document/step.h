@@ -54,9 +54,10 @@ struct StepState {
 };
 
 struct Step {
-    std::string name;  // for the Edit menu: "Undo " + name
-    Changes changes;   // what undoing or redoing it changes
-    StepState state;   // the other version of what it changed
-    std::string merge; // steps in a row with the same non-empty key are one step
-    size_t bytes = 0;  // state.bytes(), as last counted
+    std::string name;          // for the Edit menu: "Undo " + name
+    Changes changes;           // what undoing or redoing it changes
+    StepState state;           // the other version of what it changed
+    std::string merge;         // steps in a row with the same non-empty key are one step
+    size_t bytes = 0;          // state.bytes(), as last counted
+    unsigned long version = 0; // the mesh's version once the step is done (History)
 };

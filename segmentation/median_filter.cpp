@@ -135,6 +135,7 @@ void MeanShift::median_filter(const Vector& r, Work* work) {
         passes(std::false_type{});
     else
         passes(std::true_type{});
+    console_printf("\n"); // the progress bar's line ends, as the other filters' do
     for (int i = 0; i < nf; ++i) {
         Vector& n = normal_of(i);
         n.x = compact[i].x;

@@ -67,7 +67,7 @@ void QtMeanShiftWidget::sizeEvent(int sliderval) {
 void QtMeanShiftWidget::xsizeEvent(int sliderval) {
     radius_value = float(sliderval);
     v.x = radius_value;
-    radius_label->setText("Sphere Radius:\t" + panel_number(radius_value));
+    show_slider_value();
     emit rad_signal(v, mode);
 }
 
@@ -87,17 +87,27 @@ void QtMeanShiftWidget::StepEvent() {
     emit step_signal(v);
 }
 
-void QtMeanShiftWidget::MShiftEvent() {
-    mode = int(FilterMode::MeanShift);
+// The slider's value is a radius for the sphere filters and a ring depth for the median
+// filter: the label says which.
+void QtMeanShiftWidget::show_slider_value() {
+    bool depth = mode == int(FilterMode::Median);
+    radius_label->setText((depth ? "Depth:\t" : "Sphere Radius:\t") + panel_number(radius_value));
+}
+
+void QtMeanShiftWidget::choose_mode(FilterMode chosen) {
+    mode = int(chosen);
+    show_slider_value();
     emit rad_signal(v, mode);
+}
+
+void QtMeanShiftWidget::MShiftEvent() {
+    choose_mode(FilterMode::MeanShift);
 }
 
 void QtMeanShiftWidget::SJumpEvent() {
-    mode = int(FilterMode::SphereJump);
-    emit rad_signal(v, mode);
+    choose_mode(FilterMode::SphereJump);
 }
 
 void QtMeanShiftWidget::MedianEvent() {
-    mode = int(FilterMode::Median);
-    emit rad_signal(v, mode);
+    choose_mode(FilterMode::Median);
 }

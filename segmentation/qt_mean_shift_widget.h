@@ -1,5 +1,6 @@
 // QtMeanShiftWidget: the normal filter page: mean shift, median filter or sphere jump,
-// the search radius, one pass at a time with "Step", and the weight curve.
+// the search radius (the ring depth for the median filter), one pass at a time with
+// "Step", and the weight curve.
 #pragma once
 
 #include "core/vector.h"
@@ -22,8 +23,8 @@ class QtMeanShiftWidget : public ToolPanel {
     float radius_value = 0, ellipsoid_y = 0, ellipsoid_z = 0;
     float scale = 1.0f;
     QtFunctionWidget* function_widget;
-    QLabel* radius_label;
-    QLabel* curve_label; // says whether the weight curve is in use
+    QLabel* radius_label; // "Sphere Radius", or "Depth" while the median filter is chosen
+    QLabel* curve_label;  // says whether the weight curve is in use
     QSlider* xsize_slider;
     QPushButton *meanshift_button, *median_button, *spherejump_button;
 
@@ -44,4 +45,8 @@ class QtMeanShiftWidget : public ToolPanel {
     void MShiftEvent();
     void SJumpEvent();
     void MedianEvent();
+
+  private:
+    void choose_mode(FilterMode chosen);
+    void show_slider_value();
 };

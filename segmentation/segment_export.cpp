@@ -96,6 +96,19 @@ std::string segment_file_name(int pass) {
     return "object_" + std::to_string(pass) + ".obj";
 }
 
+std::string segment_file_path(const std::string& folder, int pass) {
+    std::string name = segment_file_name(pass);
+    return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
+}
+
+std::vector<std::string> segment_file_paths(const std::string& folder, int region_counter) {
+    std::vector<std::string> paths;
+    for (int pass = 0; pass <= region_counter; ++pass)
+        paths.push_back(segment_file_path(folder, pass));
+    paths.push_back(segment_file_path(folder, -1));
+    return paths;
+}
+
 namespace {
 
 // The passes of for_each_segment_mesh, `w_of(v)` giving vertex v's w to read and set.
@@ -242,7 +255,7 @@ class SegmentWriter {
     // Prints "Saving: NAME v:N f:M" and writes the file, or notes why it cannot.
     void write(int pass, const SegmentMesh& s) {
         std::string name = segment_file_name(pass);
-        std::string path = folder.empty() ? name : (std::filesystem::path(folder) / name).string();
+        std::string path = segment_file_path(folder, pass);
         console_printf("Saving: %s v:%d f:%d\n", name.c_str(), int(s.positions.size()),
                        int(s.corners.size()));
         File& f = files.emplace_back(File{path, std::make_unique<AtomicFile>(path), {}});

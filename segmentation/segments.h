@@ -27,6 +27,10 @@ int mark_current(Mesh& mesh, EdgeTraversal& traversal);
 // The name of an export file: pass 0 holds the faces in no segment, pass g > 0 the
 // faces of segment g, and pass -1 every face in a segment.
 std::string segment_file_name(int pass);
+// That file in `folder` (empty: the working folder).
+std::string segment_file_path(const std::string& folder, int pass);
+// Every file the export writes into `folder`, in the order written.
+std::vector<std::string> segment_file_paths(const std::string& folder, int region_counter);
 
 // One export file: its distinct positions in order of first use and three indices into
 // them per face, in the mesh's corner order.
@@ -56,12 +60,12 @@ void for_each_segment_mesh(const Mesh& mesh, int region_counter, std::vector<flo
                            const std::function<void(int pass, const SegmentMesh&)>& visit,
                            Work* work = nullptr);
 
-// The file text of a segment: "v x y z" per position (six significant digits, never in
-// exponent form) and per face "f c/c/c b/b/b a/a/a" for its indices a, b, c counted
-// from 1: the corners reversed, so each face's winding is flipped. The text is appended
-// to `out`; `flush`, when given, is called each time `out` has grown past a megabyte
-// (it writes and empties it), and a false from it ends the text there with false. A stop
-// asked of `work` throws WorkStopped.
+// The file text of a segment: "v x y z" per position (six significant digits) and per
+// face "f c/c/c b/b/b a/a/a" for its indices a, b, c counted from 1: the corners
+// reversed, so each face's winding is flipped. The text is appended to `out`; `flush`,
+// when given, is called each time `out` has grown past a megabyte (it writes and empties
+// it), and a false from it ends the text there with false. A stop asked of `work` throws
+// WorkStopped.
 bool append_segment_obj(std::string& out, const SegmentMesh& segment,
                         const std::function<bool(std::string&)>& flush = nullptr,
                         Work* work = nullptr);

@@ -176,11 +176,12 @@ IoResult Mesh_Classifier::load(const std::string& path) {
 
 IoResult Mesh_Classifier::save(const std::string& path) {
     console_printf("Saving Shortest Path Table\n");
-    console_printf("Table size: %.2fMB\n", double(table.entry_count) * 4 / 1048576);
     if (!table_fits_mesh())
         return IoResult::failure("ERROR: " + path +
                                  " not written: there is no shortest path table of this mesh "
                                  "(classify the mesh or load its table first)");
+    // The size of what is written, so not said for a refused save.
+    console_printf("Table size: %.2fMB\n", double(table.entry_count) * 4 / 1048576);
     AtomicFile file(path);
     if (!file.is_open()) {
         std::string cause = system_error();

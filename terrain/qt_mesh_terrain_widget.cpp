@@ -155,6 +155,7 @@ bool QtMeshTerrainWidget::load_heightmap_file(const QString& name) {
         return false;
     }
     heightmap = QPixmap::fromImage(image);
+    heightmap_loaded = true;
     note_opened(FileKind::Heightmap, name);
     preview_label->setPixmap(heightmap);
     update();
@@ -170,8 +171,8 @@ RgbImage QtMeshTerrainWidget::heightmap_pixels() const {
 }
 
 void QtMeshTerrainWidget::apply_terrain() {
-    emit terrain_signal(heightmap.toImage(), grid_resolution, grid_scale, height_scale, colours,
-                        values);
+    emit terrain_signal(heightmap_loaded ? heightmap.toImage() : QImage(), grid_resolution,
+                        grid_scale, height_scale, colours, values);
 }
 
 // The colour map.

@@ -25,7 +25,8 @@ class QtMeshTerrainWidget : public ToolPanel {
   public:
     explicit QtMeshTerrainWidget(QWidget* parent = nullptr, const char* name = nullptr);
 
-    QPixmap heightmap;
+    QPixmap heightmap; // a black square until a file is loaded
+    bool heightmap_loaded = false;
     QLabel* preview_label;
     int grid_resolution = 64;
     int grid_scale = 256;
@@ -45,7 +46,8 @@ class QtMeshTerrainWidget : public ToolPanel {
     // What a terrain is built from: the grid settings, the heightmap's pixels.
     TerrainSettings terrain_settings() const;
     RgbImage heightmap_pixels() const;
-    // "Apply": the heightmap, the settings and the colour map to the view (terrain_signal).
+    // "Apply": the heightmap, the settings and the colour map to the view (terrain_signal);
+    // before any heightmap is loaded an empty image, which the document refuses.
     void apply_terrain();
     void apply() override { apply_terrain(); }
 

@@ -37,8 +37,8 @@ void write_text(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// A push of the right button: `pixels` down the window moves the plane inwards by a tenth
-// of that.
+// A push of the right button: `pixels` down the window moves the plane inwards by a
+// 2,560th of the cube per pixel (a tenth of a unit on a cube of 256).
 void push(PlaneWidgetInCube& w, int pixels) {
     w.press(Vector(100, 100, 0), PlaneButton::Right);
     w.move(Vector(100, float(100 + pixels), 0));
@@ -110,6 +110,20 @@ TEST(ClippingOutlines, PlaneThroughOneCornerOnly) {
     ASSERT_EQ(outline.size(), 3u);
     for (const Vector& p : outline) EXPECT_EQ(p, Vector(1, 1, 1));
     EXPECT_TRUE(plane_outline(n, Vector(5, 5, 5), w.cube_corners).empty());
+}
+
+// One pixel moves a plane 0.1 x cube / 256, rounded once to single precision; at the
+// window's start cube of 256 that is 0.1 as before.
+TEST(ClippingCube, PushStepScalesWithTheCube) {
+    for (float edge : {256.0f, 100.0f, 0.311f}) {
+        PlaneWidgetInCube w = cube(edge);
+        w.toggle_plane(0);
+        push(w, 1);
+        const float step = float(-1.0 * 0.1 * (double(edge) / 256.0));
+        EXPECT_EQ(w.planes[0].arcball.transform[14], step) << edge;
+        EXPECT_EQ(w.planes[0].corners[0].z, step + edge / 2) << edge;
+    }
+    EXPECT_EQ(float(-1.0 * 0.1 * (256.0 / 256.0)), float(-1.0 * 0.1));
 }
 
 TEST(ClippingOutlines, PlanePushedBeyondTheCubeHasNoOutlineAndStillClips) {

@@ -5,6 +5,7 @@
 #include "segmentation/mean_shift.h"
 #include "test_util.h"
 #include "tests/reference/mean_shift_reference.h"
+#include "tests/same_bits.h"
 
 #include <cstring>
 #include <random>
@@ -68,12 +69,6 @@ std::vector<Vector> face_normals(const Mesh& m) {
 
 void set_face_normals(Mesh& m, const std::vector<Vector>& normals) {
     for (int i = 0; i < m.nf; ++i) m.faces[i].normal = normals[i];
-}
-
-// Bit for bit, so that results that are not numbers compare too.
-bool same_bits(const Vector& a, const Vector& b) {
-    float x[4] = {a.x, a.y, a.z, a.w}, y[4] = {b.x, b.y, b.z, b.w};
-    return std::memcmp(x, y, sizeof x) == 0;
 }
 
 void expect_same_normals(const std::vector<Vector>& a, const std::vector<Vector>& b,
@@ -233,6 +228,7 @@ TEST(MeanShiftFilters, MedianDepthZeroAndOneAverageTheNeighbours) {
                   0u)
             << text;
         EXPECT_EQ(text.find("Data Size"), std::string::npos);
+        EXPECT_EQ(text.substr(text.size() - 12), "[*********]\n"); // the bar's line ends
         for (int p = 0; p < 50; ++p)
             for (int i = 0; i < expected.nf; ++i) {
                 Vector sum(0);

@@ -3,6 +3,7 @@
 #include "core/mesh_file.h"
 #include "test_util.h"
 #include "tests/reference/morphogen_reference.h"
+#include "tests/same_bits.h"
 #include "tools/morphogen_colours.h"
 
 #include <gtest/gtest.h>
@@ -27,10 +28,6 @@ void expect_colour(const Vector& c, float r, float g, float b, float a) {
     EXPECT_EQ(c.y, g);
     EXPECT_EQ(c.z, b);
     EXPECT_EQ(c.w, a);
-}
-
-bool same_bits(const Vector& a, const Vector& b) {
-    return std::memcmp(&a.x, &b.x, 4 * sizeof(float)) == 0;
 }
 
 } // namespace

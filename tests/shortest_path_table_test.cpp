@@ -361,6 +361,7 @@ TEST(SptFile, SaveReplacesWholeFilesOnlyAndNeedsTheMeshsTable) {
     IoResult r = none.save(path);
     EXPECT_FALSE(r);
     EXPECT_EQ(file_bytes(path), "old");
+    EXPECT_EQ(console.text(), "Saving Shortest Path Table\n"); // no size of nothing written
 
     r = c.save(dir.file("no/such/folder/t.spt"));
     EXPECT_FALSE(r);

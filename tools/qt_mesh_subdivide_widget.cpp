@@ -12,7 +12,7 @@ QtMeshSubdivideWidget::QtMeshSubdivideWidget(QWidget* parent, const char* name)
     QBoxLayout* controls = tool_panel_layout(this);
     subdivlevel_label = new QLabel("Subdivision Level:\t0");
     subdivlevel_slider = tool_slider("subdivlevel_slider", 0, 10, 1, 1, 0);
-    weight_label = new QLabel("Weight:\t0.0");
+    weight_label = new QLabel("Tension:\t" + panel_number(butterfly_tension(weight)));
     weight_slider = tool_slider("weight_slider", 0, 100, 5, 10, 50);
     for (QWidget* w : std::initializer_list<QWidget*>{subdivlevel_label, subdivlevel_slider,
                                                       weight_label, weight_slider})
@@ -27,8 +27,9 @@ void QtMeshSubdivideWidget::subdivlevel_event(int sliderval) {
     subdivlevel_label->setText("Subdivision Level:\t" + QString::number(sliderval));
 }
 
-// Slider 0 gives -0.125, 50 gives 0 and 100 gives 0.125.
+// Slider 0 sends -0.125, 50 sends 0 and 100 sends 0.125; the label shows the tension that
+// stands for (-0.0625, 0.0625, 0.1875).
 void QtMeshSubdivideWidget::weight_event(int sliderval) {
     weight = subdivision_weight(sliderval);
-    weight_label->setText("Weight:\t" + panel_number(weight));
+    weight_label->setText("Tension:\t" + panel_number(butterfly_tension(weight)));
 }

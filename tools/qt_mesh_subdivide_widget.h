@@ -1,4 +1,5 @@
-// QtMeshSubdivideWidget: the level and weight of the butterfly subdivision.
+// QtMeshSubdivideWidget: the level and weight of the butterfly subdivision; the label
+// shows the tension the weight stands for.
 #pragma once
 
 #include "qtshared/tool_panel.h"

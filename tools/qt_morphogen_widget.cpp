@@ -3,6 +3,7 @@
 #include "core/console.h"
 #include "qtshared/colours.h"
 #include "qtshared/start_folder.h"
+#include "qtshared/swatch.h"
 #include "qtshared/warning.h"
 #include "tools/morphogen_file.h"
 
@@ -14,20 +15,20 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
 
 namespace {
 
 QLabel* swatch_label(const QColor& colour) {
-    auto* label = new QLabel;
-    label->setPixmap(swatch_pixmap(colour, 16));
-    return label;
+    return framed_swatch(colour, 16);
 }
 
-// The dialogs start in "data" under the working folder, else in the bundled samples.
+// The dialogs start in "data" under the working folder, else in the working folder:
+// never among the bundled samples, which a save would overwrite.
 QString mor_folder() {
-    return data_start_folder("data", "morphogens");
+    return dialog_start_folder("data");
 }
 
 } // namespace
@@ -84,6 +85,7 @@ QtMorphogenWidget::QtMorphogenWidget(QWidget* parent, const char* name) : ToolPa
     connect(subtractive_button, &QRadioButton::pressed, this,
             &QtMorphogenWidget::substractiveclick_slot);
     connect(morpho_tree, &QTreeWidget::itemClicked, this, &QtMorphogenWidget::itemClickedSlot);
+    connect(morpho_tree, &QTreeWidget::itemChanged, this, &QtMorphogenWidget::item_changed);
 }
 
 void QtMorphogenWidget::send_setting() {
@@ -197,6 +199,25 @@ void QtMorphogenWidget::itemClickedSlot(QTreeWidgetItem* item, int col) {
         morpho_tree->setItemWidget(item, 2, swatch_label(chosen));
         send_setting();
     }
+}
+
+// A box toggled otherwise than by a click (Space, or a program) is followed once the
+// event that toggled it is done; by then a click has recorded and sent it already.
+void QtMorphogenWidget::item_changed(QTreeWidgetItem*, int col) {
+    if (col != 0 || boxes_pending) return;
+    boxes_pending = true;
+    QTimer::singleShot(0, this, &QtMorphogenWidget::follow_check_boxes);
+}
+
+void QtMorphogenWidget::follow_check_boxes() {
+    boxes_pending = false;
+    bool changed = false;
+    for (int i = 0; i < morpho_tree->topLevelItemCount() && size_t(i) < tooglestates.size(); ++i) {
+        int state = morpho_tree->topLevelItem(i)->checkState(0) == Qt::Checked ? 1 : 0;
+        changed = changed || state != tooglestates[size_t(i)];
+        tooglestates[size_t(i)] = state;
+    }
+    if (changed) send_setting();
 }
 
 void QtMorphogenWidget::itemDoubleClickedSlot(QTreeWidgetItem* item, int) {

@@ -66,4 +66,9 @@ class QtMorphogenWidget : public ToolPanel {
 
   private:
     void add_row(const std::string& name, const QColor& colour, int state);
+    // The boxes as the tree shows them, however they were toggled: a change is recorded
+    // and sent.
+    void item_changed(QTreeWidgetItem* item, int col);
+    void follow_check_boxes();
+    bool boxes_pending = false;
 };

@@ -248,6 +248,10 @@ float subdivision_weight(int slider_value) {
     return float((0.5 - slider_value / 100.0) * -0.25);
 }
 
+float butterfly_tension(float weight) {
+    return 0.0625f + weight;
+}
+
 namespace {
 
 // The face and vertex counts of `levels` levels of `mesh`, or false when they pass the

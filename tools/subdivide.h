@@ -33,6 +33,10 @@ SubdivisionEdges subdivision_edges(const std::vector<std::array<int, 3>>& faces,
 // (0.5 - value / 100) * -0.25 in double precision, stored as float; 0 gives -0.125,
 // 25 gives -0.0625 (plain midpoints), 50 gives 0 (the classic stencil), 100 gives 0.125.
 float subdivision_weight(int slider_value);
+// The butterfly tension w a weight stands for: a level gives the two vertices across an
+// edge 2w each and the four beyond them -w, with w = 1/16 + weight; so weight 0 is the
+// classic w = 1/16, and -1/16 (slider 25) puts the new vertices at the edges' midpoints.
+float butterfly_tension(float weight);
 
 // Why `levels` levels of `mesh` cannot be made, or "" when they can: the face or vertex
 // count would pass the int range, or the result would need more memory than the system

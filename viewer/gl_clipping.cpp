@@ -1,5 +1,7 @@
 #include "viewer/gl_clipping.h"
 
+#include "clipping/plane_outline.h"
+
 #include <GL/gl.h>
 
 namespace {
@@ -20,9 +22,24 @@ void draw_unselected_outlines(const PlaneWidgetInCube& planes) {
     }
 }
 
+void draw_cube_edges(const PlaneWidgetInCube& planes) {
+    glColor3f(0.45f, 0.65f, 0.95f);
+    glBegin(GL_LINES);
+    for (const auto& [from, to] : cube_edges) {
+        const Vector &p = planes.cube_corners[from], &q = planes.cube_corners[to];
+        glVertex3f(p.x, p.y, p.z);
+        glVertex3f(q.x, q.y, q.z);
+    }
+    glEnd();
+}
+
 } // namespace
 
+// The lines keep their own colours: the light is the mesh's.
 void draw_clipping_planes(const PlaneWidgetInCube& planes) {
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);
+    if (planes.any_selected()) draw_cube_edges(planes);
     bool unselected_drawn = false;
     for (size_t i = 0; i < planes.outlines.size() && i < plane_count; ++i) {
         if (planes.selected[i] != 1) continue;
@@ -39,6 +56,7 @@ void draw_clipping_planes(const PlaneWidgetInCube& planes) {
         }
     }
     if (planes.show_all == 1) draw_unselected_outlines(planes);
+    glPopAttrib();
 }
 
 void load_clip_plane_equations(const PlaneWidgetInCube& planes) {

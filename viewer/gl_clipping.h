@@ -8,7 +8,9 @@
 // The outline of every selected plane in yellow, as a closed loop in the current line
 // width with its points; with the first selected plane, and again when `show_all` is 1,
 // the outlines of the unselected planes in grey, each as a loop of width 2, after which
-// the line width is 1.
+// the line width is 1. While a plane is selected the cube's twelve edges are drawn first,
+// in a pale blue, so that what a plane moves in shows once it has left the cube's faces.
+// The lines are unlit.
 void draw_clipping_planes(const PlaneWidgetInCube& planes);
 // OpenGL clip plane i = the equation of plane i, under the current model-view matrix.
 void load_clip_plane_equations(const PlaneWidgetInCube& planes);

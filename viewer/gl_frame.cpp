@@ -315,6 +315,15 @@ void gl_set_light_colours(const Vector& ambient, const Vector& diffuse, const Ve
     glLightfv(GL_LIGHT0, GL_SPECULAR, s);
 }
 
+void gl_set_lighting(const Lighting& l) {
+    gl_set_light_colours(l.ambient, l.diffuse, l.specular);
+    const float s = l.surface_specular;
+    const float surface[4] = {s, s, s, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, surface);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, l.shininess);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, l.two_sided ? GL_TRUE : GL_FALSE);
+}
+
 Vector light_direction(float altitude, float azimuth) {
     const float pi = 3.1415927f;
     float a = altitude * pi / 180, b = azimuth * pi / 180;
@@ -352,6 +361,7 @@ void gl_paint_frame(const FrameSettings& s, const Mesh& mesh, MeshDrawer& drawer
     } else {
         gluLookAt(0, 0, -s.camera_distance, 0, 0, 0, 0, 1, 0);
     }
+    glTranslatef(s.pan[0], s.pan[1], 0);
     glMultMatrixf(s.arcball_transform.data());
 
     if (layers.clipping_planes) layers.clipping_planes();

@@ -5,6 +5,7 @@
 
 #include "core/arcball.h"
 #include "core/mesh.h"
+#include "viewer/lighting.h"
 #include "viewer/view_modes.h"
 
 #include <GL/gl.h>
@@ -18,6 +19,7 @@ struct FrameSettings {
     float camera_distance = -200;
     float background[3] = {1, 1, 1}; // clear colour of the next frame, 0..1
     Matrix4 arcball_transform;
+    float pan[2] = {0, 0}; // the mesh moved in the view plane, in mesh units, y up
 };
 
 // Draws the faces of a mesh from vertex arrays: one primitive per face, exactly as one
@@ -58,6 +60,9 @@ void draw_bounding_box(const Mesh& mesh);
 // line and point sizes, polygon offset; clear colour white.
 void gl_initialise_state();
 void gl_set_light_colours(const Vector& ambient, const Vector& diffuse, const Vector& specular);
+// Light 0's colours and the surface's highlight and sidedness; Classic's lighting leaves
+// exactly the state gl_initialise_state sets.
+void gl_set_lighting(const Lighting& lighting);
 // Light 0's direction for an altitude and azimuth in degrees (w = 0: a direction).
 Vector light_direction(float altitude, float azimuth);
 // Sets light 0's position, transformed by the current model-view matrix.

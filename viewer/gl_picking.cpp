@@ -12,18 +12,29 @@ Vector unproject(double wx, double wy, double wz, const std::array<int, 4>& view
     return Vector(float(x), float(y), float(z));
 }
 
-} // namespace
+struct PickRay {
+    Vector near, far;
+};
 
-int pick_face(const Mesh& mesh, const std::array<int, 4>& viewport,
-              const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
-              Projection projection_mode, double view_height, double x, double y) {
+PickRay pick_ray(const Mesh& mesh, const std::array<int, 4>& viewport,
+                 const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
+                 Projection projection_mode, double view_height, double x, double y) {
     double wy = view_height - y;
     double near_depth = projection_mode == Projection::Orthographic ? -1.0 : 0.0;
     // The mesh is drawn translated by minus its centre; the ray moves back by it so that
     // the faces are met where they are drawn.
     Vector shift(mesh.centre.x, mesh.centre.y, mesh.centre.z, 0);
-    Vector near = unproject(x, wy, near_depth, viewport, modelview, projection) + shift;
-    Vector far = unproject(x, wy, 1.0, viewport, modelview, projection) + shift;
+    return {unproject(x, wy, near_depth, viewport, modelview, projection) + shift,
+            unproject(x, wy, 1.0, viewport, modelview, projection) + shift};
+}
+
+} // namespace
+
+int pick_face(const Mesh& mesh, const std::array<int, 4>& viewport,
+              const std::array<double, 16>& modelview, const std::array<double, 16>& projection,
+              Projection projection_mode, double view_height, double x, double y) {
+    auto [near, far] =
+        pick_ray(mesh, viewport, modelview, projection, projection_mode, view_height, x, y);
     Vector dir = far - near;
     dir.normalise();
 
@@ -40,4 +51,25 @@ int pick_face(const Mesh& mesh, const std::array<int, 4>& viewport,
         }
     }
     return selected;
+}
+
+std::optional<Vector> pick_point(const Mesh& mesh, const std::array<int, 4>& viewport,
+                                 const std::array<double, 16>& modelview,
+                                 const std::array<double, 16>& projection,
+                                 Projection projection_mode, double view_height, double x,
+                                 double y) {
+    auto [near, far] =
+        pick_ray(mesh, viewport, modelview, projection, projection_mode, view_height, x, y);
+    std::optional<Vector> nearest;
+    float best = 0;
+    for (int i = 0; i < mesh.nf; ++i) {
+        Vector hit;
+        if (!mesh.faces[i].intersect(near, far, hit)) continue;
+        float d = (hit - near).length();
+        if (!nearest || d < best) {
+            best = d;
+            nearest = hit;
+        }
+    }
+    return nearest;
 }

@@ -1,5 +1,6 @@
 #include "viewer/qt_gl_widget.h"
 
+#include "clipping/plane_outline.h"
 #include "viewer/gl_picking.h"
 
 #include <GL/gl.h>
@@ -21,6 +22,7 @@ QtGLWidget::~QtGLWidget() = default;
 void QtGLWidget::initializeGL() {
     arcball.set_bounds(500, 500);
     gl_initialise_state();
+    gl_set_lighting(lighting);
     cleared_with = Qt::white;
     light_position = Vector(0, 0, 1, 0);
     light_position_slot(0, 180);
@@ -56,6 +58,8 @@ void QtGLWidget::paintGL() {
     s.background[1] = float(background_colour.green()) / 255;
     s.background[2] = float(background_colour.blue()) / 255;
     s.arcball_transform = arcball.transform;
+    s.pan[0] = pan.x;
+    s.pan[1] = pan.y;
     FrameLayers layers{clipping_layer(), representatives_layer(), mean_shift_layer()};
     gl_paint_frame(s, document.mesh, drawer, layers);
     ++frames_drawn;
@@ -146,8 +150,8 @@ void QtGLWidget::follow_plane_selection() {
     mouse_target = document.planes.any_selected() ? MouseTarget::Planes : MouseTarget::Camera;
 }
 
-// Mouse: left turns the arcball, middle picks, right zooms; while the mouse works the
-// clipping planes every button drives them instead.
+// Mouse: left turns the arcball (with Shift or Ctrl it pans), middle picks, right zooms;
+// while the mouse works the clipping planes every button drives them instead.
 void QtGLWidget::mousePressEvent(QMouseEvent* event) {
     Vector position(float(event->position().x()), float(event->position().y()), 0);
     Qt::MouseButton button = event->button();
@@ -157,7 +161,10 @@ void QtGLWidget::mousePressEvent(QMouseEvent* event) {
         last_mouse_position = position;
         return;
     }
-    if (button == Qt::LeftButton) {
+    bool panning = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    if (button == Qt::LeftButton && !planes && panning) {
+        pan_press(position);
+    } else if (button == Qt::LeftButton) {
         drag_mode = planes ? DragMode::Planes : DragMode::Rotate;
         if (planes)
             clipping_press(1, position);
@@ -197,6 +204,8 @@ void QtGLWidget::mouseMoveEvent(QMouseEvent* event) {
         arcball.drag(position);
     } else if (drag_mode == DragMode::Zoom) {
         zoom_step(position);
+    } else if (drag_mode == DragMode::Pan) {
+        pan_step(position);
     }
     last_mouse_position = position;
 }
@@ -207,13 +216,51 @@ void QtGLWidget::mouseReleaseEvent(QMouseEvent*) {
     clipping_release();
 }
 
-// The wheel zooms as the right button does: turned away from the user it brings the
-// camera distance nearer zero, as moving the mouse up does.
+// The wheel turned away from the user zooms in, towards the mesh point under the
+// cursor where there is one: the pan keeps that point where it is on screen.
 void QtGLWidget::wheelEvent(QWheelEvent* event) {
     double notches = event->angleDelta().y() / 120.0;
     if (notches == 0) return;
-    set_camera_distance(zoom_by_wheel(camera_distance, notches));
     event->accept();
+    Vector at(float(event->position().x()), float(event->position().y()), 0);
+    std::optional<Vector> held = point_under(at);
+    float before = camera_distance;
+    set_camera_distance(zoom_in_by_wheel(camera_distance, notches, document.projection));
+    if (!held) return;
+    Vector seen = panned_point(document.mesh, arcball.transform, pan, *held);
+    pan = pan_keeping_point(pan, seen, before, camera_distance, document.projection);
+}
+
+std::optional<Vector> QtGLWidget::point_under(const Vector& position) {
+    if (document.mesh.nf == 0) return std::nullopt;
+    bring_frame_up_to_date();
+    double ratio = devicePixelRatio();
+    return pick_point(document.mesh, frame_viewport, frame_modelview, frame_projection,
+                      document.projection, view_height * ratio, position.x * ratio,
+                      position.y * ratio);
+}
+
+// Perspective moves a point by less the farther it lies: the depth of the point grabbed
+// (else of the mesh's centre) decides how far the mesh goes a pixel.
+void QtGLWidget::pan_press(const Vector& position) {
+    drag_mode = DragMode::Pan;
+    pan_grab_z = 0;
+    if (document.projection == Projection::Perspective)
+        if (std::optional<Vector> grabbed = point_under(position))
+            pan_grab_z = panned_point(document.mesh, arcball.transform, pan, *grabbed).z;
+}
+
+void QtGLWidget::pan_step(const Vector& position) {
+    float dx = position.x - last_mouse_position.x, dy = last_mouse_position.y - position.y;
+    if (dx == 0 && dy == 0) return;
+    pan = pan_by_drag(pan, dx, dy, camera_distance, document.projection, view_height, pan_grab_z);
+    changed();
+}
+
+void QtGLWidget::start_camera() {
+    camera_distance = start_camera_distance;
+    pan = Vector(0, 0, 0);
+    changed();
 }
 
 void QtGLWidget::zoom_step(const Vector& position) {
@@ -227,10 +274,16 @@ void QtGLWidget::set_camera_distance(float distance) {
 }
 
 void QtGLWidget::fit_to_view() {
+    pan = Vector(0, 0, 0);
+    changed();
     // Before the first resize the projection's size is still the widget's.
     int w = view_width > 0 ? view_width : width(), h = view_height > 0 ? view_height : height();
-    set_camera_distance(
-        fit_camera_distance(document.mesh, arcball.transform, document.projection, w, h));
+    // The cube holds the mesh, so framing its corners frames both.
+    Mesh cube;
+    if (frame_clipping_cube)
+        cube = cube_corner_mesh(document.planes.cube_corners, document.mesh.centre);
+    const Mesh& framed = frame_clipping_cube ? cube : document.mesh;
+    set_camera_distance(fit_camera_distance(framed, arcball.transform, document.projection, w, h));
 }
 
 void QtGLWidget::reset_view() {

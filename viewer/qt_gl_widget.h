@@ -24,6 +24,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,20 @@ class QtGLWidget : public QOpenGLWidget {
     float camera_distance = -200;
     Vector last_mouse_position{0, 0, 0};
     Vector light_position{0, 0, 1, 0};
+    // Light 0's colours and the surface's highlight and sidedness (the Lighting
+    // Editor's preset); the colours also change alone, by light_colour_slot.
+    Lighting lighting = preset_lighting(LightPreset::Studio);
     ArcBall arcball;
+    // The mesh moved in the view plane (x right, y up, in mesh units) by Shift or Ctrl
+    // with the left button, and by the wheel's zoom towards the cursor; z stays 0.
+    Vector pan{0, 0, 0};
 
     // Whether a load (or a new terrain) frames the new mesh (fit_to_view) or a load puts
     // the camera at the start distance; the main window keeps the choice between runs.
     bool fit_on_open = true;
+    // Whether fitting frames the clipping planes' cube as well as the mesh (the window
+    // sets it while the Clipping page is in sight, where the planes would lie outside).
+    bool frame_clipping_cube = false;
 
     // Opens a mesh file (Document::open) on the task runner, or `at_once` here. On
     // failure, and for a file that holds no faces, the error is printed and said
@@ -73,6 +83,7 @@ class QtGLWidget : public QOpenGLWidget {
     // Writes the segments ("Save ALL...") into the working folder (named in the result's
     // folder); a file that cannot be written is reported and the others still are. The
     // files are said by segments_saved_signal (and returned where the task ran at once).
+    // Without a mesh nothing is written, and failure_signal says so.
     SegmentFiles save_all(const std::string& folder = {});
     // The current frame as a 32-bit image of its full size in device pixels (the view's
     // size times the screen's scale).
@@ -106,7 +117,7 @@ class QtGLWidget : public QOpenGLWidget {
     int frames_drawn = 0;
 
     // Sets the camera distance so that the whole mesh fits the view with a small margin,
-    // in the current projection and rotation.
+    // in the current projection and rotation, and undoes the pan.
     void fit_to_view();
     // Undoes the rotation and fits the mesh to the view.
     void reset_view();
@@ -137,6 +148,8 @@ class QtGLWidget : public QOpenGLWidget {
     void open_failed_signal(QString name, QString message);
     // "Save ALL..." has written what segment_files says.
     void segments_saved_signal();
+    // Why a command did nothing, for the status bar.
+    void status_signal(QString message);
 
   public slots:
     void reload_slot();
@@ -144,7 +157,6 @@ class QtGLWidget : public QOpenGLWidget {
     void subdivide_slot(int subdiv, float weight);
     void edgetraversal_slot(int depth, int angle);
     void markcurrent_slot();
-    void markpatch_slot(); // the classifier page's "Mark Current"
     void meshclassify_slot();
     void numpatches_slot(int);
     void previouspatch_slot(int);
@@ -158,11 +170,11 @@ class QtGLWidget : public QOpenGLWidget {
     void mshiftrad_slot(Vector, int);
     void mshiftstep_slot(Vector);
     void function_slot(std::vector<Vector> func, int sizey);
-    void cutplane_select_slot(int);
-    void cutplane_invert_slot(int);
-    void cutplane_load_slot(QString);
-    void cutplane_save_slot(QString);
-    void cutplane_showall_slot(int);
+    void cutplane_select_slot(int selected);
+    void cutplane_invert_slot(int selected);
+    void cutplane_load_slot(QString fn);
+    void cutplane_save_slot(QString fn);
+    void cutplane_showall_slot(int selected);
     void cutplane_resetall_slot();
     void cutplane_resetcurrent_slot();
     void buildvertexcolour_slot(int mixmode, std::vector<int> tooglestates,
@@ -173,6 +185,11 @@ class QtGLWidget : public QOpenGLWidget {
     void light_colour_slot(Vector ambient, Vector diffuse, Vector specular);
     void light_position_slot(float alti, float azim);
     void simplify_slot(float lod);
+    // The classifier page's "Mark Current", declared after the slots above so that they
+    // keep their places in the meta-object.
+    void markpatch_slot();
+    // A preset, or a user's own colours over a preset's surface.
+    void lighting_slot(const Lighting& lighting);
 
   protected:
     void initializeGL() override;
@@ -201,6 +218,14 @@ class QtGLWidget : public QOpenGLWidget {
     Outcome show_history_step(Outcome r);
     void zoom_step(const Vector& position);
     void set_camera_distance(float distance);
+    // The mesh point under a window position (logical pixels) in the last frame, if any.
+    std::optional<Vector> point_under(const Vector& position);
+    // Shift or Ctrl with the left button: the point grabbed follows the cursor.
+    void pan_press(const Vector& position);
+    void pan_step(const Vector& position);
+    float pan_grab_z = 0; // the grabbed point's depth along the view axis (perspective)
+    // Where a mesh that is not fitted starts: the start distance, no pan.
+    void start_camera();
     // The last frame, drawn now if a change is still owed (picking reads its matrices).
     void bring_frame_up_to_date();
     // After a pick: the edge traversal from the selected face.
@@ -215,4 +240,6 @@ class QtGLWidget : public QOpenGLWidget {
     void clipping_release();
     // The mouse works the planes while one is selected, else the camera.
     void follow_plane_selection();
+    // Says why in the status bar (status_signal) when there are no patches to browse.
+    bool say_if_no_patches();
 };

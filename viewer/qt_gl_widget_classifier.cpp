@@ -3,6 +3,24 @@
 #include "viewer/gl_representatives.h"
 #include "viewer/qt_gl_widget.h"
 
+namespace {
+
+// Why the commands that browse the patches have nothing to work on; empty when there
+// are patches.
+QString no_patches_reason(const Document& d) {
+    if (d.mesh.nf == 0) return "No patches: open a mesh and classify it (Apply) first";
+    if (d.classifier.patch_count <= 0) return "No patches: classify the mesh (Apply) first";
+    return {};
+}
+
+} // namespace
+
+bool QtGLWidget::say_if_no_patches() {
+    QString reason = no_patches_reason(document);
+    if (!reason.isEmpty()) emit status_signal(reason);
+    return !reason.isEmpty();
+}
+
 void QtGLWidget::meshclassify_slot() {
     if (deferred([this] { meshclassify_slot(); })) return;
     run_task(document.classify_task(), [this](const Outcome& r) {
@@ -18,11 +36,13 @@ void QtGLWidget::meshclassify_slot() {
 // Dragging the slider sends every value it passes: only the last one waiting counts.
 void QtGLWidget::numpatches_slot(int k) {
     if (deferred([this, k] { numpatches_slot(k); }, "numpatches")) return;
+    if (say_if_no_patches()) return;
     run_task(document.recluster_task(k), [this](const Outcome& r) { show_changes(r.changed); });
 }
 
 void QtGLWidget::previouspatch_slot(int patch) {
     if (deferred([this, patch] { previouspatch_slot(patch); })) return;
+    if (say_if_no_patches()) return;
     show_changes(document.select_patch(patch).changed);
 }
 
@@ -32,11 +52,17 @@ void QtGLWidget::nextpatch_slot(int patch) {
 
 void QtGLWidget::patchthresh_slot(int percent) {
     if (deferred([this, percent] { patchthresh_slot(percent); }, "patchthresh")) return;
-    show_changes(document.set_patch_threshold(percent).changed);
+    show_changes(document.set_patch_threshold(percent).changed); // kept for a later patch
+    say_if_no_patches();
 }
 
 void QtGLWidget::markpatch_slot() {
     if (deferred([this] { markpatch_slot(); })) return;
+    if (say_if_no_patches()) return;
+    if (document.classifier.current_patch < 0) {
+        emit status_signal("No patch chosen: choose one with Previous or Next first");
+        return;
+    }
     show_changes(document.mark_patch().changed);
 }
 

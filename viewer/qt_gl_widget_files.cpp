@@ -1,5 +1,6 @@
 // The view's file operations: loading, saving, the frame as an image, drops, reload;
 // and the history.
+#include "core/mesh_file.h"
 #include "qtshared/image_files.h"
 #include "viewer/gl_frame_grab.h"
 #include "viewer/qt_gl_widget.h"
@@ -7,6 +8,7 @@
 #include <GL/gl.h>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 #include <cstdio>
@@ -25,7 +27,7 @@ IoResult QtGLWidget::load_file(const QString& name, bool at_once) {
                 return;
             }
             file_name = name;
-            if (!fit_on_open) camera_distance = start_camera_distance;
+            if (!fit_on_open) start_camera();
             emit buildtree_signal(document.morphogens.names);
             show_changes(r.changed);
         },
@@ -67,24 +69,45 @@ QImage QtGLWidget::grab_frame() {
     return frame_image(gl_read_frame(w, h), w, h);
 }
 
+namespace {
+
+// The first file of a drop, when it is one the readers take and may read; else empty.
+QString dropped_mesh_file(const QMimeData* dropped) {
+    if (!dropped->hasUrls() || dropped->urls().isEmpty()) return {};
+    QString name = dropped->urls().first().toLocalFile();
+    QFileInfo file(name);
+    if (name.isEmpty() || !file.isFile() || !file.isReadable()) return {};
+    return mesh_format(name.toStdString()) == MeshFormat::None ? QString() : name;
+}
+
+// A drop is taken as a copy, so that the source never goes: a move would let the file
+// manager delete it.
+bool accept_as_copy(QDropEvent* event) {
+    if (!(event->possibleActions() & Qt::CopyAction) ||
+        dropped_mesh_file(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+} // namespace
+
 void QtGLWidget::dragEnterEvent(QDragEnterEvent* event) {
-    for (const QString& format : event->mimeData()->formats())
-        if (format.startsWith("text/")) {
-            event->acceptProposedAction();
-            return;
-        }
+    accept_as_copy(event);
 }
 
 void QtGLWidget::dropEvent(QDropEvent* event) {
-    const QMimeData* dropped = event->mimeData();
-    if (!dropped->hasUrls() || dropped->urls().isEmpty()) return;
-    emit dragndrop_signal(dropped->urls().first().toLocalFile());
+    if (accept_as_copy(event)) emit dragndrop_signal(dropped_mesh_file(event->mimeData()));
 }
 
 void QtGLWidget::reload_slot() {
     if (deferred([this] { reload_slot(); })) return;
     run_task(document.reload_task(), [this](const Outcome& r) {
         if (r.changed.has(Change::Geometry)) emit buildtree_signal(document.morphogens.names);
+        if (r.changed.has(Change::Camera) && !fit_on_open) start_camera(); // as an open
         show_outcome(r);
         if (!context()) return;
         makeCurrent();

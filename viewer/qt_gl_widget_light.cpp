@@ -2,9 +2,20 @@
 #include "viewer/qt_gl_widget.h"
 
 void QtGLWidget::light_colour_slot(Vector ambient, Vector diffuse, Vector specular) {
+    lighting.ambient = ambient;
+    lighting.diffuse = diffuse;
+    lighting.specular = specular;
     if (!context()) return;
     makeCurrent();
     gl_set_light_colours(ambient, diffuse, specular);
+    changed();
+}
+
+void QtGLWidget::lighting_slot(const Lighting& chosen) {
+    lighting = chosen;
+    if (!context()) return;
+    makeCurrent();
+    gl_set_lighting(lighting);
     changed();
 }
 

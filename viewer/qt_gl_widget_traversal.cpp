@@ -16,6 +16,12 @@ void QtGLWidget::markcurrent_slot() {
 // The files are written on the runner; segments_saved_signal says when and how.
 SegmentFiles QtGLWidget::save_all(const std::string& folder) {
     if (deferred([this, folder] { save_all(folder); })) return {};
+    if (document.mesh.nf == 0) { // every file would be empty
+        SegmentFiles none;
+        none.failures.push_back(IoResult::failure("There is no mesh to save: open one first"));
+        emit failure_signal(QString::fromStdString(none.failures[0].error));
+        return none;
+    }
     segment_files = SegmentFiles();
     run_task(document.save_segments_task(folder, segment_files), [this, folder](const Outcome&) {
         segment_files.folder =

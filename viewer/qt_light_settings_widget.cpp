@@ -1,14 +1,20 @@
 #include "viewer/qt_light_settings_widget.h"
 
 #include "qtshared/file_buttons.h"
+#include "qtshared/start_folder.h"
+#include "qtshared/warning.h"
+#include "viewer/light_file.h"
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -27,6 +33,25 @@ QLabel* make_swatch(const QColor& colour) {
     swatch->setFixedSize(32, 32);
     swatch->setPixmap(swatch_pixmap(colour));
     return swatch;
+}
+
+const char* const preset_key = "lighting/preset";
+const char* const custom_key = "lighting/custom";           // a light file's text
+const char* const custom_base_key = "lighting/custom_base"; // the preset it came from
+
+// The swatch colour of a light colour: its channels times 255, truncated.
+QColor swatch_colour(const Vector& v) {
+    return QColor(int(v.x * 255), int(v.y * 255), int(v.z * 255));
+}
+
+LightPreset preset_setting(const char* key, LightPreset otherwise) {
+    LightPreset p;
+    return preset_named(QSettings().value(key).toString().toStdString(), p) ? p : otherwise;
+}
+
+// A base preset as kept: Classic or Studio.
+LightPreset surface_of(LightPreset p) {
+    return p == LightPreset::Classic ? LightPreset::Classic : LightPreset::Studio;
 }
 
 QSlider* make_angle_slider(const char* name) {
@@ -58,10 +83,21 @@ QtLightSettingsWidget::QtLightSettingsWidget(QWidget* parent, const char* name) 
     auto* preferences = new QGroupBox("Lighting Preferences:");
     auto* column = new QVBoxLayout(preferences);
 
+    auto* presets = new QGroupBox("Preset:");
+    light_preset_combobox = new QComboBox;
+    light_preset_combobox->setObjectName("light_preset_combobox");
+    for (int i = 0; i < light_preset_count; ++i)
+        light_preset_combobox->addItem(preset_name(LightPreset(i)));
+    (new QVBoxLayout(presets))->addWidget(light_preset_combobox);
+    connect(light_preset_combobox, &QComboBox::activated, this,
+            &QtLightSettingsWidget::preset_combobox_event);
+    column->addWidget(presets);
+
+    // The fixed-function lighting is the only program; there are no shaders to choose.
     auto* shaders = new QGroupBox("Shader Programs:");
     volshader_combobox = new QComboBox;
     volshader_combobox->setObjectName("volshader_combobox");
-    volshader_combobox->addItems({"default (no shaders)", "per pixel lighting"});
+    volshader_combobox->addItems({"default (no shaders)"});
     (new QVBoxLayout(shaders))->addWidget(volshader_combobox);
     connect(volshader_combobox, &QComboBox::activated, this,
             &QtLightSettingsWidget::shader_combobox_event);
@@ -102,12 +138,100 @@ QtLightSettingsWidget::QtLightSettingsWidget(QWidget* parent, const char* name) 
     column->addWidget(position);
     topmost->addWidget(preferences);
 
+    // The preset of the last run (Studio at first), then the light as built so far.
+    preset_combobox_event(int(preset_setting(preset_key, LightPreset::Studio)));
     l_azimuth_event(azimuth);
     emit light_colour_signal(ambient, diffuse, specular);
 }
 
-void QtLightSettingsWidget::load_event() {}
-void QtLightSettingsWidget::save_event() {}
+Lighting QtLightSettingsWidget::lighting() const {
+    Lighting l = preset_lighting(base);
+    l.ambient = ambient;
+    l.diffuse = diffuse;
+    l.specular = specular;
+    return l;
+}
+
+void QtLightSettingsWidget::set_light(const Vector colours[3], LightPreset chosen,
+                                      LightPreset surface) {
+    ambient = colours[0];
+    diffuse = colours[1];
+    specular = colours[2];
+    base = surface_of(surface);
+    preset = chosen;
+    ambient_colour = swatch_colour(ambient);
+    diffuse_colour = swatch_colour(diffuse);
+    specular_colour = swatch_colour(specular);
+    ambient_swatch->setPixmap(swatch_pixmap(ambient_colour));
+    diffuse_swatch->setPixmap(swatch_pixmap(diffuse_colour));
+    specular_swatch->setPixmap(swatch_pixmap(specular_colour));
+    light_preset_combobox->setCurrentIndex(int(preset));
+    remember();
+    emit lighting_signal(lighting());
+}
+
+void QtLightSettingsWidget::remember() const {
+    QSettings settings;
+    settings.setValue(preset_key, preset_name(preset));
+    if (preset != LightPreset::Custom) return;
+    LightFile colours{ambient, diffuse, specular, altitude, azimuth};
+    settings.setValue(custom_key, QString::fromStdString(format_light_file(colours)));
+    settings.setValue(custom_base_key, preset_name(base));
+}
+
+// Studio and Classic bring their colours and surface; Custom brings back the user's own
+// colours of the last time (the current ones when there are none).
+void QtLightSettingsWidget::preset_combobox_event(int index) {
+    if (index < 0 || index >= light_preset_count) return;
+    LightPreset chosen = LightPreset(index);
+    if (chosen != LightPreset::Custom) {
+        Lighting l = preset_lighting(chosen);
+        const Vector colours[3] = {l.ambient, l.diffuse, l.specular};
+        return set_light(colours, chosen, chosen);
+    }
+    LightFile own{ambient, diffuse, specular, altitude, azimuth};
+    parse_light_file(QSettings().value(custom_key).toString().toStdString(), "settings", own);
+    const Vector colours[3] = {own.ambient, own.diffuse, own.specular};
+    set_light(colours, chosen, preset_setting(custom_base_key, base));
+}
+
+IoResult QtLightSettingsWidget::load_light(const QString& name) {
+    LightFile file{ambient, diffuse, specular, altitude, azimuth};
+    if (IoResult r = load_light_file(name.toStdString(), file); !r) return r;
+    // The surface stays; the colours name their preset where they are one.
+    Lighting l = lighting();
+    l.ambient = file.ambient;
+    l.diffuse = file.diffuse;
+    l.specular = file.specular;
+    const Vector colours[3] = {file.ambient, file.diffuse, file.specular};
+    set_light(colours, preset_of(l), base);
+    l_altitude_event(file.altitude);
+    l_azimuth_event(file.azimuth);
+    return {};
+}
+
+IoResult QtLightSettingsWidget::save_light(const QString& name) const {
+    return save_light_file(name.toStdString(),
+                           LightFile{ambient, diffuse, specular, altitude, azimuth});
+}
+
+void QtLightSettingsWidget::load_event() {
+    QString name = QFileDialog::getOpenFileName(this, "Open Light", dialog_start_folder("Lights"),
+                                                "Light files (*.light);;All files (*)");
+    if (name.isEmpty()) return;
+    if (IoResult r = load_light(name); !r)
+        show_warning(this, "Lighting Editor", QString::fromStdString(r.error));
+}
+
+void QtLightSettingsWidget::save_event() {
+    QString name = QFileDialog::getSaveFileName(this, "Save Light", dialog_start_folder("Lights"),
+                                                "Light files (*.light)");
+    if (name.isEmpty()) return;
+    if (QFileInfo(name).suffix().isEmpty()) name += ".light";
+    if (IoResult r = save_light(name); !r)
+        show_warning(this, "Lighting Editor", QString::fromStdString(r.error));
+}
+
 void QtLightSettingsWidget::shader_combobox_event(int) {}
 
 // A cancelled dialog keeps the colour the light had.
@@ -119,6 +243,9 @@ void QtLightSettingsWidget::choose_colour(QColor& colour, Vector& light, QLabel*
     light.x = float(colour.red()) / 255;
     light.y = float(colour.green()) / 255;
     light.z = float(colour.blue()) / 255;
+    preset = LightPreset::Custom;
+    light_preset_combobox->setCurrentIndex(int(preset));
+    remember();
     emit light_colour_signal(ambient, diffuse, specular);
 }
 

@@ -21,12 +21,14 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -56,6 +58,8 @@ const char* all_tool_pages_key = "tools/all_pages";
 const char* history_limit_key = "edit/history_limit_mib";
 constexpr int default_history_limit = int(History::default_limit_bytes >> 20);
 const char* fit_on_open_key = "view/fit_on_open";
+const char* background_key = "view/background";
+const char* hint_shown_key = "view/hint_shown";
 const char* open_folder_key = "files/open_folder";
 
 // Separators show wherever they stand, also first or last in a menu.
@@ -82,7 +86,9 @@ QtMainWindow::QtMainWindow() {
     file_menu->addAction(load_icon("filesave.xpm"), "Save Rendering...", QKeySequence("Ctrl+R"),
                          this, &QtMainWindow::saveRenderImageEvent);
     file_menu->addSeparator();
-    file_menu->addAction("Exit", QKeySequence("Ctrl+Q"), qApp, &QApplication::quit);
+    file_menu->addAction("Exit", QKeySequence("Ctrl+Q"), this, [this] {
+        if (close()) qApp->quit(); // closing asks first about changes not saved
+    });
 
     edit_menu = tear_off_menu("&Edit", this);
     undo_item = edit_menu->addAction("Undo", this, &QtMainWindow::undoEvent);
@@ -138,13 +144,21 @@ QtMainWindow::QtMainWindow() {
 
     status_bar = statusBar();
     status_bar->setObjectName("status");
-    status_bar->showMessage("Ready", 2000);
+    // The first start says how the mouse works the view; later ones only that it is ready.
+    if (QSettings().value(hint_shown_key, false).toBool()) {
+        status_bar->showMessage("Ready", 2000);
+    } else {
+        status_bar->showMessage(
+            "Left drag: turn \u00b7 Shift+drag: pan \u00b7 wheel: zoom \u00b7 middle click: pick");
+        QSettings().setValue(hint_shown_key, true);
+    }
 
     resize(800, 800);
 
     mesheditor = new QtMeshEditorDialogue(this, "mesheditor");
     lighteditor = new QtLightEditorDialogue(this, "lighteditor");
     connect_panels();
+    connect_tools_dialog();
 
     // The menu's checks follow the mode, also where a tool changes it.
     connect(view(), &QtGLWidget::render_mode_changed, this, [this](int mode) {
@@ -159,6 +173,8 @@ QtMainWindow::QtMainWindow() {
     fit_on_open_item->setChecked(fit);
     view()->fit_on_open = fit;
     connect(fit_on_open_item, &QAction::toggled, this, &QtMainWindow::set_fit_on_open);
+    QColor background(QSettings().value(background_key).toString());
+    if (background.isValid()) view()->background_colour = background;
 
     connect(view(), &QtGLWidget::selection_signal, this, [this](int face) {
         bool named = face >= 1 && face <= view()->document.mesh.nf;
@@ -176,6 +192,33 @@ QtMainWindow::QtMainWindow() {
     connect(view(), &QtGLWidget::segments_saved_signal, this, &QtMainWindow::show_segments_saved);
     build_task_status();
     show_history();
+    mesh_label = new QLabel;
+    mesh_label->setObjectName("mesh_label");
+    status_bar->addPermanentWidget(mesh_label);
+    connect(view(), &QtGLWidget::history_changed_signal, this, &QtMainWindow::show_mesh_summary);
+    show_mesh_summary();
+}
+
+// Every operation that replaces or changes the mesh (an open, a tool, an undo) changes
+// what Undo and Redo offer, so the summary follows the history.
+void QtMainWindow::show_mesh_summary() {
+    const Mesh& m = view()->document.mesh;
+    if (m.nv == 0) {
+        mesh_label->setText("No mesh");
+        return;
+    }
+    Vector lo = m.vertices[0], hi = m.vertices[0];
+    for (const Vector& v : m.vertices) {
+        lo = Vector(std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z));
+        hi = Vector(std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z));
+    }
+    auto size = [](float extent) { return QString::number(extent, 'g', 4); };
+    QString name = QFileInfo(view()->file_name).fileName();
+    QLocale here;
+    mesh_label->setText(QString("%1  %2 vertices, %3 faces, box %4 \u00d7 %5 \u00d7 %6")
+                            .arg(name.isEmpty() ? QString("(no file)") : name, here.toString(m.nv),
+                                 here.toString(m.nf), size(hi.x - lo.x), size(hi.y - lo.y),
+                                 size(hi.z - lo.z)));
 }
 
 // The panels' signals to the view's slots, and the view's signals back.
@@ -263,6 +306,27 @@ void QtMainWindow::connect_panels() {
             &QtGLWidget::light_colour_slot);
     connect(light, &QtLightSettingsWidget::light_position_signal, glview,
             &QtGLWidget::light_position_slot);
+    connect(light, &QtLightSettingsWidget::lighting_signal, glview, &QtGLWidget::lighting_slot);
+    // The page has chosen its preset before these connections.
+    glview->lighting_slot(light->lighting());
+}
+
+void QtMainWindow::connect_tools_dialog() {
+    mesheditor->has_mesh = [this] { return view()->document.mesh.nf > 0; };
+    mesheditor->report = [this](const QString& message) { status_bar->showMessage(message, 5000); };
+    mesheditor->clipping_in_sight = [this](bool shown) {
+        view()->frame_clipping_cube = shown;
+        view()->fit_to_view();
+    };
+    connect(view(), &QtGLWidget::status_signal, this,
+            [this](const QString& message) { status_bar->showMessage(message, 5000); });
+    // Each dialog is a window of its own, where the window's shortcuts would not reach.
+    for (QMenu* menu : {file_menu, edit_menu, view_menu, rendermode_menu, tools_menu})
+        for (QAction* item : menu->actions())
+            if (!item->shortcut().isEmpty()) {
+                mesheditor->addAction(item);
+                lighteditor->addAction(item);
+            }
 }
 
 QtGLWidget* QtMainWindow::view() const {
@@ -283,6 +347,12 @@ void QtMainWindow::set_fit_on_open(bool on) {
     QSettings().setValue(fit_on_open_key, on);
     QSignalBlocker quiet(fit_on_open_item);
     fit_on_open_item->setChecked(on);
+}
+
+void QtMainWindow::set_background_colour(const QColor& colour) {
+    view()->background_colour = colour;
+    view()->changed();
+    QSettings().setValue(background_key, colour.name());
 }
 
 void QtMainWindow::set_history_limit(int mebibytes) {
@@ -353,6 +423,10 @@ void QtMainWindow::set_busy(bool busy) {
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {
+    if (!may_discard_changes()) {
+        event->ignore();
+        return;
+    }
     view()->tasks.cancel_and_wait();
     QMainWindow::closeEvent(event);
 }
@@ -442,10 +516,7 @@ void QtMainWindow::projectionmodeEvent() {
 
 void QtMainWindow::backgroundcolourEvent() {
     QColor chosen = QColorDialog::getColor(view()->background_colour, this);
-    if (chosen.isValid()) { // a cancelled dialog keeps the colour
-        view()->background_colour = chosen;
-        view()->changed();
-    }
+    if (chosen.isValid()) set_background_colour(chosen); // a cancelled dialog keeps the colour
     update();
 }
 
@@ -455,7 +526,8 @@ QString QtMainWindow::open_folder() const {
 }
 
 void QtMainWindow::openfileEvent() {
-    QString name = QFileDialog::getOpenFileName(this, "", open_folder(), "*.net *.obj");
+    QString name = QFileDialog::getOpenFileName(this, "", open_folder(),
+                                                "Meshes (*.net *.obj);;All files (*)");
     if (name.isEmpty()) return;
     QSettings().setValue(open_folder_key, QFileInfo(name).absolutePath());
     current_file = name;
@@ -473,11 +545,43 @@ bool QtMainWindow::save_mesh_as(const QString& chosen) {
     if (QFileInfo::exists(target) && !confirm_replace(target)) return false;
     current_file = chosen;
     // A failure is said by the view's failure_signal.
-    return bool(view()->save_file(chosen));
+    bool saved = bool(view()->save_file(chosen));
+    show_mesh_summary(); // under its new name
+    return saved;
 }
 
+// Without a mesh the view says so and writes nothing.
 void QtMainWindow::saveallEvent() {
+    if (view()->document.mesh.nf > 0 && !confirm_replace_segments()) return;
     view()->save_all();
+}
+
+bool QtMainWindow::confirm_replace_segments() {
+    int existing = 0;
+    for (const std::string& path : view()->document.segment_file_paths())
+        if (QFileInfo::exists(QString::fromStdString(path))) ++existing;
+    if (existing == 0) return true;
+    QString folder = QDir::currentPath();
+    QString text =
+        existing == 1
+            ? QString("A segment file already exists in %1.\nDo you want to replace it?")
+                  .arg(folder)
+            : QString("%1 segment files already exist in %2.\nDo you want to replace them?")
+                  .arg(existing)
+                  .arg(folder);
+    auto answer = QMessageBox::question(this, "Vostrel V1.0", text,
+                                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes) return true;
+    status_bar->showMessage("No segment files written", 5000);
+    return false;
+}
+
+bool QtMainWindow::may_discard_changes() {
+    if (!view()->document.modified()) return true;
+    auto answer = QMessageBox::question(
+        this, "Vostrel V1.0", "The mesh has changes that are not saved.\nDiscard them?",
+        QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Cancel);
+    return answer == QMessageBox::Discard;
 }
 
 void QtMainWindow::show_segments_saved() {
@@ -503,8 +607,7 @@ void QtMainWindow::rendermodeEvent(int id) {
 }
 
 void QtMainWindow::mesheditorEvent() {
-    mesheditor->show();
-    mesheditor->raise();
+    mesheditor->show_beside(this);
 }
 
 void QtMainWindow::lighteditorEvent() {

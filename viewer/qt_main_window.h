@@ -9,6 +9,7 @@
 
 class QAction;
 class QActionGroup;
+class QColor;
 class QMenu;
 class QLabel;
 class QProgressBar;
@@ -48,6 +49,8 @@ class QtMainWindow : public QMainWindow {
     QLabel* task_time;
     QPushButton* cancel_button;
     QShortcut* cancel_key;
+    // Always shown: the file's name, the vertex and face counts and the box's size.
+    QLabel* mesh_label;
     QString current_file;
 
     QtGLWidget* view() const;
@@ -58,6 +61,8 @@ class QtMainWindow : public QMainWindow {
     void show_all_tool_pages(bool all, bool remember);
     // Whether the view frames each mesh as it opens; remembered for the next runs.
     void set_fit_on_open(bool on);
+    // The view's background; remembered for the next runs.
+    void set_background_colour(const QColor& colour);
     // The memory the history may hold, in MiB; remembered for the next runs.
     void set_history_limit(int mebibytes);
 
@@ -68,11 +73,18 @@ class QtMainWindow : public QMainWindow {
     bool save_rendering_as(const QString& chosen);
     // Asks whether the existing file `path` may be replaced.
     bool confirm_replace(const QString& path);
+    // Asks once whether "Save ALL..." may replace the files of its names that exist;
+    // true too when there are none.
+    bool confirm_replace_segments();
+    // Whether the window may close: true when the mesh has no changes since it was
+    // opened or saved, else the user's answer (Discard or Cancel).
+    bool may_discard_changes();
     // Where the open dialog starts: the folder of the file last opened from it.
     QString open_folder() const;
 
   protected:
-    // Closing the window stops an operation that runs.
+    // Closing the window (File > Exit too) asks first about changes not saved, then
+    // stops an operation that runs.
     void closeEvent(QCloseEvent* event) override;
 
   public slots:
@@ -96,6 +108,7 @@ class QtMainWindow : public QMainWindow {
     // The Edit menu's items name the steps Undo and Redo would take.
     void show_history();
     void show_segments_saved();
+    void show_mesh_summary();
     // The status bar's part for a long operation: what runs, how far, since when, and
     // Cancel (Esc too); shown once it has run for a moment.
     void build_task_status();
@@ -105,4 +118,7 @@ class QtMainWindow : public QMainWindow {
     void open_file(const QString& name);
     void report_failed_open(const QString& name, const QString& message);
     void connect_panels();
+    // The tools dialog: its reports in the status bar, the view framing the clipping
+    // cube while the Clipping page is in sight, and the menus' shortcuts there too.
+    void connect_tools_dialog();
 };

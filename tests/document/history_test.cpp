@@ -103,6 +103,47 @@ TEST(History, ReclusteringInARowIsOneStep) {
     EXPECT_FALSE(echo.changed.any());
 }
 
+// Modified: a step that changes the mesh since it was opened or saved, until the
+// history is back at that state; moving the clipping planes alone changes no mesh.
+TEST(History, ModifiedFollowsTheStateSaved) {
+    DocumentFixture f;
+    EXPECT_FALSE(f.doc.modified());
+    ASSERT_TRUE(f.open_data("cube.obj"));
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        bool modified;
+    };
+    const Case cases[] = {
+        {"subdivided", [&] { f.doc.subdivide(1, 0); }, true},
+        {"undone", [&] { f.doc.undo(); }, false},
+        {"redone", [&] { f.doc.redo(); }, true},
+        {"saved", [&] { f.doc.save(f.dir.file("kept.obj"), true); }, false},
+        {"undone after the save", [&] { f.doc.undo(); }, true},
+        {"redone to the save", [&] { f.doc.redo(); }, false},
+        {"planes moved",
+         [&] {
+             f.doc.select_plane(1);
+             f.doc.press_planes(Vector(10, 10, 0), PlaneButton::Right);
+             f.doc.move_planes(Vector(10, 40, 0));
+             f.doc.release_planes();
+         },
+         false},
+        {"simplified", [&] { f.doc.simplify(50); }, true},
+        {"opened", [&] { f.open_data("cube.obj"); }, false},
+        {"a step the memory bound forgets",
+         [&] {
+             f.doc.history.set_limit_bytes(0);
+             f.doc.subdivide(1, 0);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        c.act();
+        EXPECT_EQ(f.doc.modified(), c.modified) << c.what;
+    }
+}
+
 TEST(History, ADragInProgressEndsBeforeAnUndo) {
     DocumentFixture f;
     ASSERT_TRUE(f.open_data("cube.obj"));

@@ -108,6 +108,18 @@ TEST(MeshReplacement, SimplifyThatLeavesNothingIsRefusedAndKeepsTheMesh) {
     EXPECT_FALSE(f.doc.history.can_undo());
 }
 
+TEST(MeshReplacement, TerrainWithoutAHeightmapIsRefusedAndKeepsTheMesh) {
+    DocumentFixture f;
+    ASSERT_TRUE(f.open_data(cube));
+    std::string before = state_of(f);
+    Outcome r = f.doc.apply_terrain(RgbImage{}, TerrainSettings{}, ColourMap::initial());
+    EXPECT_FALSE(r);
+    EXPECT_EQ(r.error(), "Load a heightmap first");
+    EXPECT_FALSE(r.changed.any());
+    EXPECT_EQ(state_of(f), before);
+    EXPECT_FALSE(f.doc.history.can_undo());
+}
+
 // Table files are named in UTF-8, as every other file.
 TEST(MeshReplacement, TableFilesInFoldersOfAnyName) {
     DocumentFixture f;

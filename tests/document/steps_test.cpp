@@ -55,7 +55,7 @@ const StepCase cases[] = {
     {"Subdivide", "cube.obj", nothing, [](DocumentFixture& f) { return f.doc.subdivide(2, 0); },
      replaced},
     {"Reload", "cube.obj", [](DocumentFixture& f) { return f.doc.subdivide(1, 0); },
-     [](DocumentFixture& f) { return f.doc.reload(); }, replaced},
+     [](DocumentFixture& f) { return f.doc.reload(); }, replaced | Change::Camera},
     // An undone simplification brings back the classification shown before it.
     {"Simplify", "cube.obj", [](DocumentFixture& f) { return f.doc.classify(); },
      [](DocumentFixture& f) { return f.doc.simplify(75); }, replaced},

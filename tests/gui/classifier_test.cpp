@@ -11,8 +11,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <set>
@@ -178,6 +180,49 @@ class ClassificationViewTest : public QObject {
   private slots:
     void cleanup() { close_warnings(); }
 
+    // The view's slots come in their specified order; the page's "Mark Current" slot
+    // comes after them.
+    void viewSlotsInOrder() {
+        const QMetaObject& m = QtGLWidget::staticMetaObject;
+        QStringList view_slots;
+        for (int i = m.methodOffset(); i < m.methodCount(); ++i)
+            if (m.method(i).methodType() == QMetaMethod::Slot)
+                view_slots << QString(m.method(i).methodSignature());
+        const QStringList specified{
+            "reload_slot()",
+            "smooth_slot(float,float)",
+            "subdivide_slot(int,float)",
+            "edgetraversal_slot(int,int)",
+            "markcurrent_slot()",
+            "meshclassify_slot()",
+            "numpatches_slot(int)",
+            "previouspatch_slot(int)",
+            "nextpatch_slot(int)",
+            "patchthresh_slot(int)",
+            "weight_slot(float)",
+            "sp_mode_slot(int)",
+            "loadsp_slot(QString)",
+            "savesp_slot(QString)",
+            "mshift_slot(Vector,int)",
+            "mshiftrad_slot(Vector,int)",
+            "mshiftstep_slot(Vector)",
+            "function_slot(std::vector<Vector>,int)",
+            "cutplane_select_slot(int)",
+            "cutplane_invert_slot(int)",
+            "cutplane_load_slot(QString)",
+            "cutplane_save_slot(QString)",
+            "cutplane_showall_slot(int)",
+            "cutplane_resetall_slot()",
+            "cutplane_resetcurrent_slot()",
+            "buildvertexcolour_slot(int,std::vector<int>,std::vector<QColor>,QColor)",
+            "build_vertexcoloursterrain_slot(std::vector<QColor>,std::vector<float>)",
+            "light_colour_slot(Vector,Vector,Vector)",
+            "light_position_slot(float,float)",
+            "simplify_slot(float)"};
+        QCOMPARE(view_slots.mid(0, specified.size()), specified);
+        QVERIFY(view_slots.indexOf("markpatch_slot()") >= specified.size());
+    }
+
     // After a classification the faces show their patch colours and the
     // representatives are yellow.
     void patchColoursAndRepresentativesAreSeen() {
@@ -290,6 +335,33 @@ class ClassificationViewTest : public QObject {
             QVERIFY(console.text().contains("Patch 7 ignored"));
         }
         QCOMPARE(view->document.classifier.current_patch, 1);
+    }
+
+    // Without patches the page's patch commands say so in the status bar.
+    void patchCommandsWithoutPatchesSayWhy() {
+        QtMainWindow window;
+        QtMeshClassifierWidget* page = window.mesheditor->classify_page.get();
+        const std::function<void()> commands[] = {
+            [page] { button(page, "Previous")->click(); },
+            [page] { button(page, "Next")->click(); },
+            [page] { page->threshmin_slider->setValue(5); },
+            [page] { page->patchthreshold_slider->setValue(30); },
+            [page] { button(page, "Mark Current")->click(); }};
+        for (const auto& command : commands) {
+            window.status_bar->clearMessage();
+            command();
+            QCOMPARE(window.status_bar->currentMessage(),
+                     QString("No patches: open a mesh and classify it (Apply) first"));
+        }
+        TempFolder dir;
+        std::ofstream(dir.file("grid.obj").toStdString()) << flat_grid(4);
+        {
+            StdoutCapture quiet;
+            QVERIFY(window.view()->load_file(dir.file("grid.obj"), true));
+        }
+        button(page, "Next")->click();
+        QCOMPARE(window.status_bar->currentMessage(),
+                 QString("No patches: classify the mesh (Apply) first"));
     }
 
     void refusedFilesAreReportedAndChangeNothing() {

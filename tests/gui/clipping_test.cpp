@@ -3,6 +3,7 @@
 // vostrel-cli render alike.
 #include "gui_test_util.h"
 
+#include "clipping/plane_outline.h"
 #include "clipping/qt_clipping_widget.h"
 #include "terrain/terrain_grid.h"
 #include "tools/qt_mesh_editor_dialogue.h"
@@ -14,8 +15,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 
 namespace {
 
@@ -120,11 +123,15 @@ class ClippingPanelTest : public QObject {
         QCOMPARE(checked_buttons(panel), QList<int>{});
         QCOMPARE(panel.selected_label->text(), QString("Selected: none"));
 
-        // "Show All" sends the state it is about to take, on the press.
+        // "Show All" sends the state the button takes; a press released off the button
+        // toggles nothing and sends nothing.
         QTest::mousePress(panel.showall_button, Qt::LeftButton);
+        QTest::mouseRelease(panel.showall_button, Qt::LeftButton, {}, QPoint(-20, -20));
+        QCOMPARE(showall.count(), 0);
+        QVERIFY(!panel.showall_button->isChecked());
+        QTest::mouseClick(panel.showall_button, Qt::LeftButton);
         QCOMPARE(showall.count(), 1);
         QCOMPARE(showall.last()[0].toInt(), 1);
-        QTest::mouseRelease(panel.showall_button, Qt::LeftButton);
         QVERIFY(panel.showall_button->isChecked());
         QTest::mouseClick(panel.showall_button, Qt::LeftButton);
         QCOMPARE(showall.last()[0].toInt(), 0);
@@ -147,13 +154,20 @@ class ClippingPanelTest : public QObject {
         panel.load_file("in.clp");
         QCOMPARE(load.last()[0].toString(), QString("in.clp"));
 
-        // Cancelled dialogs send nothing.
+        // Both dialogs offer the plane files by either extension; cancelled, they send
+        // nothing.
         save.clear();
         load.clear();
-        when_open<QFileDialog>([](QFileDialog* d) { d->reject(); });
+        auto filters = std::make_shared<QStringList>();
+        auto cancel = [filters](QFileDialog* d) {
+            *filters << d->nameFilters();
+            d->reject();
+        };
+        when_open<QFileDialog>(cancel);
         panel.cutplane_load_event();
-        when_open<QFileDialog>([](QFileDialog* d) { d->reject(); });
+        when_open<QFileDialog>(cancel);
         panel.cutplane_save_event();
+        QCOMPARE(*filters, QStringList(2, "Plane files (*.clp *.slc)"));
         QCOMPARE(load.count(), 0);
         QCOMPARE(save.count(), 0);
     }
@@ -163,6 +177,22 @@ class ClippingViewTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // Qt reports the plane slots' parameter names, for scripts that look them up.
+    void slotParameterNames() {
+        const QMetaObject& m = QtGLWidget::staticMetaObject;
+        const std::pair<const char*, const char*> slots_and_names[] = {
+            {"cutplane_select_slot(int)", "selected"},
+            {"cutplane_invert_slot(int)", "selected"},
+            {"cutplane_load_slot(QString)", "fn"},
+            {"cutplane_save_slot(QString)", "fn"},
+            {"cutplane_showall_slot(int)", "selected"}};
+        for (const auto& [slot, name] : slots_and_names) {
+            int index = m.indexOfSlot(slot);
+            QVERIFY2(index >= 0, slot);
+            QCOMPARE(m.method(index).parameterNames(), QList<QByteArray>{name});
+        }
+    }
+
     void slotsAndMouseTarget() {
         ViewFixture f(200, 200);
         QtGLWidget* v = f.view;
@@ -213,10 +243,11 @@ class ClippingViewTest : public QObject {
         const Matrix4 camera = v->arcball.transform;
         const float distance = v->camera_distance;
         v->cutplane_select_slot(2);
+        // The square's cube has an edge of 1.8: a push moves 1.8 / 2,560 a pixel.
         send_mouse(v, QEvent::MouseButtonPress, {100, 100}, Qt::RightButton);
-        send_mouse(v, QEvent::MouseMove, {100, 109}, Qt::RightButton);
-        send_mouse(v, QEvent::MouseButtonRelease, {100, 109}, Qt::RightButton);
-        QCOMPARE(v->document.planes.planes[2].centre.x, 0.0f);
+        send_mouse(v, QEvent::MouseMove, {100, 1380}, Qt::RightButton);
+        send_mouse(v, QEvent::MouseButtonRelease, {100, 1380}, Qt::RightButton);
+        QVERIFY(std::abs(v->document.planes.planes[2].centre.x) < 1e-5f);
         QCOMPARE(v->camera_distance, distance);
 
         send_mouse(v, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
@@ -247,9 +278,9 @@ class ClippingViewTest : public QObject {
 
         v->cutplane_select_slot(2);
         send_mouse(v, QEvent::MouseButtonPress, {100, 100}, Qt::RightButton);
-        for (int y = 101; y <= 109; ++y)
+        for (int y = 420; y <= 1380; y += 320) // 1,280 pixels in all: 0.9 of 1.8
             send_mouse(v, QEvent::MouseMove, {100, y}, Qt::RightButton);
-        send_mouse(v, QEvent::MouseButtonRelease, {100, 109}, Qt::RightButton);
+        send_mouse(v, QEvent::MouseButtonRelease, {100, 1380}, Qt::RightButton);
         QImage clipped = f.frame();
         QCOMPARE(clipped.pixelColor(right), QColor(Qt::white));
         QCOMPARE(clipped.pixelColor(left), whole.pixelColor(left));
@@ -271,7 +302,9 @@ class ClippingViewTest : public QObject {
         QCOMPARE(window.pixelColor(right), QColor(Qt::white));
 
         QString out = dir.file("cli.png");
-        QCOMPARE(run_cli({"render", mesh, "-o", out, "--size", "200x200", "--clip", planes}), 0);
+        QCOMPARE(run_cli({"render", mesh, "-o", out, "--size", "200x200", "--clip", planes,
+                          "--light", "classic"}),
+                 0);
         QImage cli = QImage(out).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(cli.size(), window.size());
         if (cli != window) window.save("/tmp/window-clipped.png");
@@ -436,6 +469,54 @@ class ClippingViewTest : public QObject {
         QTRY_VERIFY(v->findChild<QMessageBox*>() != nullptr);
         QVERIFY(v->findChild<QMessageBox*>()->text().contains("six planes"));
         QCOMPARE(v->document.planes.planes[0].centre.z, pushed);
+    }
+
+    // While a plane is selected the cube it moves in is drawn, here alone: the planes'
+    // own outlines are left out.
+    void aSelectedPlaneShowsItsCube() {
+        ViewFixture f(200, 200);
+        f.load(square);
+        QtGLWidget* v = f.view;
+        v->camera_distance = -100; // the cube's top front edge 90 pixels above the middle
+        QCOMPARE(f.frame().pixelColor(100, 10), QColor(Qt::white));
+        v->cutplane_select_slot(0);
+        v->document.planes.outlines.assign(6, {});
+        QImage shown = f.frame();
+        QColor edge = shown.pixelColor(100, 10);
+        QVERIFY2(edge.blue() > 200 && edge.red() < 150, qPrintable(edge.name()));
+    }
+
+    // While the Clipping page is in sight, fitting frames the cube: the planes show.
+    void theClippingPageFramesTheCube() {
+        KeptSetting position("tools/dialog_position");
+        QtMainWindow window;
+        show_main_window(window);
+        window.show_all_tool_pages(true, false);
+        QtGLWidget* v = window.view();
+        TempFolder dir;
+        std::ofstream(dir.file("square.obj").toStdString()) << square;
+        {
+            StdoutCapture quiet;
+            QVERIFY(bool(v->load_file(dir.file("square.obj"), true)));
+        }
+        v->fit_to_view();
+        const float mesh_fitted = v->camera_distance;
+        Mesh cube = cube_corner_mesh(v->document.planes.cube_corners, v->document.mesh.centre);
+        const float cube_fitted = fit_camera_distance(
+            cube, v->arcball.transform, v->document.projection, v->view_width, v->view_height);
+        QVERIFY(cube_fitted > mesh_fitted); // orthographic: fewer pixels a unit
+
+        window.mesheditorEvent();
+        window.mesheditor->tabs->setCurrentIndex(7);
+        QCOMPARE(v->camera_distance, cube_fitted);
+        v->camera_distance = -7;
+        v->fit_to_view();
+        QCOMPARE(v->camera_distance, cube_fitted);
+        window.mesheditor->tabs->setCurrentIndex(0);
+        QCOMPARE(v->camera_distance, mesh_fitted);
+        window.mesheditor->tabs->setCurrentIndex(7);
+        window.mesheditor->hide(); // out of sight
+        QCOMPARE(v->camera_distance, mesh_fitted);
     }
 };
 

@@ -1,5 +1,6 @@
 // The Edit menu: Undo and Redo named after their steps, on the standard shortcuts, the
-// pages following what an undo brings back, and the history's memory limit.
+// pages following what an undo brings back, and the history's memory limit; what follows
+// the edits: the question before changes are lost, and the status bar's mesh summary.
 #include "gui_test_util.h"
 
 #include "segmentation/qt_mesh_classifier_widget.h"
@@ -8,9 +9,13 @@
 #include "viewer/qt_application.h"
 #include "viewer/qt_main_window.h"
 
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTreeWidget>
 
 class EditMenuTest : public QObject {
@@ -68,6 +73,50 @@ class EditMenuTest : public QObject {
         QCOMPARE(morphogens->morpho_tree->topLevelItem(0)->checkState(0), Qt::Unchecked);
         QCOMPARE(view->document.history.done_count(), 0);
         QCOMPARE(sent.count(), echoes); // the undo sent nothing
+    }
+
+    // Exit and closing the window ask before changes not saved are lost; undoing back
+    // to the file as opened leaves nothing to ask about.
+    void closingAsksBeforeDiscardingChanges() {
+        QtMainWindow window;
+        show_main_window(window);
+        QtGLWidget* view = window.view();
+        StdoutCapture quiet;
+        QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
+        view->subdivide_slot(1, 0);
+        auto asked = std::make_shared<QString>();
+        when_open<QMessageBox>([asked](QMessageBox* box) {
+            *asked = box->text();
+            box->button(QMessageBox::Cancel)->click();
+        });
+        window.file_menu->actions().last()->trigger(); // File > Exit
+        QVERIFY2(asked->contains("not saved"), qPrintable(*asked));
+        QVERIFY(window.isVisible());
+
+        window.undoEvent();
+        QVERIFY(!view->document.modified());
+        QVERIFY(window.may_discard_changes()); // asks nothing
+        window.redoEvent();
+        when_open<QMessageBox>(
+            [](QMessageBox* box) { box->button(QMessageBox::Discard)->click(); });
+        QVERIFY(window.close());
+    }
+
+    // The status bar always says what is shown, after every tool and undo.
+    void theStatusBarShowsTheMesh() {
+        QtMainWindow window;
+        QVERIFY(window.status_bar->isAncestorOf(window.mesh_label));
+        QCOMPARE(window.mesh_label->text(), QString("No mesh"));
+        QtGLWidget* view = window.view();
+        StdoutCapture quiet;
+        QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
+        const QString opened = QString("cube.obj  8 vertices, 12 faces, box 3 \u00d7 3 \u00d7 3");
+        QCOMPARE(window.mesh_label->text(), opened);
+        view->subdivide_slot(1, 0);
+        QVERIFY(window.mesh_label->text().startsWith(
+            QString("cube.obj  %1 vertices, 48 faces, box ").arg(view->document.mesh.nv)));
+        window.undoEvent();
+        QCOMPARE(window.mesh_label->text(), opened);
     }
 
     void historyLimitIsRemembered() {

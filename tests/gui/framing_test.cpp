@@ -1,5 +1,6 @@
-// Framing and zoom in the window: Fit Mesh to View, Reset View, Fit on Open and its
-// remembered setting, the wheel, the right-button zoom that never crosses zero, and
+// Framing, zoom and pan in the window: Fit Mesh to View, Reset View, Fit on Open and its
+// remembered setting, the wheel towards the cursor, Shift or Ctrl with the left button
+// panning, Reload framing, the right-button zoom that never crosses zero, and
 // vostrel-cli render --fit drawing what the window draws.
 #include "gui_test_util.h"
 
@@ -25,8 +26,8 @@ std::string octahedron(float r, Vector at) {
     return text;
 }
 
-void wheel(QWidget* w, int delta) {
-    QWheelEvent event(QPointF(50, 50), w->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, delta),
+void wheel(QWidget* w, int delta, QPoint at = QPoint(50, 50)) {
+    QWheelEvent event(QPointF(at), w->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, delta),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w, &event);
 }
@@ -48,6 +49,12 @@ void expect_framed(const QImage& image, const char* what) {
 
 class FramingTest : public QObject {
     Q_OBJECT
+
+    void projections() {
+        QTest::addColumn<int>("projection");
+        QTest::newRow("orthographic") << 1;
+        QTest::newRow("perspective") << 0;
+    }
 
   private slots:
     void fitFramesTinyAndLargeMeshes_data() {
@@ -75,7 +82,8 @@ class FramingTest : public QObject {
         expect_framed(window, "window");
 
         QString out = dir.file("cli.png");
-        QStringList args{"render", path, "-o", out, "--size", "320x240", "--fit"};
+        QStringList args{"render",  path,    "-o",      out,      "--size",
+                         "320x240", "--fit", "--light", "classic"};
         if (projection == 0) args << "--perspective";
         QCOMPARE(run_cli(args), 0);
         QImage cli = QImage(out).convertToFormat(QImage::Format_RGB32);
@@ -108,19 +116,81 @@ class FramingTest : public QObject {
         QCOMPARE(f.view->arcball.transform, turned);
     }
 
-    void theWheelZoomsLikeTheRightButton() {
-        ViewFixture f(200, 200);
+    void theWheelZoomsInTowardsThePointUnderTheCursor_data() { projections(); }
+    // Forward zooms in, in either projection, and the mesh point under the cursor stays
+    // under it; over the background the zoom keeps the mesh centred.
+    void theWheelZoomsInTowardsThePointUnderTheCursor() {
+        QFETCH(int, projection);
+        ViewFixture f(300, 300);
+        if (projection == 0) f.view->toggle_projection();
+        f.view->fit_on_open = true;
         f.load(octahedron(1, Vector(0, 0, 0)).c_str());
-        wheel(f.view, 120); // one notch away from the user
-        QCOMPARE(f.view->camera_distance, -160.0f);
-        wheel(f.view, -240);
-        QCOMPARE(f.view->camera_distance, zoom_by_wheel(-160, -2));
-        float before = f.view->camera_distance;
-        send_mouse(f.view, QEvent::MouseMove, QPoint(100, 100), Qt::NoButton);
-        send_mouse(f.view, QEvent::MouseButtonPress, QPoint(100, 100), Qt::RightButton);
-        send_mouse(f.view, QEvent::MouseMove, QPoint(100, 90), Qt::RightButton); // up
-        send_mouse(f.view, QEvent::MouseButtonRelease, QPoint(100, 90), Qt::RightButton);
-        QVERIFY(f.view->camera_distance > before); // the same way as a notch away
+        f.frame();
+        Vector p = f.view->document.mesh.centroids[0]; // of a face towards the eye
+        QPoint at = f.mouse_position_of(p);
+        int width = drawn_area(f.frame(), Qt::white).width();
+        wheel(f.view, 120, at);
+        QVERIFY(drawn_area(f.frame(), Qt::white).width() > width * 1.1);
+        QVERIFY2((f.mouse_position_of(p) - at).manhattanLength() <= 2,
+                 qPrintable(QString("%1,%2").arg(f.mouse_position_of(p).x()).arg(at.x())));
+        Vector pan = f.view->pan;
+        wheel(f.view, -240, QPoint(2, 2));
+        QCOMPARE(f.view->pan, pan);
+        QVERIFY(drawn_area(f.frame(), Qt::white).width() < width);
+    }
+
+    void shiftOrCtrlDragPans_data() {
+        QTest::addColumn<int>("projection");
+        QTest::addColumn<int>("modifier");
+        QTest::newRow("orthographic, Shift") << 1 << int(Qt::ShiftModifier);
+        QTest::newRow("orthographic, Ctrl") << 1 << int(Qt::ControlModifier);
+        QTest::newRow("perspective, Shift") << 0 << int(Qt::ShiftModifier);
+    }
+    // The point grabbed follows the cursor, picking finds the faces where they are now
+    // drawn, and F centres the mesh again.
+    void shiftOrCtrlDragPans() {
+        QFETCH(int, projection);
+        QFETCH(int, modifier);
+        auto held = Qt::KeyboardModifiers(modifier);
+        ViewFixture f(300, 300);
+        if (projection == 0) f.view->toggle_projection();
+        f.view->fit_on_open = true;
+        f.load(octahedron(1, Vector(0, 0, 0)).c_str());
+        f.frame();
+        Vector p = f.view->document.mesh.centroids[0];
+        QPoint from = f.mouse_position_of(p), to = from + QPoint(40, -25);
+        int face = f.view->picked_face(from.x(), from.y());
+        QVERIFY(face >= 1);
+        send_mouse(f.view, QEvent::MouseButtonPress, from, Qt::LeftButton, held);
+        send_mouse(f.view, QEvent::MouseMove, from + QPoint(15, -5), Qt::LeftButton, held);
+        send_mouse(f.view, QEvent::MouseMove, to, Qt::LeftButton, held);
+        send_mouse(f.view, QEvent::MouseButtonRelease, to, Qt::LeftButton, held);
+        QCOMPARE(f.view->arcball.transform, ArcBall().transform); // not turned
+        f.frame();
+        QVERIFY((f.mouse_position_of(p) - to).manhattanLength() <= 2);
+        QCOMPARE(f.view->picked_face(to.x(), to.y()), face);
+
+        f.view->fit_to_view();
+        QCOMPARE(f.view->pan, Vector(0, 0, 0));
+        f.frame();
+        QVERIFY((f.mouse_position_of(p) - from).manhattanLength() <= 1);
+    }
+
+    // After a terrain, Reload frames the file's mesh again, as opening it did.
+    void reloadFramesAsOpeningDoes() {
+        ViewFixture f(320, 240);
+        f.view->fit_on_open = true;
+        f.load(octahedron(0.1f, Vector(5, 5, 5)).c_str());
+        float fitted = f.view->camera_distance;
+        QImage heightmap(2, 2, QImage::Format_RGB32);
+        heightmap.fill(QColor(90, 90, 90));
+        StdoutCapture quiet;
+        f.view->apply_terrain(heightmap, 64, 256, 64, {}, {});
+        QVERIFY(f.view->camera_distance > fitted / 100); // framed for the far larger terrain
+        f.view->pan = Vector(30, 5, 0);
+        f.view->reload_slot();
+        QCOMPARE(f.view->camera_distance, fitted);
+        QCOMPARE(f.view->pan, Vector(0, 0, 0));
     }
 
     void theRightButtonNeverCrossesZero() {

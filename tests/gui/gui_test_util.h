@@ -16,9 +16,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -57,6 +59,32 @@ struct RegisterGuiTest {
         gui_tests().push_back(
             {Test::staticMetaObject.className(), [] { return std::make_unique<Test>(); }});
     }
+};
+
+// Puts a remembered setting back as it was before the test (absent if it was).
+// The pixel tests were written for the original light: windows start with the Classic
+// preset, and so do the views of ViewFixture, unless a test chooses another.
+inline void start_with_classic_light() {
+    QSettings settings;
+    settings.remove("lighting");
+    settings.setValue("lighting/preset", "Classic");
+}
+
+class KeptSetting {
+  public:
+    explicit KeptSetting(const char* key) : name(key), before(QSettings().value(key)) {}
+    ~KeptSetting() {
+        if (before.isValid())
+            QSettings().setValue(name, before);
+        else
+            QSettings().remove(name);
+    }
+    KeptSetting(const KeptSetting&) = delete;
+    KeptSetting& operator=(const KeptSetting&) = delete;
+
+  private:
+    QString name;
+    QVariant before;
 };
 
 // A red square of side 0.9 around the origin, drawn 180 pixels wide at the start distance.
@@ -124,11 +152,12 @@ inline QStringList menu_items(QMenu* menu) {
 }
 
 // Delivers a mouse event at once, as the window system would.
-inline void send_mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+inline void send_mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     Qt::MouseButtons held =
         type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
     QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)),
-                      type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
+                      type == QEvent::MouseMove ? Qt::NoButton : button, held, modifiers);
     QApplication::sendEvent(w, &event);
 }
 
@@ -177,6 +206,7 @@ class ViewFixture {
   public:
     ViewFixture(int w, int h) {
         view = new QtGLWidget(nullptr, "glbox1");
+        view->lighting = preset_lighting(LightPreset::Classic);
         view->fit_on_open = false;
         view->resize(w, h);
         view->show();

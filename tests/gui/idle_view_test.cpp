@@ -29,6 +29,7 @@ class IdleViewTest : public QObject {
 
   private slots:
     void initTestCase() {
+        background = std::make_unique<KeptSetting>("view/background"); // the dialog sets it
         window = std::make_unique<QtMainWindow>();
         show_main_window(*window);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -36,7 +37,10 @@ class IdleViewTest : public QObject {
         StdoutCapture quiet;
         QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/spot.obj")));
     }
-    void cleanupTestCase() { window.reset(); }
+    void cleanupTestCase() {
+        window.reset();
+        background.reset();
+    }
 
     void aViewAtRestDrawsNothing() {
         settle(view);
@@ -116,6 +120,8 @@ class IdleViewTest : public QObject {
             view->reload_slot();
             break;
         case 10:
+            QVERIFY(window->mesheditor->terrain_page->load_heightmap_file(
+                QString(VOSTREL_DATA) + "/heightmaps/raylib_heightmap_128_rgb.png"));
             window->mesheditor->terrain_page->apply();
             break;
         case 11:
@@ -166,6 +172,7 @@ class IdleViewTest : public QObject {
     }
 
   private:
+    std::unique_ptr<KeptSetting> background;
     std::unique_ptr<QtMainWindow> window;
     QtGLWidget* view = nullptr;
 };

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
     name_application();
+    start_with_classic_light();
     // Tools run at once unless a test asks for them to run on a worker thread, so that a
     // test can look at a tool's result right after starting it.
     TaskRunner::inline_runs = true;

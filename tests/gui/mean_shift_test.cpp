@@ -5,6 +5,7 @@
 #include "segmentation/qt_function_widget.h"
 #include "segmentation/qt_mean_shift_widget.h"
 #include "tools/qt_mesh_editor_dialogue.h"
+#include "viewer/qt_application.h"
 #include "viewer/qt_main_window.h"
 
 #include <QLabel>
@@ -60,6 +61,18 @@ class MeanShiftPanelTest : public QObject {
                  QString("Weight Curve:\tnot used (drag a point to use it)"));
         // No ellipsoid controls: the view uses only the radius.
         QVERIFY(page.findChildren<QSlider*>().size() == 1);
+    }
+
+    // The median filter reads the slider as a depth of rings, the others as a radius.
+    void theLabelNamesWhatTheSliderIs() {
+        QtMeanShiftWidget page;
+        page.xsize_slider->setValue(3);
+        page.median_button->click();
+        QCOMPARE(page.radius_label->text(), QString("Depth:\t3"));
+        page.xsize_slider->setValue(5);
+        QCOMPARE(page.radius_label->text(), QString("Depth:\t5"));
+        page.spherejump_button->click();
+        QCOMPARE(page.radius_label->text(), QString("Sphere Radius:\t5"));
     }
 
     // Every control sends the page's vector; the mode goes with all but "Step".
@@ -232,6 +245,20 @@ class MeanShiftViewTest : public QObject {
         QCOMPARE(mode.count(), 1);
         QVERIFY(!(face_normals(view->document.mesh)[0] == before[0]));
         QCOMPARE(view->document.filter.mode, FilterMode::SphereJump);
+    }
+
+    // Without a mesh there is nothing to filter: the page's Apply leaves the mode as it is.
+    void applyWithoutAMeshKeepsTheMode() {
+        QtMainWindow window;
+        show_main_window(window);
+        QtGLWidget* view = window.view();
+        QtMeanShiftWidget* page = window.mesheditor->meanshift_page.get();
+        QCOMPARE(view->document.mesh.nf, 0);
+        QSignalSpy mode(view, &QtGLWidget::render_mode_changed);
+        page->xsize_slider->setValue(50);
+        page->apply();
+        QCOMPARE(view->document.render_mode, RenderMode::Polygons);
+        QCOMPARE(mode.count(), 0);
     }
 
     // "Step" runs the mode the page last sent, one pass at a time.

@@ -2,6 +2,7 @@
 // .mor files, and the view recolouring the mesh from what it sends.
 #include "gui_test_util.h"
 
+#include "terrain/qt_mesh_terrain_widget.h"
 #include "tools/morphogen_colours.h"
 #include "tools/qt_mesh_editor_dialogue.h"
 #include "tools/qt_morphogen_widget.h"
@@ -189,6 +190,68 @@ class MorphogenPageTest : public QObject {
         QCOMPARE(spy.count(), 4);
     }
 
+    // Space on a row toggles its box as a click does: recorded, sent once and saved; a
+    // click is still sent once.
+    void spaceTogglesTheBox() {
+        QtMorphogenWidget page;
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        Names names{"a", "b"};
+        page.buildtree_slot(names);
+        QSignalSpy spy(&page, &QtMorphogenWidget::buildvertexcolour_signal);
+        QTreeWidgetItem* second = page.morpho_tree->topLevelItem(1);
+        page.morpho_tree->setFocus();
+        page.morpho_tree->setCurrentItem(second, 0);
+        QTest::keyClick(page.morpho_tree, Qt::Key_Space);
+        QCOMPARE(second->checkState(0), Qt::Checked);
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(sent(spy, 0).states, (std::vector<int>{0, 1}));
+        TempFolder dir;
+        QVERIFY(page.save_setting_file(dir.file("boxes.mor")));
+        QVERIFY(file_bytes(dir.file("boxes.mor")).endsWith("MORPHO\t255 0 0 1\n"));
+
+        QRect row = page.morpho_tree->visualItemRect(second);
+        QPoint box(page.morpho_tree->columnViewportPosition(0) + 10, row.center().y());
+        QTest::mouseClick(page.morpho_tree->viewport(), Qt::LeftButton, {}, box);
+        QTest::qWait(20);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(page.tooglestates, (std::vector<int>{0, 0}));
+    }
+
+    // Framed, so that a white morphogen or base colour shows against the page.
+    void swatchesAreFramed() {
+        QtMorphogenWidget page;
+        Names names{"a"};
+        page.buildtree_slot(names);
+        auto* row = static_cast<QLabel*>(
+            page.morpho_tree->itemWidget(page.morpho_tree->topLevelItem(0), 2));
+        for (QLabel* swatch : {row, page.base_swatch}) {
+            QCOMPARE(swatch->frameShape(), QFrame::Box);
+            QCOMPARE(swatch->pixmap().size(), QSize(16, 16));
+        }
+    }
+
+    // Neither dialog starts among the bundled samples, which a save would overwrite.
+    void dialogsStartInTheWorkingFolder() {
+        TempFolder dir;
+        QString here = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        QtMorphogenWidget page;
+        auto folder = std::make_shared<QString>();
+        auto look = [folder](QFileDialog* d) {
+            *folder = d->directory().absolutePath();
+            d->reject();
+        };
+        when_open<QFileDialog>(look);
+        page.saveSlot();
+        QCOMPARE(*folder, dir.path());
+        folder->clear();
+        when_open<QFileDialog>(look);
+        page.loadSlot();
+        QCOMPARE(*folder, dir.path());
+        QDir::setCurrent(here);
+    }
+
     // The swatch column and a double click anywhere pick the morphogen's colour; the
     // base colour has its own button. A cancelled dialog keeps the colour, sends nothing.
     void coloursFromTheDialog() {
@@ -360,6 +423,8 @@ class MorphogensInTheWindowTest : public QObject {
         write_file(path, square_with_morphogen);
         StdoutCapture quiet;
         QVERIFY(bool(view->load_file(path)));
+        QVERIFY(window.mesheditor->terrain_page->load_heightmap_file(
+            QString(VOSTREL_DATA) + "/heightmaps/raylib_heightmap_128_rgb.png"));
         window.mesheditor->apply_event(); // the terrain page: a new mesh without values
         QVERIFY(view->document.mesh.morphogens.empty());
         window.mesheditor->reset_event();

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 
 namespace {
 
@@ -73,7 +74,7 @@ class SavingTest : public QObject {
         TempFolder dir;
         StdoutCapture quiet;
         load_coloured_with_morphogens(dir);
-        window->mesheditor->terrain_page->apply();
+        apply_terrain();
         QVERIFY(view->document.mesh.morphogens.empty());
         view->reload_slot();
         QCOMPARE(view->document.mesh.morphogens.size(), size_t(3));
@@ -149,9 +150,8 @@ class SavingTest : public QObject {
     }
 
     void reloadBeforeAnyFileDoesNothing() {
-        QtMeshTerrainWidget* page = window->mesheditor->terrain_page.get();
         StdoutCapture quiet;
-        page->apply();
+        apply_terrain();
         QCOMPARE(view->document.mesh.nf, 7938);
         view->reload_slot();
         QCOMPARE(view->document.mesh.nf, 7938);
@@ -165,7 +165,7 @@ class SavingTest : public QObject {
         view->reload_slot();
         QCOMPARE(view->document.mesh.selectedface, -1);
         view->document.mesh.selectedface = 5;
-        window->mesheditor->terrain_page->apply();
+        apply_terrain();
         QCOMPARE(view->document.mesh.selectedface, -1);
         // Recolouring alone keeps it.
         view->document.mesh.selectedface = 5;
@@ -177,7 +177,7 @@ class SavingTest : public QObject {
     // The terrain gets centroids, so its face normals start on their faces.
     void aTerrainHasCentroids() {
         StdoutCapture quiet;
-        window->mesheditor->terrain_page->apply();
+        apply_terrain();
         const Mesh& m = view->document.mesh;
         for (int i : {0, 100, m.nf - 1}) {
             const int* c = m.faces[i].vindex;
@@ -201,7 +201,7 @@ class SavingTest : public QObject {
         });
         StdoutCapture quiet;
         window->openfileEvent();
-        QCOMPARE(*seen, QStringList{"*.net *.obj"});
+        QCOMPARE(*seen, (QStringList{"Meshes (*.net *.obj)", "All files (*)"}));
         QCOMPARE(view->document.mesh.nf, 12);
         QCOMPARE(window->open_folder(), dir.path());
 
@@ -214,9 +214,65 @@ class SavingTest : public QObject {
         QCOMPARE(*folder, dir.path());
     }
 
+    // "Apply" without a heightmap would lay a flat black plane over the mesh.
+    void terrainWithoutAHeightmapKeepsTheMesh() {
+        StdoutCapture quiet;
+        QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
+        window->mesheditor->terrain_page->apply();
+        QCOMPARE(view->document.mesh.nf, 12);
+        QVERIFY(!view->document.history.can_undo());
+        QCOMPARE(window->status_bar->currentMessage(), QString("Load a heightmap first"));
+        QList<QMessageBox*> boxes = window->findChildren<QMessageBox*>();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0]->text(), QString("Load a heightmap first"));
+    }
+
+    // Save ALL writes nothing without a mesh, and asks once before it replaces files.
+    void saveAllAsksBeforeReplacing() {
+        TempFolder dir;
+        QString here = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        write_file("non-segemented.obj", "keep me");
+        write_file("segemented.obj", "keep me too");
+        StdoutCapture quiet;
+        window->saveallEvent();
+        QCOMPARE(window->status_bar->currentMessage(),
+                 QString("There is no mesh to save: open one first"));
+        QCOMPARE(file_bytes("non-segemented.obj"), QByteArray("keep me"));
+        qDeleteAll(window->findChildren<QMessageBox*>()); // the warning that said so
+
+        QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/cube.obj")));
+        auto asked = std::make_shared<int>(0);
+        auto answer = [asked](QMessageBox::StandardButton button) {
+            when_open<QMessageBox>([asked, button](QMessageBox* box) {
+                ++*asked;
+                QVERIFY(box->text().startsWith("2 segment files already exist in " +
+                                               QDir::currentPath()));
+                box->button(button)->click();
+            });
+        };
+        answer(QMessageBox::No);
+        window->saveallEvent();
+        QCOMPARE(*asked, 1);
+        QCOMPARE(file_bytes("segemented.obj"), QByteArray("keep me too"));
+        answer(QMessageBox::Yes);
+        window->saveallEvent();
+        QCOMPARE(*asked, 2);
+        QVERIFY(file_bytes("non-segemented.obj").startsWith("v "));
+        QCOMPARE(window->status_bar->currentMessage(),
+                 QString("Wrote 2 segment files to %1").arg(QDir::currentPath()));
+        QVERIFY(QDir::setCurrent(here));
+    }
+
   private:
     std::unique_ptr<QtMainWindow> window;
     QtGLWidget* view = nullptr;
+
+    void apply_terrain() {
+        QVERIFY(window->mesheditor->terrain_page->load_heightmap_file(
+            QString(VOSTREL_DATA) + "/heightmaps/raylib_heightmap_128_rgb.png"));
+        window->mesheditor->terrain_page->apply();
+    }
 
     void load_coloured_with_morphogens(const TempFolder& dir) {
         QString source = dir.file("source.obj");

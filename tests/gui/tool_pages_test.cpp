@@ -87,6 +87,12 @@ class AllToolPagesTest : public QObject {
     void applyRunsTheCurrentPage() {
         QtMainWindow window;
         window.show_all_tool_pages(true, false);
+        TempFolder dir;
+        std::ofstream(dir.file("square.obj").toStdString()) << square_with_colours;
+        {
+            StdoutCapture quiet;
+            QVERIFY(bool(window.view()->load_file(dir.file("square.obj"), true)));
+        }
         QtMeshEditorDialogue* d = window.mesheditor;
         QSignalSpy classify(d->classify_page.get(), &QtMeshClassifierWidget::meshclassify_signal);
         QSignalSpy filter(d->meanshift_page.get(), &QtMeanShiftWidget::mshift_signal);
@@ -96,7 +102,7 @@ class AllToolPagesTest : public QObject {
         QSignalSpy colours(d->morpho_page.get(), &QtMorphogenWidget::buildvertexcolour_signal);
         QSignalSpy select(d->clipping_page.get(), &QtCLippingWidget::cutplane_select_signal);
         d->subdivide_page->subdivlevel_slider->setValue(1);
-        QList<QSignalSpy*> spies{nullptr,   &classify,  &filter, &traverse,
+        QList<QSignalSpy*> spies{nullptr,   &classify,  &filter, nullptr,
                                  &simplify, &subdivide, nullptr, nullptr};
         for (int page = 1; page < 8; ++page) {
             d->tabs->setCurrentIndex(page);
@@ -104,11 +110,14 @@ class AllToolPagesTest : public QObject {
             for (int other = 1; other < 8; ++other)
                 if (spies[other]) QCOMPARE(spies[other]->count(), other <= page ? 1 : 0);
         }
-        // The morphogen and clipping pages have no action.
+        // The traversal, morphogen and clipping pages have no action.
+        QCOMPARE(traverse.count(), 0);
         QCOMPARE(colours.count(), 0);
         QCOMPARE(select.count(), 0);
 
         // The terrain page's action replaces the view's mesh.
+        QVERIFY(d->terrain_page->load_heightmap_file(QString(VOSTREL_DATA) +
+                                                     "/heightmaps/raylib_heightmap_128_rgb.png"));
         d->tabs->setCurrentIndex(0);
         {
             StdoutCapture quiet;

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabWidget>
@@ -76,7 +77,8 @@ class ToolsDialogTest : public QObject {
 
     void subdividePanel() {
         QtMeshSubdivideWidget panel;
-        QCOMPARE(panel.weight_label->text(), QString("Weight:\t0.0"));
+        // The label shows the butterfly tension the weight sent stands for: 1/16 + weight.
+        QCOMPARE(panel.weight_label->text(), QString("Tension:\t0.0625"));
         QCOMPARE(panel.weight_slider->value(), 50);
         QSignalSpy sent(&panel, &QtMeshSubdivideWidget::subdivide_signal);
         panel.apply();
@@ -87,10 +89,11 @@ class ToolsDialogTest : public QObject {
         QCOMPARE(sent.count(), 1);
         QCOMPARE(sent[0][0].toInt(), 3);
         QCOMPARE(sent[0][1].toFloat(), 0.05f);
-        panel.weight_slider->setValue(0);
-        QVERIFY(panel.weight_label->text().endsWith("-0.125"));
-        panel.weight_slider->setValue(100);
-        QVERIFY(panel.weight_label->text().endsWith("\t0.125"));
+        QCOMPARE(panel.weight_label->text(), QString("Tension:\t0.1125"));
+        for (auto [value, shown] : {std::pair{0, "-0.0625"}, {25, "0"}, {100, "0.1875"}}) {
+            panel.weight_slider->setValue(value);
+            QCOMPARE(panel.weight_label->text(), QString("Tension:\t") + shown);
+        }
         QCOMPARE(panel.subdivlevel_label->text(), QString("Subdivision Level:\t3"));
     }
 
@@ -393,6 +396,7 @@ class TerrainPanelTest : public QObject {
         QCOMPARE(light.diffuse.x, 1.0f);
         QCOMPARE(light.diffuse.y, 0.0f);
         QCOMPARE(sent.count(), 1);
+        start_with_classic_light();
     }
 
     void savingAppendsTheExtension() {

@@ -137,6 +137,8 @@ class EdgeTraversalTest : public QObject {
         QVERIFY(QFile::remove("object_1.obj") && QDir().mkdir("object_1.obj"));
         {
             StdoutCapture quiet;
+            when_open<QMessageBox>(
+                [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
             window.saveallEvent();
         }
         QCOMPARE(window.status_bar->currentMessage(),

@@ -15,26 +15,35 @@
 #include "viewer/qt_main_window.h"
 
 #include <QActionGroup>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMetaMethod>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <vector>
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
     void titleMenusAndStatus() {
+        KeptSetting hint("view/hint_shown");
+        QSettings().setValue("view/hint_shown", true); // not the first start
         QtMainWindow window;
         show_main_window(window);
         QCOMPARE(window.windowTitle(), QString("Vostrel V1.0"));
@@ -118,6 +127,23 @@ class MainWindowTest : public QObject {
         QCOMPARE(out.text(), QString("projectionmode: 0\nprojectionmode: 1\n"));
     }
 
+    // The background chosen in the colour dialog is the next run's too.
+    void backgroundColourIsRemembered() {
+        KeptSetting kept("view/background");
+        const QColor chosen(10, 20, 30);
+        {
+            QtMainWindow window;
+            when_open<QColorDialog>([chosen](QColorDialog* d) {
+                d->setCurrentColor(chosen);
+                d->accept();
+            });
+            window.backgroundcolourEvent();
+            QCOMPARE(window.view()->background_colour, chosen);
+        }
+        QtMainWindow next;
+        QCOMPARE(next.view()->background_colour, chosen);
+    }
+
     void failedOpenKeepsTheMeshAndSaysSo() {
         QtMainWindow window;
         show_main_window(window);
@@ -163,9 +189,14 @@ class MainWindowTest : public QObject {
                               Qt::NoModifier);
         QApplication::sendEvent(view, &enter);
         QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCOMPARE(enter.dropAction(), Qt::CopyAction);
+        // Offered as a move too, it is taken as a copy: the file manager keeps the file.
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
         StdoutCapture out;
         QApplication::sendEvent(view, &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
         QCOMPARE(view->document.mesh.nf, 12);
         QVERIFY(out.text().startsWith(QString(VOSTREL_DATA) + "/cube.obj\n"));
         QCOMPARE(window.current_file, QString(VOSTREL_DATA) + "/cube.obj");
@@ -177,6 +208,24 @@ class MainWindowTest : public QObject {
         refused.ignore();
         QApplication::sendEvent(view, &refused);
         QVERIFY(!refused.isAccepted());
+
+        // Files the readers do not take, or that are not there, are refused.
+        TempFolder dir;
+        write_file(dir.file("notes.txt"), "v 0 0 0\n");
+        for (const QString& name : {dir.file("notes.txt"), dir.file("missing.obj"), dir.path()}) {
+            QMimeData file;
+            file.setUrls({QUrl::fromLocalFile(name)});
+            QDragEnterEvent offered(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &file,
+                                    Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(view, &offered);
+            QVERIFY2(!offered.isAccepted(), qPrintable(name));
+            QSignalSpy dropped(view, &QtGLWidget::dragndrop_signal);
+            QDropEvent drop_it(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &file,
+                               Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(view, &drop_it);
+            QVERIFY(!drop_it.isAccepted());
+            QCOMPARE(dropped.count(), 0);
+        }
     }
 
     void startFolders() {
@@ -190,10 +239,138 @@ class MainWindowTest : public QObject {
     }
 };
 
+// The light's grey levels over the mesh's pixels (those not of the white background).
+struct GreySpread {
+    double deviation, p5, p95;
+};
+
+GreySpread grey_spread(const QImage& image) {
+    std::vector<double> greys;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (QColor c = image.pixelColor(x, y); c != Qt::white)
+                greys.push_back(0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue());
+    if (greys.empty()) return {0, 0, 0};
+    std::sort(greys.begin(), greys.end());
+    double mean = 0, squares = 0;
+    for (double g : greys) mean += g / double(greys.size());
+    for (double g : greys) squares += (g - mean) * (g - mean) / double(greys.size());
+    return {std::sqrt(squares), greys[greys.size() / 20], greys[greys.size() * 19 / 20]};
+}
+
 class LightEditorTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // The specified light's values are Classic's; a test that wants another preset says so.
+    void init() { start_with_classic_light(); }
+    void cleanup() { start_with_classic_light(); }
+
+    // Studio, the default, shows an uncoloured mesh's shape: its grey spreads widely.
+    void studioShowsTheShape_data() {
+        QTest::addColumn<QString>("mesh");
+        QTest::newRow("spot") << QString(VOSTREL_DATA) + "/spot.obj";
+        for (const char* name : {"stanford_bunny.obj", "teapot.obj", "armadillo.obj"})
+            QTest::newRow(name) << QString::fromStdString(real_mesh(name));
+    }
+    void studioShowsTheShape() {
+        QFETCH(QString, mesh);
+        if (mesh.isEmpty()) QSKIP("needs a mesh of ../shared/data/meshes, not beside this clone");
+        TempFolder dir;
+        QString out = dir.file("studio.png");
+        QCOMPARE(run_cli({"render", mesh, "-o", out, "--fit", "--mode", "4", "--size", "400x300"}),
+                 0);
+        GreySpread studio = grey_spread(QImage(out));
+        QVERIFY2(studio.deviation >= 15 && studio.p95 - studio.p5 >= 50 && studio.p95 >= 100,
+                 qPrintable(QString("deviation %1, 5th %2, 95th %3")
+                                .arg(studio.deviation)
+                                .arg(studio.p5)
+                                .arg(studio.p95)));
+    }
+
+    // The page starts with the preset of the last run; a preset shows its colours, and
+    // the user's own colours are Custom, kept and brought back.
+    void presetsAreShownAndRemembered() {
+        QSettings().remove("lighting");
+        QtLightSettingsWidget studio;
+        QCOMPARE(studio.light_preset_combobox->currentText(), QString("Studio"));
+        QCOMPARE(studio.diffuse_colour, QColor(229, 229, 229));
+        QCOMPARE(studio.diffuse_swatch->pixmap().toImage().pixelColor(16, 16),
+                 QColor(229, 229, 229));
+        QVERIFY(studio.lighting().two_sided);
+        QSignalSpy sent(&studio, &QtLightSettingsWidget::lighting_signal);
+        studio.light_preset_combobox->activated(int(LightPreset::Classic));
+        QCOMPARE(sent.count(), 1);
+        QCOMPARE(studio.ambient_colour, QColor(127, 127, 127));
+        QVERIFY(!studio.lighting().two_sided);
+        QCOMPARE(QtLightSettingsWidget().preset, LightPreset::Classic);
+
+        when_open<QColorDialog>([](QColorDialog* d) {
+            d->setCurrentColor(QColor(0, 0, 255));
+            d->accept();
+        });
+        studio.spec_colourdlg_event();
+        QCOMPARE(studio.light_preset_combobox->currentText(), QString("Custom"));
+        QtLightSettingsWidget next_run;
+        QCOMPARE(next_run.preset, LightPreset::Custom);
+        QCOMPARE(next_run.specular, Vector(0, 0, 1, 1));
+        QCOMPARE(next_run.ambient, Vector(0.5f, 0.5f, 0.5f, 1));
+        next_run.preset_combobox_event(int(LightPreset::Studio));
+        next_run.preset_combobox_event(int(LightPreset::Custom));
+        QCOMPARE(next_run.specular, Vector(0, 0, 1, 1));
+        QVERIFY(!next_run.lighting().two_sided); // over Classic's surface, as made
+    }
+
+    // "Open" and "Save" keep the colours and angles in a light file; a wrong file is
+    // refused whole and the light stays.
+    void lightFilesOpenAndSave() {
+        TempFolder dir;
+        QtLightSettingsWidget page;
+        page.l_altitude_event(30);
+        QString saved = dir.file("mine.light");
+        when_open<QFileDialog>([saved](QFileDialog* d) {
+            d->selectFile(saved);
+            static_cast<QDialog*>(d)->accept();
+        });
+        page.findChild<QPushButton*>("save")->click();
+        QVERIFY(QFileInfo::exists(saved));
+
+        page.preset_combobox_event(int(LightPreset::Studio));
+        page.l_altitude_event(0);
+        QSignalSpy position(&page, &QtLightSettingsWidget::light_position_signal);
+        QVERIFY(bool(page.load_light(saved)));
+        QCOMPARE(page.altitude, 30);
+        QCOMPARE(page.l_altitude_slider->value(), 30);
+        QCOMPARE(page.preset, LightPreset::Custom); // Classic's colours over Studio's surface
+        QCOMPARE(page.ambient, Vector(0.5f, 0.5f, 0.5f, 1));
+        QVERIFY(position.count() > 0);
+
+        QString wrong = dir.file("wrong.light");
+        std::ofstream(wrong.toStdString()) << "ambient 1 1 1\ndiffuse 2 0 0\n";
+        IoResult r = page.load_light(wrong);
+        QVERIFY(!r);
+        QVERIFY(QString::fromStdString(r.error).contains("wrong.light:2:"));
+        QCOMPARE(page.ambient, Vector(0.5f, 0.5f, 0.5f, 1));
+        QCOMPARE(page.altitude, 30);
+    }
+
+    // Classic draws the frame of the original light, and vostrel-cli render --light
+    // classic draws it too.
+    void classicIsTheOriginalLight() {
+        ViewFixture f(160, 120);
+        f.load_file(QString(VOSTREL_DATA) + "/spot.obj");
+        f.view->lighting_slot(preset_lighting(LightPreset::Classic));
+        QImage classic = f.frame().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(classic, QImage(QString(VOSTREL_TEST_DATA) + "/spot_classic_light.png")
+                              .convertToFormat(QImage::Format_RGB32));
+        TempFolder dir;
+        QString out = dir.file("classic.png");
+        QCOMPARE(run_cli({"render", QString(VOSTREL_DATA) + "/spot.obj", "-o", out, "--light",
+                          "classic", "--size", "160x120"}),
+                 0);
+        QCOMPARE(QImage(out).convertToFormat(QImage::Format_RGB32), classic);
+    }
+
     void dialogAndPage() {
         QtLightEditorDialogue dialog(nullptr, "lighteditor");
         QCOMPARE(dialog.windowTitle(), QString("Lighting Editor"));
@@ -225,7 +402,8 @@ class LightEditorTest : public QObject {
             QCOMPARE(s->tickPosition(), QSlider::TicksBelow);
         }
         QCOMPARE(page.volshader_combobox->objectName(), QString("volshader_combobox"));
-        QCOMPARE(page.volshader_combobox->itemText(1), QString("per pixel lighting"));
+        QCOMPARE(page.volshader_combobox->count(), 1); // no shader programs to choose
+        QCOMPARE(page.light_preset_combobox->currentText(), QString("Classic"));
         QCOMPARE(page.ambient_swatch->size(), QSize(32, 32));
         QCOMPARE(page.ambient_swatch->pixmap().toImage().pixelColor(16, 16), QColor(127, 127, 127));
     }
@@ -244,9 +422,11 @@ class LightEditorTest : public QObject {
         QCOMPARE(position.count(), 2);
         QCOMPARE(position[1][0].toFloat(), 45.0f);
         QCOMPARE(position[1][1].toFloat(), 90.0f);
-        page.findChild<QPushButton*>("open")->click();
-        page.findChild<QPushButton*>("save")->click();
-        page.volshader_combobox->activated(1);
+        for (const char* button : {"open", "save"}) {
+            when_open<QFileDialog>([](QFileDialog* d) { d->reject(); });
+            page.findChild<QPushButton*>(button)->click();
+        }
+        page.volshader_combobox->activated(0);
         QCOMPARE(position.count(), 2);
         QCOMPARE(colours.count(), 0);
     }
@@ -522,28 +702,36 @@ class RenderTest : public QObject {
         QTest::addColumn<bool>("perspective");
         QTest::addColumn<QString>("background");
         QTest::addColumn<int>("select");
+        QTest::addColumn<QString>("light");
         for (int mode = 0; mode < render_mode_count; ++mode)
-            QTest::newRow(qPrintable(QString("mode %1").arg(mode))) << mode << false << "" << 0;
-        QTest::newRow("perspective") << 4 << true << "" << 0;
-        QTest::newRow("background") << 3 << false << "336699" << 0;
-        QTest::newRow("faces, selected") << 8 << false << "" << 1200;
+            QTest::newRow(qPrintable(QString("mode %1").arg(mode)))
+                << mode << false << "" << 0 << "studio";
+        QTest::newRow("perspective") << 4 << true << "" << 0 << "studio";
+        QTest::newRow("background") << 3 << false << "336699" << 0 << "studio";
+        QTest::newRow("faces, selected") << 8 << false << "" << 1200 << "studio";
+        QTest::newRow("classic") << 4 << false << "" << 0 << "classic";
+        QTest::newRow("classic faces") << 8 << false << "" << 0 << "classic";
     }
     void headlessRenderingMatchesTheWindow() {
         QFETCH(int, mode);
         QFETCH(bool, perspective);
         QFETCH(QString, background);
         QFETCH(int, select);
+        QFETCH(QString, light);
         TempFolder dir;
         QString mesh = QString(VOSTREL_DATA) + "/spot.obj";
         QString out = dir.file("cli.png");
-        QStringList args{"render", mesh,     "-o", out, "--mode", QString::number(mode),
-                         "--size", "320x240"};
+        QStringList args{"render", mesh,      "-o",      out,  "--mode", QString::number(mode),
+                         "--size", "320x240", "--light", light};
         if (perspective) args << "--perspective";
         if (!background.isEmpty()) args << "--background" << background;
         if (select) args << "--select" << QString::number(select);
         QCOMPARE(run_cli(args), 0);
 
         ViewFixture f(320, 240);
+        LightPreset preset;
+        QVERIFY(preset_named(light.toStdString(), preset));
+        f.view->lighting_slot(preset_lighting(preset));
         f.load_file(mesh);
         f.view->document.render_mode = RenderMode(mode);
         if (perspective) f.view->toggle_projection();

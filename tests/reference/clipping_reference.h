@@ -3,6 +3,7 @@
 // (benchmarks). Every operation is single precision in the written order.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -125,14 +126,14 @@ struct Plane {
     float last_x = 0, last_y = 0;
     P3 rest[4], corners[4];
 
-    void update(float px, float py) {
+    void update(float px, float py, float cube = 256) {
         if (ball.axis_lock == 1) {
             ball.drag(0, py);
         } else if (ball.axis_lock == 2) {
             ball.drag(px, 0);
         } else if (ball.axis_lock == 3) {
             float dy = last_y - py;
-            double dd = double(dy) * 0.1;
+            double dd = double(dy) * 0.1 * (double(cube) / 256.0);
             float d = float(dd);
             last_x = px;
             last_y = py;
@@ -294,7 +295,7 @@ struct Widget {
     void move(float x, float y) {
         for (int i = 0; i < 6; ++i)
             if (selected[i] == 1) {
-                planes[i].update(x, y);
+                planes[i].update(x, y, std::max({size[0], size[1], size[2]}));
                 rebuild();
             }
     }

@@ -257,5 +257,6 @@ class ReferenceMeanShift {
                 }
             }
         }
+        console_printf("\n"); // the progress bar's line ends
     }
 };
