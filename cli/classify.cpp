@@ -48,7 +48,7 @@ CommandResult classify(const Options& o, Document& d) {
 }
 
 CommandResult run(const Options& o, const Session& s) {
-    if (IoResult r = obj_output_allowed(o.output, s.input_file(o.file)); !r) return r;
+    if (IoResult r = mesh_output_allowed(o.output, s.input_file(o.file)); !r) return r;
     if (CommandResult r = s.use_mesh(o.file); !r) return r;
     Document& d = s.document;
     if (CommandResult r = classify(o, d); !r) return r;
@@ -65,7 +65,7 @@ CommandRun classify_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_classify::Options>();
     if (!session.in_script())
         session
-            .file(command.add_option("MESH", o->file, "The mesh (.obj or .net)"),
+            .file(command.add_option("MESH", o->file, mesh_input_help),
                   FileRole::ReadMesh)
             ->required();
     command
@@ -96,7 +96,7 @@ CommandRun classify_command(CLI::App& command, Session& session) {
                                     "face order"),
                  FileRole::Write);
     if (!session.in_script())
-        session.file(command.add_option("-o,--output", o->output, "Save the mesh as OBJ"),
+        session.file(command.add_option("-o,--output", o->output, mesh_output_help()),
                      FileRole::WriteMesh);
     command.footer("Classifies the faces into patches as the Classify page does: the shortest "
                    "path table, representatives by farthest-point sampling, the patch count "

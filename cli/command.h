@@ -19,6 +19,10 @@
 
 class Document;
 
+// The help of every option that names a mesh to read.
+constexpr const char* mesh_input_help =
+    "The mesh (.obj, .net, .ply, .stl, .off, .gltf, .glb, or another format Assimp reads)";
+
 // Exit statuses of the program.
 enum ExitStatus : int {
     exit_success = 0,
@@ -64,8 +68,8 @@ class Session {
     // The mesh file a command must not write over: standalone `path`, its MESH; in a
     // script the file last opened.
     const std::string& input_file(const std::string& path) const;
-    // Standalone with an output named: saves the mesh there as OBJ. Otherwise nothing:
-    // a script saves with a line of its own.
+    // Standalone with an output named: saves the mesh there in the format its name
+    // names (Document::save). Otherwise nothing: a script saves with a line of its own.
     CommandResult save_mesh(const std::string& path, bool colours) const;
     // The mesh as messages name it: its file standalone, "the mesh" in a script.
     std::string mesh_name(const std::string& path) const;
@@ -175,7 +179,11 @@ IoResult keeps_input(const std::string& output, const std::string& input, const 
 // `extension` (".obj", lower case), so is named for another format than `written`.
 // Nothing for an empty output.
 void warn_unless_extension(const std::string& output, const char* extension, const char* written);
-// For a command that reads the mesh `input` and writes OBJ text to `output`: a failure
-// when that would replace a NET input (an OBJ input is read whole before it is replaced,
-// so may be), else success after warning of a name without ".obj".
-IoResult obj_output_allowed(const std::string& output, const std::string& input);
+// For a command that reads the mesh `input` (or none: "") and writes the mesh to
+// `output` in the format save_format(output) names: a failure when the name's extension
+// is of no format written, or when that would replace the input with a file of another
+// format (an input is read whole before it is replaced, so a file of the same format may
+// be), else success after warning of a name without an extension (written as OBJ).
+IoResult mesh_output_allowed(const std::string& output, const std::string& input);
+// The help of an option that names the mesh file a command writes.
+std::string mesh_output_help();

@@ -11,12 +11,13 @@ constexpr CommandUse standalone = CommandUse::Standalone, script = CommandUse::S
 
 const Command table[] = {
     {"open", "Open a mesh file as the document's mesh", open_command, script, "open FILE"},
-    {"save", "Save the document's mesh as OBJ", save_command, script, "save FILE [--colours]"},
+    {"save", "Save the document's mesh in the format its extension names", save_command, script,
+     "save FILE [--colours]"},
     {"reload", "Bring back the mesh as last opened", reload_command, script, "reload"},
     {"info", "Print a mesh's counts, bounding box, extent and centre", info_command, both,
      "info [--json]"},
-    {"convert", "Load a mesh as the viewer does and save it as OBJ", convert_command, standalone,
-     ""},
+    {"convert", "Load a mesh as the viewer does and save it in the format its extension names",
+     convert_command, standalone, ""},
     {"morphogen", "Colour a mesh by its morphogens with a .mor setting and save it as OBJ",
      morphogen_command, both, "morphogen (--mor F | --list)"},
     {"segment", "Traverse and mark segments from given faces and save them as OBJ files",

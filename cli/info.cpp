@@ -49,7 +49,8 @@ class ConsoleTo {
     std::FILE* before;
 };
 
-void print_json(const Mesh& mesh, int border) {
+// `format` is the name of the format the file was read as ("PLY"), null for none.
+void print_json(const Mesh& mesh, int border, const std::string& format) {
     nlohmann::ordered_json j;
     j["nv"] = mesh.nv;
     j["nf"] = mesh.nf;
@@ -59,6 +60,7 @@ void print_json(const Mesh& mesh, int border) {
     j["bbox_max"] = json_triple(mesh.bbox[1]);
     j["extent"] = json_number(mesh.extent);
     j["centre"] = json_triple(mesh.centre);
+    j["format"] = format.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(format);
     std::printf("%s\n", j.dump().c_str());
 }
 
@@ -81,10 +83,11 @@ CommandResult run(const Options& o, const Session& s) {
     const Mesh& mesh = s.document.mesh;
     warn_if_empty(mesh, s.mesh_name(o.file));
     int border = border_edges(mesh);
+    const std::string& file = s.in_script() ? s.document.file_name : o.file;
     if (o.json)
-        print_json(mesh, border);
+        print_json(mesh, border, mesh_format_name(file));
     else
-        print_text(mesh, border, s.in_script() ? s.document.file_name : o.file);
+        print_text(mesh, border, file);
     return {};
 }
 
@@ -94,7 +97,8 @@ CommandRun info_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_info::Options>();
     if (!session.in_script())
         session
-            .file(command.add_option("FILE", o->file, "The mesh (.obj or .net)"),
+            .file(command.add_option("FILE", o->file,
+                                     "The mesh (.obj, .net, .ply, .stl, .gltf, ...)"),
                   FileRole::ReadMesh)
             ->required();
     command.add_flag("--json", o->json,

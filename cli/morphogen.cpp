@@ -37,7 +37,7 @@ void print_names(const Mesh& mesh) {
 
 IoResult output_allowed(const Options& o) {
     if (o.list) return IoResult::success();
-    return obj_output_allowed(o.output, o.mesh);
+    return mesh_output_allowed(o.output, o.mesh);
 }
 
 CommandResult run(const Options& o, const Session& s) {
@@ -69,7 +69,7 @@ CommandRun morphogen_command(CLI::App& command, Session& session) {
     CLI::Option* output =
         session.in_script()
             ? nullptr
-            : session.file(command.add_option("-o,--output", o->output, "The OBJ file to write"),
+            : session.file(command.add_option("-o,--output", o->output, mesh_output_help()),
                            FileRole::WriteMesh);
     CLI::Option* list = command.add_flag(
         "--list", o->list, "Print each morphogen's name and the range of its values, and stop");

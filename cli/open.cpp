@@ -7,7 +7,7 @@
 
 CommandRun open_command(CLI::App& command, Session& session) {
     auto path = std::make_shared<std::string>();
-    session.file(command.add_option("FILE", *path, "The mesh (.obj or .net)"), FileRole::ReadMesh)
+    session.file(command.add_option("FILE", *path, mesh_input_help), FileRole::ReadMesh)
         ->required();
     return [path, &session]() -> CommandResult {
         return session.document.open(*path, OpenRule::AnyMesh);

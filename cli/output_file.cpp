@@ -1,6 +1,6 @@
 #include "cli/command.h"
 #include "core/file_names.h"
-#include "core/mesh_file.h"
+#include "core/scene_writer.h"
 
 #include <cctype>
 #include <cstdio>
@@ -24,11 +24,20 @@ IoResult keeps_input(const std::string& output, const std::string& input, const 
                              " there would replace it");
 }
 
-IoResult obj_output_allowed(const std::string& output, const std::string& input) {
-    if (mesh_format(input) != MeshFormat::Obj)
-        if (IoResult r = keeps_input(output, input, "OBJ text"); !r) return r;
-    warn_unless_extension(output, ".obj", "OBJ text");
+IoResult mesh_output_allowed(const std::string& output, const std::string& input) {
+    if (output.empty()) return IoResult::success();
+    SaveFormat format = save_format(output);
+    if (format == SaveFormat::Unknown) return unknown_save_format(output);
+    const SaveFormatInfo& written = format_info(format);
+    if (save_format(input) != format)
+        if (IoResult r = keeps_input(output, input, written.written); !r) return r;
+    if (format == SaveFormat::Obj) warn_unless_extension(output, ".obj", written.written);
     return IoResult::success();
+}
+
+std::string mesh_output_help() {
+    return "The mesh file to write, in the format its extension names (" + save_extensions(" or ") +
+           "; OBJ for a name without one)";
 }
 
 void warn_unless_extension(const std::string& output, const char* extension, const char* written) {

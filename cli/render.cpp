@@ -119,7 +119,7 @@ CommandRun render_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_render::Options>();
     if (!session.in_script())
         session
-            .file(command.add_option("MESH", o->mesh, "The mesh (.obj or .net)"),
+            .file(command.add_option("MESH", o->mesh, mesh_input_help),
                   FileRole::ReadMesh)
             ->required();
     session

@@ -1,4 +1,5 @@
-// The script line save: the document's mesh as OBJ, as convert writes it.
+// The script line save: the document's mesh in the format the file's extension names, as
+// convert writes it.
 #include "cli/command.h"
 #include "document/document.h"
 
@@ -13,8 +14,8 @@ struct Options {
 
 CommandResult run(const Options& o, const Session& s) {
     if (CommandResult r = s.need_mesh(); !r) return r;
-    // The file last opened may be replaced only when it is OBJ, as convert's input.
-    if (IoResult r = obj_output_allowed(o.path, s.document.file_name); !r) return r;
+    // The file last opened may be replaced only by one of its format, as convert's input.
+    if (IoResult r = mesh_output_allowed(o.path, s.document.file_name); !r) return r;
     return s.document.save(o.path, o.colours);
 }
 
@@ -22,8 +23,9 @@ CommandResult run(const Options& o, const Session& s) {
 
 CommandRun save_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_save::Options>();
-    session.file(command.add_option("FILE", o->path, "The OBJ file to write"), FileRole::WriteMesh)
+    session.file(command.add_option("FILE", o->path, mesh_output_help()), FileRole::WriteMesh)
         ->required();
-    command.add_flag("--colours", o->colours, "Write a line \"vc r g b\" after every vertex");
+    command.add_flag("--colours", o->colours,
+                     "Write the vertex colours (in OBJ a line \"vc r g b\" after every vertex)");
     return [o, &session] { return cli_save::run(*o, session); };
 }

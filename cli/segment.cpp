@@ -89,7 +89,7 @@ CommandRun segment_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_segment::Options>();
     if (!session.in_script()) {
         session
-            .file(command.add_option("MESH", o->file, "The mesh (.obj or .net)"),
+            .file(command.add_option("MESH", o->file, mesh_input_help),
                   FileRole::ReadMesh)
             ->required();
         command.add_option("-C,--directory", o->folder,

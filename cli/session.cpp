@@ -68,11 +68,11 @@ void add_mesh_files(CLI::App& command, Session& session, MeshFiles& files,
                     const char* colours_help) {
     if (session.in_script()) return;
     session
-        .file(command.add_option("MESH", files.input, "The mesh (.obj or .net)"),
+        .file(command.add_option("MESH", files.input, mesh_input_help),
               FileRole::ReadMesh)
         ->required();
     session
-        .file(command.add_option("-o,--output", files.output, "The OBJ file to write"),
+        .file(command.add_option("-o,--output", files.output, mesh_output_help()),
               FileRole::WriteMesh)
         ->required();
     command.add_flag("--colours", files.colours, colours_help);
@@ -80,7 +80,7 @@ void add_mesh_files(CLI::App& command, Session& session, MeshFiles& files,
 
 CommandResult change_mesh(const Session& session, const MeshFiles& files,
                           const std::function<Outcome()>& tool) {
-    if (IoResult r = obj_output_allowed(files.output, files.input); !r) return r;
+    if (IoResult r = mesh_output_allowed(files.output, files.input); !r) return r;
     if (CommandResult r = session.use_mesh(files.input); !r) return r;
     if (Outcome r = tool(); !r) return r;
     return session.save_mesh(files.output, files.colours);

@@ -32,7 +32,7 @@ std::string face_normals_text(const Mesh& mesh) {
 
 IoResult output_allowed(const Options& o) {
     if (o.output.empty()) return IoResult::success();
-    return obj_output_allowed(o.output, o.file);
+    return mesh_output_allowed(o.output, o.file);
 }
 
 // As the page runs it: the slider's value in x, the mode chosen before "Step".
@@ -72,7 +72,7 @@ CommandRun smooth_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_smooth::Options>();
     if (!session.in_script())
         session
-            .file(command.add_option("MESH", o->file, "The mesh (.obj or .net)"),
+            .file(command.add_option("MESH", o->file, mesh_input_help),
                   FileRole::ReadMesh)
             ->required()
             ->option_text("MESH");
@@ -119,7 +119,7 @@ CommandRun smooth_command(CLI::App& command, Session& session) {
         ->option_text("FILE");
     if (!session.in_script())
         session
-            .file(command.add_option("-o", o->output, "Also save the mesh as OBJ"),
+            .file(command.add_option("-o", o->output, "Also save the mesh: " + mesh_output_help()),
                   FileRole::WriteMesh)
             ->option_text("OUT.obj");
     command.footer("Loads the mesh as the viewer does and runs the Mean Shift page's filter on "

@@ -17,7 +17,7 @@ struct Options {
 };
 
 CommandResult run(const Options& o, const Session& s) {
-    warn_unless_extension(o.output, ".obj", "OBJ text");
+    if (IoResult r = mesh_output_allowed(o.output, ""); !r) return r;
     std::string why;
     QImage heightmap = load_heightmap_image(QString::fromStdString(o.heightmap), &why);
     if (heightmap.isNull())
@@ -42,7 +42,7 @@ CommandRun terrain_command(CLI::App& command, Session& session) {
         ->required();
     if (!session.in_script())
         session
-            .file(command.add_option("-o,--output", o->output, "The OBJ file to write"),
+            .file(command.add_option("-o,--output", o->output, mesh_output_help()),
                   FileRole::WriteMesh)
             ->required();
     command

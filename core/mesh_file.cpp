@@ -1,10 +1,12 @@
 #include "core/mesh_file.h"
 
+#include "core/scene_reader.h"
 #include "core/work.h"
 
 #include <algorithm>
 #include <cctype>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -21,7 +23,36 @@ bool ends_with_extension(const std::string& name, const char* ext) {
 MeshFormat mesh_format(const std::string& file_name) {
     if (ends_with_extension(file_name, "obj")) return MeshFormat::Obj;
     if (ends_with_extension(file_name, "net")) return MeshFormat::Net;
+    if (!scene_extension(file_name).empty()) return MeshFormat::Scene;
     return MeshFormat::None;
+}
+
+std::string mesh_format_name(const std::string& file_name) {
+    static constexpr std::pair<const char*, const char*> names[] = {
+        {"ply", "PLY"},         {"stl", "STL"},     {"off", "OFF"}, {"gltf", "glTF"},
+        {"glb", "glTF binary"}, {"dae", "Collada"}, {"3ds", "3DS"}, {"fbx", "FBX"},
+    };
+    switch (mesh_format(file_name)) {
+    case MeshFormat::None:
+        return "";
+    case MeshFormat::Obj:
+        return "OBJ";
+    case MeshFormat::Net:
+        return "NET";
+    case MeshFormat::Scene:
+        break;
+    }
+    std::string ext = scene_extension(file_name);
+    for (auto [extension, name] : names)
+        if (ext == extension) return name;
+    for (char& c : ext) c = char(std::toupper((unsigned char)c));
+    return ext;
+}
+
+std::string mesh_file_filter() {
+    std::string filter = "*.net *.obj";
+    for (const std::string& ext : scene_extensions()) filter += " *." + ext;
+    return filter;
 }
 
 IoResult out_of_memory(const std::string& path) {
@@ -51,9 +82,13 @@ IoResult read_by_format(Mesh& mesh, const std::string& path, Work* work) {
     case MeshFormat::Net:
         r = mesh.load_net(path, work);
         break;
+    case MeshFormat::Scene:
+        r = read_scene_file(mesh, path, work);
+        break;
     case MeshFormat::None:
         return IoResult::failure("ERROR: " + path +
-                                 ": unknown mesh format (expected .obj or .net)");
+                                 ": unknown mesh format (expected .obj, .net, .ply, .stl, .off, "
+                                 ".gltf, .glb, .dae, .3ds, .fbx or another format Assimp reads)");
     }
     return r;
 }

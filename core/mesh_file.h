@@ -6,10 +6,21 @@
 
 #include <string>
 
-enum class MeshFormat { None, Obj, Net };
+// Scene: a format read through Assimp (scene_reader.h).
+enum class MeshFormat { None, Obj, Net, Scene };
 
-// "obj" or "net" (any case) found in the last four characters of the name.
+// Obj or Net for "obj" or "net" (any case) found in the last four characters of the
+// name; else Scene for an extension Assimp reads (scene_extension); else None.
 MeshFormat mesh_format(const std::string& file_name);
+
+// The name of the format a file of that name is read as, for people: "OBJ", "NET",
+// "PLY", "STL", "OFF", "glTF", "glTF binary", "Collada", "3DS", "FBX", another scene
+// format's extension in capitals ("X3D"); "" for None.
+std::string mesh_format_name(const std::string& file_name);
+
+// The extensions a mesh is read from, with the dot, as a file dialog's filter lists
+// them: "*.net *.obj *.3d *.3ds ...".
+std::string mesh_file_filter();
 
 // Reads `path` into `mesh` (cleared first), leaving it empty on failure. Running out of
 // memory is such a failure: "ERROR: out of memory while reading PATH". A stop asked of

@@ -18,6 +18,8 @@ class ReaderWarnings {
 
     // "WARNING: FILE:LINE: WHAT" for the first `shown` warnings.
     void warn(int line, std::string_view what);
+    // "WARNING: FILE: WHAT", for readers that know no line (those of other libraries).
+    void warn(std::string_view what);
     int count() const { return total; }
 
   private:

@@ -142,7 +142,7 @@ FileText::~FileText() {
     if (map) munmap(map, size);
 }
 
-bool FileText::open(const std::string& path, size_t limit) {
+bool FileText::open(const std::string& path, size_t limit, FileContent content) {
     why.clear();
     int fd = open_without_waiting(path, why);
     if (fd < 0) return false;
@@ -158,7 +158,7 @@ bool FileText::open(const std::string& path, size_t limit) {
             return true;
         }
     }
-    bool ok = read_descriptor(fd, read, why, limit, true);
+    bool ok = read_descriptor(fd, read, why, limit, content == FileContent::Text);
     ::close(fd);
     return ok;
 }

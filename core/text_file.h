@@ -18,9 +18,12 @@ constexpr size_t non_regular_file_limit = size_t(1) << 30;
 bool read_file(const std::string& path, std::string& text, std::string* reason = nullptr,
                size_t limit = non_regular_file_limit);
 
+// What a file is read for: text stops at the first block holding a control character
+// (check_text refuses it anyway), bytes read on to the end.
+enum class FileContent { Text, Bytes };
+
 // A whole file in memory: mapped when it is a regular file, else read (up to `limit`,
-// and only up to the first block holding a control character, which check_text
-// refuses anyway).
+// and for text only up to the first block holding a control character).
 class FileText {
   public:
     FileText() = default;
@@ -31,7 +34,8 @@ class FileText {
     // False when the file cannot be opened or read; reason() then says why ("No such
     // file or directory", "Is a directory", "is a character device, not a regular
     // file", ...).
-    bool open(const std::string& path, size_t limit = non_regular_file_limit);
+    bool open(const std::string& path, size_t limit = non_regular_file_limit,
+              FileContent content = FileContent::Text);
     std::string_view text() const {
         return map ? std::string_view(static_cast<const char*>(map), size) : read;
     }

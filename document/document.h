@@ -19,6 +19,7 @@
 #include "core/camera.h"
 #include "core/colour.h"
 #include "core/mesh.h"
+#include "core/scene_writer.h"
 #include "core/vector.h"
 #include "document/changes.h"
 #include "document/colour_recipe.h"
@@ -76,7 +77,9 @@ class Document {
     // "Reload": the kept copy back, rebuilt (a step) and framed as an opened mesh is.
     // Nothing before a mesh was opened.
     Outcome reload();
-    // Writes the mesh as OBJ (with "vc" lines when `colours`), through a temporary file.
+    // Writes the mesh in the format save_format(path) names (save_mesh_file), with its
+    // vertex colours when `colours`, through a temporary file; an unknown extension is
+    // refused with the formats written.
     IoResult save(const std::string& path, bool colours);
     // Whether a step has changed the mesh since it was opened or last saved (an undo
     // back to that state counts as no change).
@@ -175,7 +178,7 @@ class Document {
     // changing nothing of the document meanwhile.
     std::unique_ptr<Task> open_task(const std::string& path, OpenRule rule = OpenRule::AnyMesh);
     std::unique_ptr<Task> reload_task();
-    std::unique_ptr<Task> save_task(const std::string& path, bool colours);
+    std::unique_ptr<Task> save_task(const std::string& path, bool colours, SaveFormat format);
     // `files` is filled in when the task is finished, and must live until then.
     std::unique_ptr<Task> save_segments_task(const std::string& folder, SegmentFiles& files);
     std::unique_ptr<Task> terrain_task(const RgbImage& heightmap, const TerrainSettings& settings,

@@ -8,8 +8,9 @@
 #include <vector>
 
 // What a command does with the file an option names. The mesh a command opens may be
-// rewritten in place by the OBJ it saves (an OBJ file is read whole first); every other
-// pair of an output and an input, or of two outputs, is refused.
+// rewritten in place by the mesh it saves (the file is read whole first; a command
+// refuses to write another format there); every other pair of an output and an input,
+// or of two outputs, is refused.
 enum class FileRole { Read, Write, ReadMesh, WriteMesh };
 
 // A file named on a command line: its option as the user knows it ("--normals",

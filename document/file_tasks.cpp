@@ -86,10 +86,10 @@ namespace {
 
 class SaveTask : public Task {
   public:
-    SaveTask(const Mesh& m, std::string file, bool with_colours)
-        : Task("Saving " + file_part(file)), mesh(m), path(std::move(file)), colours(with_colours) {
-    }
-    void run(Work& work) override { result = mesh.save_obj(path, colours, &work); }
+    SaveTask(const Mesh& m, std::string file, bool with_colours, SaveFormat as)
+        : Task("Saving " + file_part(file)), mesh(m), path(std::move(file)), colours(with_colours),
+          format(as) {}
+    void run(Work& work) override { result = save_mesh_file(mesh, path, format, colours, &work); }
     Outcome finish(Document& d) override {
         if (result) d.history.mark_saved();
         return Outcome::from(result);
@@ -99,18 +99,20 @@ class SaveTask : public Task {
     const Mesh& mesh;
     std::string path;
     bool colours;
+    SaveFormat format;
     IoResult result;
 };
 
 } // namespace
 
-std::unique_ptr<Task> Document::save_task(const std::string& path, bool colours) {
-    return std::make_unique<SaveTask>(mesh, path, colours);
+std::unique_ptr<Task> Document::save_task(const std::string& path, bool colours,
+                                          SaveFormat format) {
+    return std::make_unique<SaveTask>(mesh, path, colours, format);
 }
 
 IoResult Document::save(const std::string& path, bool colours) {
     if (IoResult r = inputs.allow_writing(path, FileKind::Mesh); !r) return r;
-    return run_now(save_task(path, colours)).result;
+    return run_now(save_task(path, colours, save_format(path))).result;
 }
 
 // The files are written while the mesh is only read; the w each written vertex gets (as

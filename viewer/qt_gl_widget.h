@@ -75,10 +75,15 @@ class QtGLWidget : public QOpenGLWidget {
     bool busy() const { return tasks.busy(); }
     // Stops the running operation; the document stays as it was before it.
     void cancel_task() { tasks.cancel(); }
-    // Saves the mesh as OBJ under obj_file_name(name), with the vertex colours unless
-    // they are all the default grey, and with the morphogens the mesh has.
-    IoResult save_file(const QString& name);
-    // The name a save writes: ".obj" appended unless the name contains it (any case).
+    // Saves the mesh under mesh_file_name(name, filter), in the format its extension
+    // names (OBJ where it names none), with the vertex colours unless they are all the
+    // default grey, and in OBJ with the morphogens the mesh has. What the format does not
+    // keep is said by warning_signal once the file is written.
+    IoResult save_file(const QString& name, SaveFormat filter = SaveFormat::Obj);
+    // The name a save writes: `name` itself where its extension names a format written;
+    // else, for OBJ, obj_file_name(name), and for another format its extension appended.
+    static QString mesh_file_name(const QString& name, SaveFormat filter = SaveFormat::Obj);
+    // ".obj" appended unless the name contains it (any case).
     static QString obj_file_name(const QString& name);
     // Writes the segments ("Save ALL...") into the working folder (named in the result's
     // folder); a file that cannot be written is reported and the others still are. The
@@ -144,6 +149,9 @@ class QtGLWidget : public QOpenGLWidget {
     void history_changed_signal();
     // An operation failed: its message, for the window to show.
     void failure_signal(QString message);
+    // An operation went ahead without something (a save in a format that does not keep
+    // the morphogens): the warning, for the window to show.
+    void warning_signal(QString message);
     // Opening `name` failed (and the document stays as it was).
     void open_failed_signal(QString name, QString message);
     // "Save ALL..." has written what segment_files says.

@@ -39,22 +39,36 @@ QString QtGLWidget::obj_file_name(const QString& name) {
     return name.contains(".obj", Qt::CaseInsensitive) ? name : name + ".obj";
 }
 
-IoResult QtGLWidget::save_file(const QString& name) {
-    if (deferred([this, name] { save_file(name); })) return IoResult::success();
-    QString path = obj_file_name(name);
+QString QtGLWidget::mesh_file_name(const QString& name, SaveFormat filter) {
+    if (extension_format(name.toStdString()) != SaveFormat::Unknown) return name;
+    if (filter == SaveFormat::Obj) return obj_file_name(name);
+    return name + format_info(filter).extension;
+}
+
+IoResult QtGLWidget::save_file(const QString& name, SaveFormat filter) {
+    if (deferred([this, name, filter] { save_file(name, filter); })) return IoResult::success();
+    QString path = mesh_file_name(name, filter);
     if (IoResult r = document.inputs.allow_writing(path.toStdString(), FileKind::Mesh); !r) {
         emit failure_signal(QString::fromStdString(r.error));
         return r;
     }
     file_name = path;
+    const std::string target = path.toStdString();
+    // A name that only contains ".obj" ("x.obj.txt") is OBJ, as it always was.
+    SaveFormat format = extension_format(target);
+    if (format == SaveFormat::Unknown) format = SaveFormat::Obj;
+    const bool colours = !document.mesh.has_default_colours();
+    QString lost = QString::fromStdString(not_kept(document.mesh, target, format, colours));
     auto result = std::make_shared<IoResult>();
-    run_task(document.save_task(file_name.toStdString(), !document.mesh.has_default_colours()),
-             [this, result](const Outcome& r) {
-                 *result = r.result;
-                 if (r) return;
-                 std::fprintf(stderr, "%s\n", r.error().c_str());
-                 emit failure_signal(QString::fromStdString(r.error()));
-             });
+    run_task(document.save_task(target, colours, format), [this, result, lost](const Outcome& r) {
+        *result = r.result;
+        if (r) {
+            if (!lost.isEmpty()) emit warning_signal(lost);
+            return;
+        }
+        std::fprintf(stderr, "%s\n", r.error().c_str());
+        emit failure_signal(QString::fromStdString(r.error()));
+    });
     return busy() ? IoResult::success() : *result;
 }
 

@@ -1,6 +1,7 @@
 #include "viewer/qt_main_window.h"
 
 #include "clipping/qt_clipping_widget.h"
+#include "core/mesh_file.h"
 #include "qtshared/icons.h"
 #include "qtshared/image_files.h"
 #include "qtshared/start_folder.h"
@@ -188,6 +189,8 @@ QtMainWindow::QtMainWindow() {
         status_bar->showMessage(message.section('\n', 0, 0), 5000);
         show_warning(this, "Vostrel V1.0", message);
     });
+    connect(view(), &QtGLWidget::warning_signal, this,
+            [this](const QString& message) { status_bar->showMessage(message, 10000); });
     connect(view(), &QtGLWidget::open_failed_signal, this, &QtMainWindow::report_failed_open);
     connect(view(), &QtGLWidget::segments_saved_signal, this, &QtMainWindow::show_segments_saved);
     build_task_status();
@@ -525,27 +528,61 @@ QString QtMainWindow::open_folder() const {
     return !folder.isEmpty() && QDir(folder).exists() ? folder : dialog_start_folder("Data");
 }
 
+namespace {
+
+// "All meshes" with every extension read, then the common formats one by one.
+QString open_filters() {
+    QStringList filters{"All meshes (" + QString::fromStdString(mesh_file_filter()) + ")",
+                        "OBJ (*.obj)",           "NET (*.net)",
+                        "PLY (*.ply)",           "STL (*.stl)",
+                        "OFF (*.off)",           "glTF (*.gltf *.glb)",
+                        "Collada (*.dae)",       "FBX (*.fbx)",
+                        "3DS (*.3ds)",           "All files (*)"};
+    return filters.join(";;");
+}
+
+} // namespace
+
 void QtMainWindow::openfileEvent() {
     QString name = QFileDialog::getOpenFileName(this, "", open_folder(),
-                                                "Meshes (*.net *.obj);;All files (*)");
+                                                open_filters());
     if (name.isEmpty()) return;
     QSettings().setValue(open_folder_key, QFileInfo(name).absolutePath());
     current_file = name;
     open_file(name);
 }
 
-void QtMainWindow::savefileEvent() {
-    QString name = QFileDialog::getSaveFileName(this, "", dialog_start_folder("data"), "*.obj",
-                                                nullptr, QFileDialog::DontConfirmOverwrite);
-    if (!name.isEmpty()) save_mesh_as(name);
+namespace {
+
+// "OBJ (*.obj)": a save dialog's filter for `format`.
+QString save_filter(const SaveFormatInfo& format) {
+    return QString("%1 (*%2)").arg(format.name, format.extension);
 }
 
-bool QtMainWindow::save_mesh_as(const QString& chosen) {
-    QString target = QtGLWidget::obj_file_name(chosen);
+} // namespace
+
+// A filter per format written, OBJ first; the one chosen completes a name without a
+// known extension.
+void QtMainWindow::savefileEvent() {
+    QStringList filters;
+    for (const SaveFormatInfo& f : save_formats()) filters << save_filter(f);
+    QString chosen_filter = filters.first();
+    QString name =
+        QFileDialog::getSaveFileName(this, "", dialog_start_folder("data"), filters.join(";;"),
+                                     &chosen_filter, QFileDialog::DontConfirmOverwrite);
+    if (name.isEmpty()) return;
+    SaveFormat filter = SaveFormat::Obj;
+    for (const SaveFormatInfo& f : save_formats())
+        if (save_filter(f) == chosen_filter) filter = f.format;
+    save_mesh_as(name, filter);
+}
+
+bool QtMainWindow::save_mesh_as(const QString& chosen, SaveFormat filter) {
+    QString target = QtGLWidget::mesh_file_name(chosen, filter);
     if (QFileInfo::exists(target) && !confirm_replace(target)) return false;
     current_file = chosen;
-    // A failure is said by the view's failure_signal.
-    bool saved = bool(view()->save_file(chosen));
+    // A failure is said by the view's failure_signal, a loss by its warning_signal.
+    bool saved = bool(view()->save_file(chosen, filter));
     show_mesh_summary(); // under its new name
     return saved;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/io_result.h"
+#include "core/scene_writer.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -66,10 +67,11 @@ class QtMainWindow : public QMainWindow {
     // The memory the history may hold, in MiB; remembered for the next runs.
     void set_history_limit(int mebibytes);
 
-    // What the save dialogs' choices lead to. The name is completed first (".obj", or
-    // ".png" for a name without extension); replacing an existing file asks the user.
-    // False when nothing was written.
-    bool save_mesh_as(const QString& chosen);
+    // What the save dialogs' choices lead to. The name is completed first (the extension
+    // of the mesh format `filter` chosen, as QtGLWidget::mesh_file_name, or ".png" for a
+    // name without extension); replacing an existing file asks the user. False when
+    // nothing was written.
+    bool save_mesh_as(const QString& chosen, SaveFormat filter = SaveFormat::Obj);
     bool save_rendering_as(const QString& chosen);
     // Asks whether the existing file `path` may be replaced.
     bool confirm_replace(const QString& path);

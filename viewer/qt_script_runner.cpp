@@ -172,7 +172,9 @@ bool ScriptRunner::parse_line(int number, const std::vector<std::string>& words,
         text("FILE", "file", true);
         flag("--colours", "colours");
         add([view, o] {
-            view->run_task(view->document.save_task((*o)["file"], !(*o)["colours"].empty()));
+            const std::string& file = (*o)["file"];
+            view->run_task(
+                view->document.save_task(file, !(*o)["colours"].empty(), save_format(file)));
             return QString();
         });
     } else if (name == "reload") {

@@ -87,7 +87,7 @@ TEST(Cli, InfoPrintsTheLoadAndTheFigures) {
     EXPECT_EQ(nlohmann::json::parse(json.out),
               nlohmann::json::parse(R"({"nv": 4, "nf": 2, "nedges": 5, "border_edges": 4,
                   "bbox_min": [0, 0, 0], "bbox_max": [2, 1, 0], "extent": 2,
-                  "centre": [1, 0.5, 0]})"));
+                  "centre": [1, 0.5, 0], "format": "OBJ"})"));
     EXPECT_NE(json.err.find("BUILDING: "), std::string::npos); // the console moves out of the way
 }
 

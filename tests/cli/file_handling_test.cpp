@@ -36,9 +36,10 @@ TEST(FileHandling, OutputOntoTheInputInAnotherFormatIsRefused) {
     fs::copy_file(cube, mesh);
     write(net, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n");
 
-    CliRun r = run_cli("convert " + net + " " + net);
+    fs::create_symlink(net, dir.file("net.obj"));
+    CliRun r = run_cli("convert " + net + " " + dir.file("net.obj"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: " + net +
+    EXPECT_EQ(r.err, "ERROR: " + dir.file("net.obj") +
                          " is also the input; writing OBJ text there would "
                          "replace it\n");
     EXPECT_EQ(contents(net), "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n");
@@ -63,11 +64,11 @@ TEST(FileHandling, OutputOntoTheInputInAnotherFormatIsRefused) {
     EXPECT_EQ(contents(mesh), before);
 }
 
-TEST(FileHandling, NamesOfAnotherFormatGiveAWarning) {
+TEST(FileHandling, NamesWithoutAnExtensionGiveAWarning) {
     TempDir dir;
-    CliRun r = run_cli("convert " + cube + " " + dir.file("out.net"));
+    CliRun r = run_cli("convert " + cube + " " + dir.file("out"));
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "WARNING: " + dir.file("out.net") +
+    EXPECT_EQ(r.err, "WARNING: " + dir.file("out") +
                          ": written as OBJ text, though the name does not end in .obj\n");
     EXPECT_EQ(run_cli("convert " + cube + " " + dir.file("UP.OBJ")).err, "");
     // Devices have names of their own (a null device made here, as /dev/null).

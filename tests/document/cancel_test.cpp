@@ -63,7 +63,18 @@ const Cancellable tasks[] = {
          f.doc.mark_current();
      }},
     {"save", "spot.obj",
-     [](DocumentFixture& f) { return f.doc.save_task(f.dir.file("target.obj"), true); }},
+     [](DocumentFixture& f) {
+         return f.doc.save_task(f.dir.file("target.obj"), true, SaveFormat::Obj);
+     }},
+    // Our own binary writer and one through Assimp, into the same file.
+    {"save ply", "spot.obj",
+     [](DocumentFixture& f) {
+         return f.doc.save_task(f.dir.file("target.obj"), true, SaveFormat::Ply);
+     }},
+    {"save glb", "spot.obj",
+     [](DocumentFixture& f) {
+         return f.doc.save_task(f.dir.file("target.obj"), true, SaveFormat::Glb);
+     }},
 };
 
 // The first line where two states differ, both ways, or "" when they are the same.

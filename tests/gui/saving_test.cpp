@@ -110,6 +110,37 @@ class SavingTest : public QObject {
         QCOMPARE(QtGLWidget::obj_file_name("result"), QString("result.obj"));
     }
 
+    // A filter per format, OBJ first: the one chosen completes a bare name, an extension
+    // of a format chooses it whatever the filter, and what the format loses is said.
+    void saveAsWritesTheFormatChosen() {
+        TempFolder dir;
+        StdoutCapture quiet;
+        load_coloured_with_morphogens(dir);
+        auto seen = std::make_shared<QStringList>();
+        QString bare = dir.file("chosen");
+        when_open<QFileDialog>([seen, bare](QFileDialog* d) {
+            *seen = d->nameFilters();
+            d->selectNameFilter("PLY (*.ply)");
+            d->selectFile(bare);
+            static_cast<QDialog*>(d)->accept();
+        });
+        window->savefileEvent();
+        QCOMPARE(*seen, QStringList({"OBJ (*.obj)", "PLY (*.ply)", "STL (*.stl)", "OFF (*.off)",
+                                     "glTF binary (*.glb)"}));
+        QTRY_VERIFY(QFile::exists(dir.file("chosen.ply")));
+        QVERIFY(file_bytes(dir.file("chosen.ply"))
+                    .startsWith("ply\nformat binary_little_endian 1.0\n"));
+        QTRY_COMPARE(window->status_bar->currentMessage(),
+                     "WARNING: " + dir.file("chosen.ply") +
+                         ": the morphogens are not kept in PLY (only OBJ keeps them)");
+
+        QVERIFY(window->save_mesh_as(dir.file("up.STL"), SaveFormat::Glb));
+        QTRY_COMPARE(QFileInfo(dir.file("up.STL")).size(), qint64(84 + 50));
+        QCOMPARE(QtGLWidget::mesh_file_name("x.obj.txt"), QString("x.obj.txt"));
+        QCOMPARE(QtGLWidget::mesh_file_name("x", SaveFormat::Glb), QString("x.glb"));
+        QCOMPARE(QtGLWidget::mesh_file_name("x.Off", SaveFormat::Obj), QString("x.Off"));
+    }
+
     void saveRenderingCompletesThePngName() {
         TempFolder dir;
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -201,7 +232,11 @@ class SavingTest : public QObject {
         });
         StdoutCapture quiet;
         window->openfileEvent();
-        QCOMPARE(*seen, (QStringList{"Meshes (*.net *.obj)", "All files (*)"}));
+        QCOMPARE(seen->size(), 11);
+        QVERIFY(seen->front().startsWith("All meshes (*.net *.obj *.3d ") &&
+                seen->front().contains(" *.ply "));
+        QCOMPARE(seen->at(3), QString("PLY (*.ply)"));
+        QCOMPARE(seen->back(), QString("All files (*)"));
         QCOMPARE(view->document.mesh.nf, 12);
         QCOMPARE(window->open_folder(), dir.path());
 
