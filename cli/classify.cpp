@@ -64,9 +64,7 @@ CommandResult run(const Options& o, const Session& s) {
 CommandRun classify_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_classify::Options>();
     if (!session.in_script())
-        session
-            .file(command.add_option("MESH", o->file, mesh_input_help),
-                  FileRole::ReadMesh)
+        session.file(command.add_option("MESH", o->file, mesh_input_help), FileRole::ReadMesh)
             ->required();
     command
         .add_option("--weight", o->weight,

@@ -6,9 +6,7 @@
 
 CommandRun convert_command(CLI::App& command, Session& session) {
     auto files = std::make_shared<MeshFiles>();
-    session
-        .file(command.add_option("INPUT", files->input, mesh_input_help),
-              FileRole::ReadMesh)
+    session.file(command.add_option("INPUT", files->input, mesh_input_help), FileRole::ReadMesh)
         ->required();
     session
         .file(command.add_option("OUTPUT", files->output, mesh_output_help()), FileRole::WriteMesh)

@@ -118,9 +118,7 @@ CommandResult run(Options& o, const Session& s) {
 CommandRun render_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_render::Options>();
     if (!session.in_script())
-        session
-            .file(command.add_option("MESH", o->mesh, mesh_input_help),
-                  FileRole::ReadMesh)
+        session.file(command.add_option("MESH", o->mesh, mesh_input_help), FileRole::ReadMesh)
             ->required();
     session
         .file(command.add_option("-o,--output", o->image, "The PNG file to write"), FileRole::Write)

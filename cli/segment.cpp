@@ -88,9 +88,7 @@ CommandResult run(const Options& o, const Session& s) {
 CommandRun segment_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_segment::Options>();
     if (!session.in_script()) {
-        session
-            .file(command.add_option("MESH", o->file, mesh_input_help),
-                  FileRole::ReadMesh)
+        session.file(command.add_option("MESH", o->file, mesh_input_help), FileRole::ReadMesh)
             ->required();
         command.add_option("-C,--directory", o->folder,
                            "The folder to write the files in, created if missing (default: the "

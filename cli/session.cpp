@@ -67,9 +67,7 @@ CommandResult Session::check_files(int line) {
 void add_mesh_files(CLI::App& command, Session& session, MeshFiles& files,
                     const char* colours_help) {
     if (session.in_script()) return;
-    session
-        .file(command.add_option("MESH", files.input, mesh_input_help),
-              FileRole::ReadMesh)
+    session.file(command.add_option("MESH", files.input, mesh_input_help), FileRole::ReadMesh)
         ->required();
     session
         .file(command.add_option("-o,--output", files.output, mesh_output_help()),

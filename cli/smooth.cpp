@@ -71,9 +71,7 @@ CommandResult run(const Options& o, const Session& s) {
 CommandRun smooth_command(CLI::App& command, Session& session) {
     auto o = std::make_shared<cli_smooth::Options>();
     if (!session.in_script())
-        session
-            .file(command.add_option("MESH", o->file, mesh_input_help),
-                  FileRole::ReadMesh)
+        session.file(command.add_option("MESH", o->file, mesh_input_help), FileRole::ReadMesh)
             ->required()
             ->option_text("MESH");
     CLI::Option* normals = session

@@ -533,19 +533,23 @@ namespace {
 // "All meshes" with every extension read, then the common formats one by one.
 QString open_filters() {
     QStringList filters{"All meshes (" + QString::fromStdString(mesh_file_filter()) + ")",
-                        "OBJ (*.obj)",           "NET (*.net)",
-                        "PLY (*.ply)",           "STL (*.stl)",
-                        "OFF (*.off)",           "glTF (*.gltf *.glb)",
-                        "Collada (*.dae)",       "FBX (*.fbx)",
-                        "3DS (*.3ds)",           "All files (*)"};
+                        "OBJ (*.obj)",
+                        "NET (*.net)",
+                        "PLY (*.ply)",
+                        "STL (*.stl)",
+                        "OFF (*.off)",
+                        "glTF (*.gltf *.glb)",
+                        "Collada (*.dae)",
+                        "FBX (*.fbx)",
+                        "3DS (*.3ds)",
+                        "All files (*)"};
     return filters.join(";;");
 }
 
 } // namespace
 
 void QtMainWindow::openfileEvent() {
-    QString name = QFileDialog::getOpenFileName(this, "", open_folder(),
-                                                open_filters());
+    QString name = QFileDialog::getOpenFileName(this, "", open_folder(), open_filters());
     if (name.isEmpty()) return;
     QSettings().setValue(open_folder_key, QFileInfo(name).absolutePath());
     current_file = name;
