@@ -137,6 +137,8 @@ class QtGLWidget : public QOpenGLWidget {
     void open_failed_signal(QString name, QString message);
     // "Save ALL..." has written what segment_files says.
     void segments_saved_signal();
+    // What a successful operation reports (Outcome::note), for the status bar.
+    void note_signal(QString message);
 
   public slots:
     void reload_slot();
@@ -173,6 +175,10 @@ class QtGLWidget : public QOpenGLWidget {
     void light_colour_slot(Vector ambient, Vector diffuse, Vector specular);
     void light_position_slot(float alti, float azim);
     void simplify_slot(float lod);
+    // The Simplify page's method (its list position, as SimplifyMethod numbers them) and
+    // the quadric method's error limit, which the next simplify_slot uses.
+    void simplify_method_slot(int method);
+    void simplify_max_error_slot(double max_error);
 
   protected:
     void initializeGL() override;

@@ -22,7 +22,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -174,6 +176,8 @@ QtMainWindow::QtMainWindow() {
     });
     connect(view(), &QtGLWidget::open_failed_signal, this, &QtMainWindow::report_failed_open);
     connect(view(), &QtGLWidget::segments_saved_signal, this, &QtMainWindow::show_segments_saved);
+    connect(view(), &QtGLWidget::note_signal, this,
+            [this](const QString& message) { status_bar->showMessage(message, 10000); });
     build_task_status();
     show_history();
 }
@@ -215,6 +219,10 @@ void QtMainWindow::connect_panels() {
     connect(meanshift, &QtMeanShiftWidget::step_signal, glview, &QtGLWidget::mshiftstep_slot);
     connect(d->simplify_page.get(), &QtMeshSimplifierWidget::simplifySignal, glview,
             &QtGLWidget::simplify_slot);
+    connect(d->simplify_page->method_box, &QComboBox::currentIndexChanged, glview,
+            &QtGLWidget::simplify_method_slot);
+    connect(d->simplify_page->max_error_box, &QDoubleSpinBox::valueChanged, glview,
+            &QtGLWidget::simplify_max_error_slot);
     connect(meanshift->function_widget, &QtFunctionWidget::signal_function, glview,
             &QtGLWidget::function_slot);
     connect(glview, &QtGLWidget::numbpatches_signal, classify,
