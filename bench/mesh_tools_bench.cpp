@@ -9,15 +9,25 @@
 //   alone and with the view's builds; and of cow.obj (5,804 faces) one level, where
 //   the baseline (a mesh cloned per level, the edge table searched linearly for every
 //   pair) can run too.
+// - the two simplification methods side by side, edge collapses (simplify()) and the
+//   quadric simplifier (quadric_simplified(), the default error limit), on
+//   stanford_bunny.obj, armadillo.obj and ogre.obj at levels of detail of 50% and 10%;
+//   besides the time, each reports what it left, the mean distance from its result to
+//   the mesh it was made of (surface_error, a share of the box diagonal; see
+//   surface_distance.h), the mean distance the other way round (coverage_error, which
+//   also sees holes) and the result's area over the original's (area_ratio).
 // A ratio to a baseline is best read from a run that interleaves the repetitions of
 // both (--benchmark_repetitions=4 --benchmark_enable_random_interleaving=true): on a
 // shared machine whose speed drifts from one minute to the next, both then see the
 // same drift.
 #include "bench/bench_files.h"
+#include "bench/surface_distance.h"
 #include "core/vostrel.h"
 #include "tests/reference/simplify_reference.h"
 #include "tests/reference/subdivide_reference.h"
+#include "tools/quadric_simplify.h"
 #include "tools/simplify.h"
+#include "tools/simplify_method.h"
 #include "tools/subdivide.h"
 
 #include <benchmark/benchmark.h>
@@ -65,6 +75,27 @@ void tool_case(benchmark::State& state, const std::string& name,
     state.counters["faces"] = nf;
 }
 
+// `simplify` on the loaded mesh, timed alone; then how far its last result strays from
+// the mesh and how much of the area it keeps.
+void method_case(benchmark::State& state, const std::string& name,
+                 const std::function<Mesh(const Mesh&)>& simplify) {
+    const Mesh& source = loaded(name);
+    Mesh result;
+    for (auto _ : state) {
+        state.PauseTiming();
+        result = Mesh();
+        state.ResumeTiming();
+        result = simplify(source);
+        benchmark::DoNotOptimize(result.faces.data());
+    }
+    state.counters["vertices"] = result.nv;
+    state.counters["faces"] = result.nf;
+    state.counters["surface_error"] = bench::mean_surface_distance(result, source);
+    // The other way round, which also sees what the result lost (holes, a shrunk border).
+    state.counters["coverage_error"] = bench::mean_surface_distance(source, result);
+    state.counters["area_ratio"] = bench::surface_area_of(result) / bench::surface_area_of(source);
+}
+
 void register_case(const std::string& name, const char* file, const std::function<void(Mesh&)>& run,
                    bool once = false) {
     auto* b = benchmark::RegisterBenchmark(
@@ -86,6 +117,25 @@ bool registered = [] {
         register_case(
             "BM_SimplifyScan/" + stem + "/lod50", file,
             [](Mesh& m) { reference::literal_simplify(m, 50.0f / 100); }, true);
+    }
+    for (const char* file : {"stanford_bunny.obj", "armadillo.obj", "ogre.obj"}) {
+        if (bench::find_mesh(file).empty()) continue;
+        std::string stem(file, std::string(file).find('.'));
+        for (int lod : {50, 10}) {
+            const float fraction = float(lod) / 100;
+            std::string tail = stem + "/lod" + std::to_string(lod);
+            auto edge = [fraction](const Mesh& m) { return simplified(m, fraction); };
+            auto quadric = [fraction](const Mesh& m) {
+                return quadric_simplified(m, fraction, default_quadric_max_error).mesh;
+            };
+            for (auto& [method, run] :
+                 {std::pair<std::string, std::function<Mesh(const Mesh&)>>{"edge_collapse", edge},
+                  {"quadric", quadric}})
+                benchmark::RegisterBenchmark(
+                    ("BM_SimplifyMethod/" + method + "/" + tail).c_str(),
+                    [file, run](benchmark::State& state) { method_case(state, file, run); })
+                    ->Unit(benchmark::kMillisecond);
+        }
     }
     struct Subdivision {
         const char* file;

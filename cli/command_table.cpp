@@ -32,7 +32,7 @@ const Command table[] = {
      clip_planes_command, both,
      "clip-planes [--load IN.clp] [--script ACTIONS] [--save OUT.clp] [--outlines F]"},
     {"simplify", "Simplify a mesh to a level of detail and save it as OBJ", simplify_command, both,
-     "simplify --lod P"},
+     "simplify --lod P [--method edge-collapse|quadric] [--max-error E]"},
     {"subdivide", "Refine a mesh by butterfly subdivision and save it as OBJ", subdivide_command,
      both, "subdivide --levels N (--weight W | --weight-slider S)"},
     {"smooth", "Filter a mesh's face normals (mean shift, sphere jump, median)", smooth_command,

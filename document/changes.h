@@ -55,13 +55,14 @@ constexpr Changes mesh_replaced = Change::Geometry | Change::Colours | Change::F
 struct Outcome {
     Changes changed;
     IoResult result;
+    std::string note; // on success, what the operation reports (the window's status bar)
 
     explicit operator bool() const { return bool(result); }
     const std::string& error() const { return result.error; }
 
-    static Outcome done(Changes changed) { return {changed, IoResult::success()}; }
+    static Outcome done(Changes changed) { return {changed, IoResult::success(), {}}; }
     static Outcome failure(std::string message, Changes changed = {}) {
-        return {changed, IoResult::failure(std::move(message))};
+        return {changed, IoResult::failure(std::move(message)), {}};
     }
-    static Outcome from(const IoResult& r, Changes changed = {}) { return {changed, r}; }
+    static Outcome from(const IoResult& r, Changes changed = {}) { return {changed, r, {}}; }
 };

@@ -1,7 +1,8 @@
 // Document: the model state the window and vostrel-cli work on, and the only owner of
 // it: the current mesh, the mesh as last opened (for Reload), the classifier with its
 // table, the normal filter's state, the traversal and segment state, the six clipping
-// planes, the morphogen setting, the render mode and projection, and the history.
+// planes, the morphogen setting, the render mode and projection, the history, and the
+// simplification's method.
 //
 // The state is read freely and changed only through the operations below. Each returns
 // what it changed (a Changes mask: the window repaints, reframes and tells its panels by
@@ -34,6 +35,7 @@
 #include "terrain/terrain_grid.h"
 #include "tools/edge_traversal.h"
 #include "tools/morphogen_setting.h"
+#include "tools/simplify_method.h"
 
 #include <memory>
 #include <optional>
@@ -64,6 +66,8 @@ class Document {
     RenderMode render_mode = RenderMode::Polygons;
     Projection projection = Projection::Orthographic;
     History history;
+    // The Simplify page's method and the quadric method's error limit.
+    SimplifySettings simplification;
 
     // --- files ---
     // Reads a mesh file (the reader chosen by its extension) aside and builds it; on
@@ -102,9 +106,15 @@ class Document {
     Outcome colour_by_morphogens(const MorphogenSetting& setting);
 
     // --- mesh tools ---
-    // "Simplify": edge collapses down to trunc(nv x lod / 100) vertices. Refused, and the
-    // mesh kept, when nothing (no face) would be left.
+    // "Simplify" by the method of `simplification`: edge collapses down to
+    // trunc(nv x lod / 100) vertices, or the quadric simplifier aimed at that share of
+    // the faces, the borders kept, stopping at the error limit; the quadric method says
+    // what it left (console and note) and changes nothing at 100%. Refused, and the mesh
+    // kept, when nothing (no face) would be left.
     Outcome simplify(float lod);
+    // The page's method and error limit, kept whether or not a mesh is open; a limit that
+    // is negative or not a number is refused.
+    Outcome set_simplification(const SimplifySettings& settings);
     // "Subdivide": butterfly subdivision; nothing below one level; refused, the mesh
     // kept, when the result would not fit in memory.
     Outcome subdivide(int levels, float weight);

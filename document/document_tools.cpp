@@ -1,8 +1,9 @@
 // The document's operations that make a new mesh or new vertex colours: terrain,
-// simplification, subdivision, colouring by height and by morphogens.
+// simplification (by either method), subdivision, colouring by height and by morphogens.
 #include "core/console.h"
 #include "document/document.h"
 #include "tools/morphogen_colours.h"
+#include "tools/quadric_simplify.h"
 #include "tools/simplify.h"
 #include "tools/subdivide.h"
 
@@ -22,6 +23,13 @@ bool map_has_entries(const ColourMap& map) {
 std::string percent(float lod) {
     char text[32];
     std::snprintf(text, sizeof text, "%g%%", double(lod));
+    return text;
+}
+
+// An estimate as a percentage, to three significant digits.
+std::string rough_percent(double share) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g%%", share * 100);
     return text;
 }
 
@@ -142,10 +150,12 @@ Outcome Document::colour_by_morphogens(const MorphogenSetting& setting) {
     return run_now(morphogen_task(setting));
 }
 
-// Built aside from the document's mesh, which is only read.
+// Built aside from the document's mesh, which is only read, by the method the
+// document had when the task began.
 class Document::SimplifyTask : public Task {
   public:
-    SimplifyTask(const Document& d, float level) : Task("Simplifying"), doc(d), lod(level) {}
+    SimplifyTask(const Document& d, float level)
+        : Task("Simplifying"), doc(d), lod(level), settings(d.simplification) {}
 
     void run(Work& work) override {
         const Mesh& source = doc.mesh;
@@ -161,7 +171,16 @@ class Document::SimplifyTask : public Task {
         }
         try {
             Stage collapses(&work, 0, 0.9);
-            simplified_mesh = simplified(source, lod / 100, &work);
+            if (settings.method == SimplifyMethod::Quadric) {
+                QuadricSimplification q =
+                    quadric_simplified(source, lod / 100, settings.max_error, &work);
+                unchanged = q.unchanged;
+                report = quadric_report(source, q);
+                simplified_mesh = std::move(q.mesh);
+                if (unchanged) return;
+            } else {
+                simplified_mesh = simplified(source, lod / 100, &work);
+            }
         } catch (const std::bad_alloc&) {
             result =
                 IoResult::failure("ERROR: not enough memory to simplify " +
@@ -179,14 +198,41 @@ class Document::SimplifyTask : public Task {
     }
     Outcome finish(Document& d) override {
         if (!result) return Outcome::from(result);
-        return d.replace_mesh("Simplify", std::move(simplified_mesh), Replacement::Tool);
+        Outcome outcome =
+            unchanged ? Outcome::done({})
+                      : d.replace_mesh("Simplify", std::move(simplified_mesh), Replacement::Tool);
+        if (!report.empty()) {
+            console_printf("%s\n", report.c_str());
+            outcome.note = report;
+        }
+        return outcome;
     }
 
   private:
+    // What the quadric method left, and why it left more than it was aimed at.
+    std::string quadric_report(const Mesh& source, const QuadricSimplification& q) const {
+        if (q.unchanged)
+            return "Quadric simplification at " + percent(lod) + " keeps all " +
+                   std::to_string(source.nv) + " vertices: the mesh is left as it is";
+        std::string text = "Quadric simplification: " + std::to_string(q.mesh.nv) +
+                           " vertices and " + std::to_string(q.mesh.nf) + " faces left of " +
+                           std::to_string(source.nv) + " and " + std::to_string(source.nf) +
+                           " (aimed at " + std::to_string(q.target_vertices) + " vertices, " +
+                           std::to_string(q.target_faces) + " faces), error " +
+                           rough_percent(q.error) + " of the extent";
+        if (q.short_of_target())
+            text += "; stopped short: the locked borders and the error limit of " +
+                    rough_percent(settings.max_error) + " allow no more";
+        return text;
+    }
+
     const Document& doc;
     float lod;
+    SimplifySettings settings;
     IoResult result;
     Mesh simplified_mesh;
+    bool unchanged = false;
+    std::string report; // the quadric method's
 };
 
 std::unique_ptr<Task> Document::simplify_task(float lod) {
@@ -195,6 +241,14 @@ std::unique_ptr<Task> Document::simplify_task(float lod) {
 
 Outcome Document::simplify(float lod) {
     return run_now(simplify_task(lod));
+}
+
+Outcome Document::set_simplification(const SimplifySettings& settings) {
+    if (!(settings.max_error >= 0))
+        return Outcome::failure("ERROR: the error limit must be 0 or more, not " +
+                                rough_percent(settings.max_error));
+    simplification = settings;
+    return Outcome::done({});
 }
 
 class Document::SubdivideTask : public Task {

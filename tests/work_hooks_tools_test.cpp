@@ -12,6 +12,7 @@
 #include "test_util.h"
 #include "tools/edge_traversal.h"
 #include "tools/morphogen_colours.h"
+#include "tools/quadric_simplify.h"
 #include "tools/simplify.h"
 #include "tools/subdivide.h"
 
@@ -395,6 +396,17 @@ TEST(WorkHooks, SimplificationGivesTheSameMeshAndAStopLeavesItsInput) {
             simplify(m, 0.25f, w);
         },
         [&] { EXPECT_TRUE(identical(m, before)); }, fixed);
+}
+
+TEST(WorkHooks, QuadricSimplificationGivesTheSameMeshAndAStopLeavesItsInput) {
+    const Mesh source = bumpy_grid(60);
+    const Mesh before = copy_of(source);
+    Mesh plain = quadric_simplified(source, 0.5f, 0.01f).mesh, with;
+    Work work;
+    run_watched([&](Work* w) { with = quadric_simplified(source, 0.5f, 0.01f, w).mesh; }, work);
+    EXPECT_TRUE(identical(with, plain));
+    expect_stops([&](Work* w) { quadric_simplified(source, 0.5f, 0.01f, w); },
+                 [&] { EXPECT_TRUE(identical(source, before)); });
 }
 
 TEST(WorkHooks, SubdivisionGivesTheSameMeshAndAStopLeavesItsInput) {

@@ -158,6 +158,8 @@ class QtGLWidget : public QOpenGLWidget {
     void segments_saved_signal();
     // Why a command did nothing, for the status bar.
     void status_signal(QString message);
+    // What a successful operation reports (Outcome::note), for the status bar.
+    void note_signal(QString message);
 
   public slots:
     void reload_slot();
@@ -198,6 +200,10 @@ class QtGLWidget : public QOpenGLWidget {
     void markpatch_slot();
     // A preset, or a user's own colours over a preset's surface.
     void lighting_slot(const Lighting& lighting);
+    // The Simplify page's method (its list position, as SimplifyMethod numbers them) and
+    // the quadric method's error limit, which the next simplify_slot uses.
+    void simplify_method_slot(int method);
+    void simplify_max_error_slot(double max_error);
 
   protected:
     void initializeGL() override;

@@ -1,4 +1,4 @@
-// The view's simplification and subdivision slots.
+// The view's simplification and subdivision slots, and the simplification's settings.
 #include "qtshared/warning.h"
 #include "viewer/qt_gl_widget.h"
 
@@ -19,7 +19,24 @@ void QtGLWidget::simplify_slot(float lod) {
     run_task(document.simplify_task(lod), [this](const Outcome& r) {
         report_refusal(this, r);
         show_changes(r.changed);
+        if (r && !r.note.empty()) emit note_signal(QString::fromStdString(r.note));
     });
+}
+
+void QtGLWidget::simplify_method_slot(int method) {
+    if (deferred([this, method] { simplify_method_slot(method); }, "simplify_method")) return;
+    SimplifySettings settings = document.simplification;
+    settings.method = method == int(SimplifyMethod::Quadric) ? SimplifyMethod::Quadric
+                                                             : SimplifyMethod::EdgeCollapse;
+    show_outcome(document.set_simplification(settings));
+}
+
+void QtGLWidget::simplify_max_error_slot(double max_error) {
+    if (deferred([this, max_error] { simplify_max_error_slot(max_error); }, "simplify_error"))
+        return;
+    SimplifySettings settings = document.simplification;
+    settings.max_error = float(max_error);
+    show_outcome(document.set_simplification(settings));
 }
 
 void QtGLWidget::subdivide_slot(int subdiv, float weight) {

@@ -24,7 +24,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -193,6 +195,8 @@ QtMainWindow::QtMainWindow() {
             [this](const QString& message) { status_bar->showMessage(message, 10000); });
     connect(view(), &QtGLWidget::open_failed_signal, this, &QtMainWindow::report_failed_open);
     connect(view(), &QtGLWidget::segments_saved_signal, this, &QtMainWindow::show_segments_saved);
+    connect(view(), &QtGLWidget::note_signal, this,
+            [this](const QString& message) { status_bar->showMessage(message, 10000); });
     build_task_status();
     show_history();
     mesh_label = new QLabel;
@@ -261,6 +265,10 @@ void QtMainWindow::connect_panels() {
     connect(meanshift, &QtMeanShiftWidget::step_signal, glview, &QtGLWidget::mshiftstep_slot);
     connect(d->simplify_page.get(), &QtMeshSimplifierWidget::simplifySignal, glview,
             &QtGLWidget::simplify_slot);
+    connect(d->simplify_page->method_box, &QComboBox::currentIndexChanged, glview,
+            &QtGLWidget::simplify_method_slot);
+    connect(d->simplify_page->max_error_box, &QDoubleSpinBox::valueChanged, glview,
+            &QtGLWidget::simplify_max_error_slot);
     connect(meanshift->function_widget, &QtFunctionWidget::signal_function, glview,
             &QtGLWidget::function_slot);
     connect(glview, &QtGLWidget::numbpatches_signal, classify,

@@ -6,12 +6,15 @@
 #include "segmentation/weight_curve.h"
 #include "terrain/qt_mesh_terrain_widget.h"
 #include "tools/qt_mesh_editor_dialogue.h"
+#include "tools/qt_mesh_simplifier_widget.h"
 #include "tools/qt_morphogen_widget.h"
 #include "tools/subdivide.h"
 #include "viewer/qt_gl_widget.h"
 #include "viewer/qt_main_window.h"
 
 #include <CLI/CLI.hpp>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <charconv>
@@ -190,7 +193,21 @@ bool ScriptRunner::parse_line(int number, const std::vector<std::string>& words,
         });
     } else if (name == "simplify") {
         text("--lod", "lod", true)->check(CLI::Range(0.0, 100.0));
-        add([view, value] {
+        text("--method", "method")
+            ->check(CLI::IsMember({"edge-collapse", "quadric"}, CLI::ignore_case));
+        text("--max-error", "max_error")->check(CLI::NonNegativeNumber);
+        auto quadric = [o] { return CLI::detail::to_lower((*o)["method"]) == "quadric"; };
+        app.parse_complete_callback([o, quadric] {
+            if (!(*o)["max_error"].empty() && !quadric())
+                throw CLI::ValidationError("--max-error", "applies to --method quadric only");
+        });
+        // Through the page, which passes its choice on to the view: both show the same.
+        add([view, tools, o, value, quadric] {
+            QtMeshSimplifierWidget* page = tools->simplify_page.get();
+            page->method_box->setCurrentIndex(
+                int(quadric() ? SimplifyMethod::Quadric : SimplifyMethod::EdgeCollapse));
+            page->max_error_box->setValue((*o)["max_error"].empty() ? default_quadric_max_error
+                                                                    : value("max_error"));
             view->simplify_slot(float(value("lod")));
             return QString();
         });

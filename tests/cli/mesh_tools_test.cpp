@@ -1,5 +1,5 @@
-// The commands simplify and subdivide: what they write, what they print, and the
-// command lines they refuse.
+// The commands simplify (by either method) and subdivide: what they write, what they
+// print, and the command lines they refuse.
 #include "cli/cli_run.h"
 #include "core/vostrel.h"
 
@@ -65,6 +65,67 @@ TEST(CliMeshTools, SimplifyToNothingIsRefused) {
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+int border_edges_of(const std::string& path) {
+    CliRun info = run_cli("info " + path);
+    EXPECT_EQ(info.status, 0) << info.err;
+    size_t at = info.out.find("border edges: ");
+    return at == std::string::npos ? -1 : std::stoi(info.out.substr(at + 14));
+}
+
+TEST(CliMeshTools, QuadricSimplifyKeepsTheBordersAndTheColours) {
+    TempDir dir;
+    std::string in = write_coloured_grid(dir), out = dir.file("out.obj");
+    CliRun r = run_cli("simplify " + in + " -o " + out + " --lod 50 --method quadric --colours");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // The twelve border vertices are locked, so it stops short of eight.
+    EXPECT_NE(r.out.find("\nQuadric simplification: 12 vertices and "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" (aimed at 8 vertices, 9 faces), error 0% of the extent; stopped "
+                         "short: the locked borders and the error limit of 0.5% allow no more\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(border_edges_of(out), border_edges_of(in));
+    Mesh source = load(in), got = load(out);
+    ASSERT_EQ(got.nv, 12);
+    for (int v = 0, was = 0; v < got.nv; ++v, ++was) {
+        while (was < source.nv && !(source.vertices[was] == got.vertices[v])) ++was;
+        ASSERT_LT(was, source.nv) << "vertex " << v << " is not a source vertex in order";
+        EXPECT_EQ(got.colours[v], source.colours[was]);
+    }
+}
+
+TEST(CliMeshTools, QuadricSimplifyKeepsTheTeapotsBorderEdges) {
+    const std::string teapot = real_mesh("teapot.obj");
+    if (teapot.empty()) GTEST_SKIP() << missing_mesh("teapot.obj");
+    TempDir dir;
+    for (const char* lod : {"50", "10"}) {
+        std::string out = dir.file(std::string("teapot") + lod + ".obj");
+        CliRun r =
+            run_cli("simplify " + teapot + " -o " + out + " --lod " + lod + " --method quadric");
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(border_edges_of(out), 1036) << lod;
+    }
+}
+
+// A script's line is the same command: the same result, and a line without --method
+// is an edge collapse again.
+TEST(CliMeshTools, QuadricSimplifyInAScript) {
+    TempDir dir;
+    std::string in = write_coloured_grid(dir);
+    ASSERT_EQ(run_cli("simplify " + in + " -o " + dir.file("q.obj") +
+                      " --lod 50 --method quadric --max-error 0.01")
+                  .status,
+              0);
+    ASSERT_EQ(run_cli("simplify " + in + " -o " + dir.file("e.obj") + " --lod 50").status, 0);
+    CliRun r = run_script(dir.file("s.txt"),
+                          "open " + in + "\nsimplify --lod 50 --method quadric --max-error 0.01\n" +
+                              "save " + dir.file("sq.obj") + "\nundo\nsimplify --lod 50\nsave " +
+                              dir.file("se.obj") + "\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(file_contents(dir.file("sq.obj")), file_contents(dir.file("q.obj")));
+    EXPECT_EQ(file_contents(dir.file("se.obj")), file_contents(dir.file("e.obj")));
+}
+
 TEST(CliMeshTools, SubdivideByWeightOrSlider) {
     TempDir dir;
     std::string in = write_coloured_grid(dir);
@@ -113,6 +174,11 @@ TEST(CliMeshTools, UsageErrors) {
          {"simplify " + in + out, "simplify " + in + out + " --lod 101",
           "simplify " + in + out + " --lod -1", "simplify " + in + " --lod 50",
           "simplify " + in + out + " --lod nan",
+          "simplify " + in + out + " --lod 50 --method bogus",
+          "simplify " + in + out + " --lod 50 --max-error 0.01",
+          "simplify " + in + out + " --lod 50 --method edge-collapse --max-error 0.01",
+          "simplify " + in + out + " --lod 50 --method quadric --max-error -1",
+          "simplify " + in + out + " --lod 50 --method quadric --max-error inf",
           "subdivide " + in + out + " --levels 1 --weight nan",
           "subdivide " + in + out + " --weight 0", "subdivide " + in + out + " --levels 1",
           "subdivide " + in + out + " --levels 0 --weight 0",

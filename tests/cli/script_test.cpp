@@ -156,7 +156,8 @@ TEST(Script, UsageErrorsRunNothing) {
          {"frobnicate", "convert a.obj b.obj", "simplify", "simplify --lod 101",
           "simplify x.obj --lod 50", "save", "save a.obj --help", "smooth --mean-shift 150",
           "segment --at 1:x:2", "clip-planes --cube 3", "classify --mode bfs", "open \"a.obj",
-          "subdivide --levels 1", "undo now"}) {
+          "subdivide --levels 1", "undo now", "simplify --lod 50 --max-error 0.1",
+          "simplify --lod 50 --method bogus"}) {
         CliRun r = s.run("open " + cube + "\nsave " + a + "\n" + line + "\n");
         EXPECT_EQ(r.status, 2) << line;
         EXPECT_EQ(r.err.rfind("vostrel-cli: run: " + s.path + ":3: ", 0), 0u) << r.err;

@@ -3,6 +3,7 @@
 #include "tests/document/document_test_util.h"
 
 #include <filesystem>
+#include <limits>
 
 namespace {
 
@@ -20,6 +21,11 @@ const Replacement replacements[] = {
     {"open", [](DocumentFixture& f) { return f.open_data(cube); }},
     {"reload", [](DocumentFixture& f) { return f.doc.reload(); }},
     {"simplify", [](DocumentFixture& f) { return f.doc.simplify(50); }},
+    {"quadric_simplify",
+     [](DocumentFixture& f) {
+         f.doc.set_simplification({SimplifyMethod::Quadric, 1});
+         return f.doc.simplify(50);
+     }},
     {"subdivide", [](DocumentFixture& f) { return f.doc.subdivide(1, 0); }},
     {"terrain",
      [](DocumentFixture& f) {
@@ -96,16 +102,68 @@ TEST(MeshReplacement, MorphogenListFollowsTheMesh) {
 }
 
 TEST(MeshReplacement, SimplifyThatLeavesNothingIsRefusedAndKeepsTheMesh) {
+    for (SimplifyMethod method : {SimplifyMethod::EdgeCollapse, SimplifyMethod::Quadric}) {
+        SCOPED_TRACE(int(method));
+        DocumentFixture f;
+        ASSERT_TRUE(f.open_data(cube));
+        ASSERT_TRUE(f.doc.set_simplification({method, default_quadric_max_error}));
+        std::string before = state_of(f);
+        Outcome r = f.doc.simplify(0);
+        EXPECT_FALSE(r);
+        EXPECT_EQ(r.error(),
+                  "ERROR: a level of detail of 0% leaves no faces; the mesh is left as it was");
+        EXPECT_FALSE(r.changed.any());
+        EXPECT_EQ(state_of(f), before);
+        EXPECT_FALSE(f.doc.history.can_undo());
+    }
+}
+
+// The console line and the note for the status bar: what was left, what it was aimed
+// at and the error; at 100% the mesh stays as it is, without a step.
+TEST(MeshReplacement, QuadricSimplificationSaysWhatItLeft) {
     DocumentFixture f;
-    ASSERT_TRUE(f.open_data(cube));
+    ASSERT_TRUE(f.open_data("spot.obj"));
+    ASSERT_TRUE(f.doc.set_simplification({SimplifyMethod::Quadric, 0.01f}));
     std::string before = state_of(f);
-    Outcome r = f.doc.simplify(0);
-    EXPECT_FALSE(r);
-    EXPECT_EQ(r.error(),
-              "ERROR: a level of detail of 0% leaves no faces; the mesh is left as it was");
-    EXPECT_FALSE(r.changed.any());
+    ConsoleCapture console;
+    Outcome all = f.doc.simplify(100);
+    ASSERT_TRUE(all);
+    EXPECT_FALSE(all.changed.any());
+    EXPECT_EQ(all.note,
+              "Quadric simplification at 100% keeps all 2930 vertices: the mesh is left as it is");
     EXPECT_EQ(state_of(f), before);
     EXPECT_FALSE(f.doc.history.can_undo());
+
+    Outcome half = f.doc.simplify(50);
+    ASSERT_TRUE(half);
+    const std::string left = "Quadric simplification: " + std::to_string(f.doc.mesh.nv) +
+                             " vertices and " + std::to_string(f.doc.mesh.nf) +
+                             " faces left of 2930 and 5856 (aimed at 1465 vertices, 2928 faces)"
+                             ", error ";
+    EXPECT_EQ(half.note.substr(0, left.size()), left);
+    EXPECT_EQ(half.note.substr(half.note.size() - 15), "% of the extent");
+    EXPECT_NE(console.text().find(half.note + "\n"), std::string::npos);
+    EXPECT_EQ(f.doc.history.undo_name(), "Simplify");
+
+    // Where the limit stops it short, it says so.
+    ASSERT_TRUE(f.doc.undo());
+    ASSERT_TRUE(f.doc.set_simplification({SimplifyMethod::Quadric, 0}));
+    Outcome held = f.doc.simplify(10);
+    ASSERT_TRUE(held);
+    EXPECT_NE(held.note.find("; stopped short: the locked borders and the error limit of 0% "
+                             "allow no more"),
+              std::string::npos)
+        << held.note;
+}
+
+TEST(MeshReplacement, AnErrorLimitBelowZeroOrNotANumberIsRefused) {
+    Document d;
+    for (float limit : {-0.01f, std::numeric_limits<float>::quiet_NaN()}) {
+        Outcome r = d.set_simplification({SimplifyMethod::Quadric, limit});
+        EXPECT_FALSE(r);
+        EXPECT_EQ(d.simplification.method, SimplifyMethod::EdgeCollapse);
+        EXPECT_EQ(d.simplification.max_error, default_quadric_max_error);
+    }
 }
 
 TEST(MeshReplacement, TerrainWithoutAHeightmapIsRefusedAndKeepsTheMesh) {

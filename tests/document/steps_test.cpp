@@ -52,6 +52,11 @@ const StepCase cases[] = {
      replaced | Change::Camera},
     {"Simplify", "morphogens/plane_morphogens.obj", nothing,
      [](DocumentFixture& f) { return f.doc.simplify(40); }, replaced},
+    {"Simplify", "morphogens/plane_morphogens.obj",
+     [](DocumentFixture& f) {
+         return f.doc.set_simplification({SimplifyMethod::Quadric, default_quadric_max_error});
+     },
+     [](DocumentFixture& f) { return f.doc.simplify(40); }, replaced},
     {"Subdivide", "cube.obj", nothing, [](DocumentFixture& f) { return f.doc.subdivide(2, 0); },
      replaced},
     {"Reload", "cube.obj", [](DocumentFixture& f) { return f.doc.subdivide(1, 0); },
@@ -194,6 +199,12 @@ TEST(Changes, OfTheOperationsThatAreNoSteps) {
          Change::RenderMode},
         {"projection", [&] { return f.doc.toggle_projection(); }, Change::Projection},
         {"weight", [&] { return f.doc.set_classifier_weight(0.3); }, {}},
+        {"simplify method",
+         [&] {
+             return f.doc.set_simplification({SimplifyMethod::Quadric, 0.01f});
+         },
+         {}},
+        {"quadric simplify at 100%", [&] { return f.doc.simplify(100); }, {}},
         {"filter mode", [&] { return f.doc.set_filter_mode(FilterMode::Median); }, {}},
         {"zero radius",
          [&] { return f.doc.filter_normals(Vector(0, 0, 0, 1), FilterMode::MeanShift); },

@@ -4,10 +4,12 @@
 #include "gui_test_util.h"
 
 #include "tools/qt_mesh_editor_dialogue.h"
+#include "tools/qt_mesh_simplifier_widget.h"
 #include "viewer/qt_application.h"
 #include "viewer/qt_main_window.h"
 #include "viewer/qt_script_runner.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
@@ -160,7 +162,8 @@ class LongWorkTest : public QObject {
         TempFolder dir;
         QString script = dir.file("script.txt");
         write_file(script, QString("open %1/spot.obj\nsubdivide --levels 1 --weight 0\n"
-                                   "simplify --lod 50\nundo\nsave %2 # the subdivided mesh\n"
+                                   "simplify --lod 50 --method quadric\nundo\n"
+                                   "save %2 # the subdivided mesh\n"
                                    "undo\nundo\n")
                                .arg(VOSTREL_DATA, dir.file("fine.obj"))
                                .toUtf8());
@@ -177,11 +180,16 @@ class LongWorkTest : public QObject {
         Mesh saved;
         QVERIFY(bool(saved.load_obj(dir.file("fine.obj").toStdString())));
         QCOMPARE(saved.nf, 4 * 5856);
+        // The line's method is the page's choice too.
+        QCOMPARE(window.mesheditor->simplify_page->method_box->currentIndex(), 1);
+        QCOMPARE(window.view()->document.simplification.method, SimplifyMethod::Quadric);
 
         // Wrong lines, found before anything runs: a value out of range, one that is no
         // finite number, an output onto an input.
         const std::pair<const char*, const char*> wrong[] = {
             {"open a.obj\nsimplify --lod 500\n", ":2: --lod"},
+            {"open a.obj\nsimplify --lod 50 --max-error 0.1\n",
+             ":2: --max-error: applies to --method quadric only"},
             {"open a.obj\nsubdivide --levels 1 --weight nan\n", ":2: --weight: takes a finite"},
             {"open a.obj\nrender -o a.obj\n", ":2: ERROR: -o/--output and line 1's FILE name "
                                               "the same file"},

@@ -1,5 +1,6 @@
 // The view's simplification and subdivision slots, reached directly and through the
-// tool pages' "Apply": what replaces the mesh, what it keeps, what is refused.
+// tool pages' "Apply": what replaces the mesh, what it keeps, what is refused, and the
+// Simplify page's choice of method.
 #include "gui_test_util.h"
 
 #include "tools/qt_mesh_editor_dialogue.h"
@@ -7,9 +8,15 @@
 #include "tools/qt_mesh_subdivide_widget.h"
 #include "viewer/qt_main_window.h"
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QMessageBox>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <cmath>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -17,6 +24,29 @@ bool all_red(const Mesh& m) {
     for (int v = 0; v < m.nv; ++v)
         if (!(m.colours[v] == Vector(1, 0, 0))) return false;
     return m.nv > 0;
+}
+
+// An n x n grid over a wavy surface, as OBJ text.
+std::string wavy_grid_obj(int n) {
+    std::string obj;
+    for (int z = 0; z < n; ++z)
+        for (int x = 0; x < n; ++x)
+            obj += "v " + std::to_string(x) + " " + std::to_string(std::sin(0.9 * x) * 0.3) + " " +
+                   std::to_string(z) + "\n";
+    for (int z = 0; z + 1 < n; ++z)
+        for (int x = 0; x + 1 < n; ++x) {
+            int a = z * n + x + 1, b = a + 1, c = a + n, d = c + 1;
+            obj += "f " + std::to_string(a) + " " + std::to_string(c) + " " + std::to_string(b) +
+                   "\nf " + std::to_string(b) + " " + std::to_string(c) + " " + std::to_string(d) +
+                   "\n";
+        }
+    return obj;
+}
+
+int border_edges(const Mesh& m) {
+    int n = 0;
+    for (const auto& e : m.edgefaces) n += e[1] == -1;
+    return n;
 }
 
 } // namespace
@@ -110,6 +140,53 @@ class MeshEditingSlotsTest : public QObject {
 
         d->reset_event(); // "Reload" brings the square back
         QCOMPARE(view->document.mesh.nf, 2);
+    }
+
+    // The Simplify page's method and error limit reach the document through the view;
+    // the quadric method keeps the border and says in the status bar what it left.
+    void methodChoiceOnTheSimplifyPage() {
+        QtMainWindow window;
+        window.show_all_tool_pages(true, false);
+        QtGLWidget* view = window.view();
+        TempFolder dir;
+        QString path = dir.file("grid.obj");
+        std::ofstream(path.toStdString()) << wavy_grid_obj(8);
+        StdoutCapture quiet;
+        QVERIFY(bool(view->load_file(path)));
+        QtMeshEditorDialogue* d = window.mesheditor;
+        QtMeshSimplifierWidget* page = d->simplify_page.get();
+        QCOMPARE(page->method_box->count(), 2);
+        QCOMPARE(page->method_box->itemText(0), QString("Edge collapse"));
+        QCOMPARE(page->method_box->itemText(1), QString("Quadric (keeps borders)"));
+        QCOMPARE(page->method_box->currentIndex(), 0);
+        QVERIFY(!page->max_error_box->isEnabled());
+        QCOMPARE(page->max_error_box->value(), 0.005);
+
+        page->method_box->setCurrentIndex(1);
+        page->max_error_box->setValue(0.02);
+        QVERIFY(page->max_error_box->isEnabled());
+        QCOMPARE(page->method, SimplifyMethod::Quadric);
+        QCOMPARE(page->max_error, 0.02f);
+        QCOMPARE(view->document.simplification.method, SimplifyMethod::Quadric);
+        QCOMPARE(view->document.simplification.max_error, 0.02f);
+        d->tabs->setCurrentWidget(page);
+        page->threshmin_slider->setValue(50);
+        d->apply_event();
+        const Mesh& m = view->document.mesh;
+        QVERIFY(m.nv < 64);
+        QCOMPARE(border_edges(m), 28);
+        QVERIFY(window.status_bar->currentMessage().startsWith(
+            QString("Quadric simplification: %1 vertices and %2 faces left of 64 and 98")
+                .arg(m.nv)
+                .arg(m.nf)));
+
+        // Back to edge collapses, which take the level of detail exactly.
+        page->method_box->setCurrentIndex(0);
+        QVERIFY(!page->max_error_box->isEnabled());
+        QCOMPARE(view->document.simplification.method, SimplifyMethod::EdgeCollapse);
+        d->reset_event();
+        d->apply_event();
+        QCOMPARE(m.nv, 32);
     }
 };
 
