@@ -15,7 +15,8 @@
 
 namespace {
 
-std::vector<std::string> lines_of(std::string_view text, std::vector<int>* numbers = nullptr) {
+std::vector<std::string> reader_lines_of(std::string_view text,
+                                         std::vector<int>* numbers = nullptr) {
     LineReader lines(text);
     std::vector<std::string> out;
     std::string_view line;
@@ -29,16 +30,16 @@ std::vector<std::string> lines_of(std::string_view text, std::vector<int>* numbe
 using Lines = std::vector<std::string>;
 
 TEST(LineReader, LineEndsOfEveryKind) {
-    EXPECT_EQ(lines_of("a\nb\n"), (Lines{"a", "b"}));
-    EXPECT_EQ(lines_of("a\r\nb\r\n"), (Lines{"a", "b"}));
-    EXPECT_EQ(lines_of("a\rb\r"), (Lines{"a", "b"}));
-    EXPECT_EQ(lines_of("a\rb\r\nc\nd"), (Lines{"a", "b", "c", "d"}));
+    EXPECT_EQ(reader_lines_of("a\nb\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(reader_lines_of("a\r\nb\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(reader_lines_of("a\rb\r"), (Lines{"a", "b"}));
+    EXPECT_EQ(reader_lines_of("a\rb\r\nc\nd"), (Lines{"a", "b", "c", "d"}));
     // Empty lines count, whatever ends them; "\n\r" is two line ends.
     std::vector<int> numbers;
-    EXPECT_EQ(lines_of("a\r\rb\n\rc", &numbers), (Lines{"a", "", "b", "", "c"}));
+    EXPECT_EQ(reader_lines_of("a\r\rb\n\rc", &numbers), (Lines{"a", "", "b", "", "c"}));
     EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(lines_of(""), Lines{});
-    EXPECT_EQ(lines_of("\r"), Lines{""});
+    EXPECT_EQ(reader_lines_of(""), Lines{});
+    EXPECT_EQ(reader_lines_of("\r"), Lines{""});
 }
 
 TEST(CheckText, ControlCharactersAreRefusedNamingTheirOffset) {
@@ -47,7 +48,7 @@ TEST(CheckText, ControlCharactersAreRefusedNamingTheirOffset) {
         std::string_view view = with;
         EXPECT_TRUE(check_text(view, "t.obj")) << int(allowed);
     }
-    struct Case {
+    struct TextCase {
         std::string text;
         const char* message;
     } cases[] = {
@@ -57,7 +58,7 @@ TEST(CheckText, ControlCharactersAreRefusedNamingTheirOffset) {
         // Far into a long text, past the blocks screened at once.
         {std::string(1000, 'x') + "\x7f\x80\x1f", "(byte 0x1F at offset 1002)"},
     };
-    for (const Case& c : cases) {
+    for (const TextCase& c : cases) {
         std::string_view view = c.text;
         IoResult r = check_text(view, "t.obj");
         EXPECT_FALSE(r);
