@@ -2,7 +2,8 @@
 // (12,946 faces): the table (weights and step counts), the patches (first
 // representative and farthest-point samples, patch count), eval_fuzzy (with its
 // memberships, neighbours and the painting) and k-medoids (cluster_patches and the
-// memberships after it), and the whole classification as vostrel-cli classify runs it.
+// memberships after it), and the whole classification as vostrel-cli classify runs it,
+// also timed step by step within one run (ClassifySteps).
 // Baselines in the same run: the literal classifier of tests/reference, stage by stage
 // on the same tables, and whole (Floyd-Warshall included) on small meshes.
 //
@@ -15,6 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -109,6 +111,51 @@ void BM_Classify(benchmark::State& state, std::string name) {
         classify_mesh(c, p.mesh);
         c.recluster(c.patch_count);
     }
+}
+
+// A whole classification as vostrel-cli classify runs it, timed step by step: the table
+// (sizing, weights, all pairs), the sampling (first representative, farthest points,
+// patch count), the memberships (and neighbours), the refinement (eval_fuzzy and the
+// painting) and k-medoids (the re-clustering into the patch count found, with its
+// memberships). Each step's mean wall-clock time is a counter, in milliseconds.
+void BM_ClassifySteps(benchmark::State& state, std::string name) {
+    Prepared& p = prepared(name);
+    Quiet quiet;
+    using Clock = std::chrono::steady_clock;
+    const char* steps[] = {"table_ms", "sampling_ms", "memberships_ms", "refinement_ms",
+                           "kmedoids_ms"};
+    double total[5] = {};
+    for (auto _ : state) {
+        Mesh_Classifier c;
+        p.mesh.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
+        c.attach(p.mesh);
+        c.candidate_count = 50;
+        int step = 0;
+        Clock::time_point start = Clock::now();
+        auto lap = [&] {
+            Clock::time_point now = Clock::now();
+            total[step++] += std::chrono::duration<double, std::milli>(now - start).count();
+            start = now;
+        };
+        c.table.allocate(p.mesh.nf);
+        c.build_centroids();
+        c.build_distances();
+        c.table.compute_all_pairs(SpMode::Floyd);
+        lap();
+        c.build_patches();
+        c.find_patch_count();
+        lap();
+        c.compute_memberships(c.patch_count);
+        c.find_neighbours(c.patch_count);
+        lap();
+        c.eval_fuzzy(c.patch_count);
+        c.colour_patches();
+        lap();
+        c.recluster(c.patch_count);
+        lap();
+    }
+    for (int i = 0; i < 5; ++i)
+        state.counters[steps[i]] = benchmark::Counter(total[i], benchmark::Counter::kAvgIterations);
 }
 
 // The literal classifier on the table the fast one built.
@@ -208,6 +255,9 @@ bool registered = [] {
                                            name),
               1);
         timed(benchmark::RegisterBenchmark(("Classify/" + name).c_str(), BM_Classify, name), 2);
+        timed(
+            benchmark::RegisterBenchmark(("ClassifySteps/" + name).c_str(), BM_ClassifySteps, name),
+            3);
     }
     return true;
 }();

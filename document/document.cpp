@@ -3,6 +3,7 @@
 
 #include "core/mesh_file.h"
 
+#include <filesystem>
 #include <new>
 #include <utility>
 
@@ -73,6 +74,10 @@ void Document::start_classifier_afresh(const Mesh_Classifier& settings) {
 
 Changes Document::geometry_replaced(Replacement how) {
     start_classifier_afresh(classifier);
+    // Messages about the opened mesh name its file; a terrain or a tool's result is
+    // "the mesh".
+    if (how == Replacement::Open || how == Replacement::Reload)
+        classifier.mesh_name = std::filesystem::path(file_name).filename().string();
     filter.reset(); // the search sphere goes with the run
     traversal.region_counter = 0;
     mesh.selectedface = -1;

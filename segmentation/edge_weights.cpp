@@ -40,6 +40,9 @@ void Mesh_Classifier::build_distances() {
         Vector apart = centroids[a] - centroids[b];
         float g = apart.length();
         float cosine = m.faceptrs[a]->normal.dot(m.faceptrs[b]->normal);
+        // A face of zero area has no normal (NaN): its edges count as flat, so that one
+        // such face does not make every mean and weight NaN.
+        if (std::isnan(cosine)) cosine = 1;
         if (cosine > 1) cosine = 1;
         if (cosine < -1) cosine = -1;
         float angle = float(std::acos(double(cosine)));

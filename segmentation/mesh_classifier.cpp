@@ -62,7 +62,7 @@ IoResult Mesh_Classifier::classify(Work* work) {
         if (rebuild) {
             console_printf(sp_mode == SpMode::Dijkstra ? "Using Dijkstra Shortest Path\n"
                                                        : "Using Floyd Shortest Path\n");
-            if (IoResult r = table.allocate(mesh->nf); !r) {
+            if (IoResult r = table.allocate(mesh->nf, mesh_name); !r) {
                 release_patch();
                 return r;
             }
@@ -117,6 +117,7 @@ void Mesh_Classifier::reset() {
 Mesh_Classifier Mesh_Classifier::copy_without_table() const {
     Mesh_Classifier c;
     c.mesh = mesh;
+    c.mesh_name = mesh_name;
     c.sp_mode = sp_mode;
     c.weight = weight;
     c.centroids = centroids;

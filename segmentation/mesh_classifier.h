@@ -7,8 +7,14 @@
 // moves each representative to the face of least weighted distance, and paints the
 // faces. cluster_patches re-clusters into any number of patches (k-medoids).
 //
-// Every sum is a float added in loop order, every choice keeps the tie rules and start
-// values below, so results do not depend on the number of threads.
+// Every sum is a float added in loop order (sums of whole step counts, exact in float,
+// may be added in any order), every choice keeps the tie rules and start values below,
+// so results do not depend on the number of threads.
+//
+// Faces with no path between them (1e9) stay out of the three least-sum choices: the
+// first representative, the refinement and the medoids sum over the faces they have a
+// path to, start from +infinity, and a candidate must have a path to the representative
+// it would replace. A mesh in pieces thus gets patches within its pieces.
 //
 // The long steps take a Work for progress and a stop. A stopped classification or
 // re-clustering throws WorkStopped and leaves the mesh (its colours and marks) and a
@@ -26,10 +32,13 @@
 #include <string>
 #include <vector>
 
+class StepTable;
+
 class Mesh_Classifier {
   public:
-    Mesh* mesh = nullptr; // not owned; attached by the view
-    int rebuild_flag = 1; // 1: the next classification builds the table; 0: it uses it
+    Mesh* mesh = nullptr;  // not owned; attached by the view
+    std::string mesh_name; // what messages call the mesh (its file's name); "" for "the mesh"
+    int rebuild_flag = 1;  // 1: the next classification builds the table; 0: it uses it
     SpMode sp_mode = SpMode::Floyd;
     double weight = 0.5; // share of the centroid distance in an adjacency weight
     std::vector<Vector> centroids;
@@ -115,6 +124,11 @@ class Mesh_Classifier {
     bool table_fits_mesh() const;
     // cluster_patches in two: the k-medoids, giving every face's patch, and the painting.
     std::vector<int> cluster(int k, Work* work);
+    // costs[c][i]: the distance sum of members[c][i] over the members of patch c, from
+    // `steps` (a copy of the table in bytes, made at the first call) where it can be made.
+    void member_sums(const std::vector<std::vector<int>>& members, StepTable& steps,
+                     std::vector<std::vector<int>>& last, std::vector<std::vector<float>>& costs,
+                     Work* work);
     void paint_clusters(const std::vector<int>& patch_of);
     FaceRows rows;
 };

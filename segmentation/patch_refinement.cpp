@@ -5,6 +5,10 @@
 #include "segmentation/mesh_classifier.h"
 #include "segmentation/ordered_sums.h"
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
 void Mesh_Classifier::eval_fuzzy(int k, Work* work) {
     console_printf("Eval FUZZY\n");
     for (int i = 0; i < k; ++i) console_printf("%d\n", representatives[i]);
@@ -20,12 +24,20 @@ void Mesh_Classifier::eval_fuzzy(int k, Work* work) {
         compute_memberships(k, work);
         const float* p = memberships[patch].data();
         const float* q = memberships[b].data();
+        // Faces with no path to x leave x out of their sums; faces with no path to the
+        // patch's representative are no candidates. The term is computed either way and
+        // masked off, so that the loops run on vectors.
+        auto term = [p, q](int j, int x, float d) {
+            const float t = d * p[j] / (p[j] + q[x]);
+            return std::bit_cast<float>(std::bit_cast<std::uint32_t>(t) &
+                                        -std::uint32_t(d != no_path));
+        };
         ordered_face_sums(
-            table, [p, q](int j, int x, float d) { return d * p[j] / (p[j] + q[x]); },
-            [](int, float) { return 0.0f; }, cost.data(), work);
-        float least = 1000000;
+            table, term, [](int, float) { return 0.0f; }, cost.data(), work);
+        const float* from_representative = face_row(representatives[patch]);
+        float least = INFINITY;
         for (int j = 0; j < n; ++j)
-            if (!taken[j] && cost[j] <= least) {
+            if (!taken[j] && from_representative[j] != no_path && cost[j] <= least) {
                 least = cost[j];
                 choice = j;
             }

@@ -5,21 +5,25 @@
 #include "segmentation/mesh_classifier.h"
 #include "segmentation/ordered_sums.h"
 
+#include <cmath>
+
 void Mesh_Classifier::build_patches(Work* work) {
     console_printf("Building Patches\n");
     representatives.clear();
     const int n = face_count();
 
-    // Every face's sum of distances in face order, leaving out the values 1e8.
+    // Every face's sum of distances in face order, leaving out the values 1e8 and "no
+    // path" (so that a mesh in pieces still has sums to compare).
     std::vector<float> sums(static_cast<size_t>(n));
-    auto counted = [](float d) { return d == 1e8f ? 0.0f : d; };
+    auto counted = [](float d) { return d == 1e8f || d == no_path ? 0.0f : d; };
     {
         Stage summing(work, 0, 0.8);
         ordered_face_sums(
             table, [&](int, int, float d) { return counted(d); },
             [&](int, float d) { return counted(d); }, sums.data(), work);
     }
-    float least = 1000000;
+    // Any sum qualifies, however large, but NaN; face 0 when none does.
+    float least = INFINITY;
     int first = 0;
     for (int i = 0; i < n; ++i)
         if (sums[i] <= least) {

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 // How the all-pairs step measures a path: Floyd counts the steps across adjacent faces,
@@ -36,10 +37,16 @@ class ShortestPathTable {
     std::vector<std::int64_t> offsets; // offsets[i] = i (i + 1) / 2
 
     // Sizes the table for n faces: prints the allocation report, frees the arrays and
-    // allocates new ones (distances 0, no weights). A table too large to address or whose
-    // memory cannot be obtained is refused with the reason; the table is then empty
-    // (n = 0), unless it was refused for its size alone, which leaves it as it was.
-    IoResult allocate(int faces);
+    // allocates new ones (distances 0, no weights). A table too large to address or to
+    // hold in this computer's memory is refused with size_refusal(faces, mesh) and left
+    // as it was; one whose memory cannot be obtained is refused with the reason and left
+    // empty (n = 0).
+    IoResult allocate(int faces, const std::string& mesh = "");
+    // The largest face count whose table can be addressed and held here.
+    static int max_faces_here();
+    // What a refusal for size says: the mesh (its name, "the mesh" when empty), its faces,
+    // the memory its table would need, what fits, and what to do instead.
+    static std::string size_refusal(int faces, const std::string& mesh);
     // Frees everything: n = 0, entry count 0.
     void clear();
 

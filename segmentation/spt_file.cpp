@@ -145,7 +145,7 @@ IoResult Mesh_Classifier::load(const std::string& path) {
         std::fclose(file);
         return IoResult::failure("ERROR: could not read " + path + ": " + cause);
     }
-    if (IoResult r = table.allocate(nf); !r) {
+    if (IoResult r = table.allocate(nf, mesh_name); !r) {
         std::fclose(file);
         return r;
     }

@@ -5,6 +5,7 @@
 #include "core/text_file.h"
 #include "segmentation/face_graph.h"
 #include "segmentation/mesh_classifier.h"
+#include "segmentation/step_table.h"
 #include "tests/reference/classifier_reference.h"
 
 #include <gtest/gtest.h>
@@ -90,9 +91,23 @@ TEST(ShortestPathTable, TooLargeToAddressIsRefusedAndKeepsTheTable) {
     ConsoleCapture console;
     ASSERT_TRUE(t.allocate(3));
     t.data()[2] = 5;
-    IoResult r = t.allocate(65536);
+    IoResult r = t.allocate(65536, "big.obj");
     EXPECT_FALSE(r);
-    EXPECT_NE(r.error.find("65536 faces"), std::string::npos) << r.error;
+    // The most faces that fit, rounded down to three digits, with commas.
+    const int most = ShortestPathTable::max_faces_here();
+    EXPECT_LE(ShortestPathTable::entry_count_for(most), ShortestPathTable::max_entries);
+    EXPECT_LE(most, 65535);
+    int step = 1;
+    while (most / step >= 1000) step *= 10;
+    const std::string digits = std::to_string(most / step * step);
+    std::string about;
+    for (size_t i = 0; i < digits.size(); ++i)
+        about += ((digits.size() - i) % 3 == 0 && i > 0 ? "," : "") + digits.substr(i, 1);
+    EXPECT_EQ(r.error, "ERROR: big.obj has 65,536 faces: its shortest path table would need "
+                       "8.59 GB, and at most about " +
+                           about +
+                           " faces fit in a table here; classify a simplified copy "
+                           "(vostrel-cli simplify) instead");
     EXPECT_NE(console.text().find("Size: 2147549184\nReached INT_MAX!!!\n"), std::string::npos);
     EXPECT_EQ(t.n, 3);
     EXPECT_EQ(t.data()[2], 5);
@@ -182,6 +197,39 @@ TEST(ShortestPathTable, LightestPathsAreAPlainDijkstra) {
         }
         t.compute_all_pairs(SpMode::Dijkstra);
         expect_same_entries(t, reference_table(t, SpMode::Dijkstra), "n " + std::to_string(n));
+    }
+}
+
+// The byte copy of a table exists for step counts of at most 254 (and 1e9) only, and
+// gives their sums over a patch exactly.
+TEST(ShortestPathTable, StepCopiesHoldSmallStepCountsOnly) {
+    std::mt19937 rng(3);
+    Mesh m = mesh_from_obj(random_grid_obj(rng, 12, 9, 0.1));
+    for (SpMode mode : {SpMode::Floyd, SpMode::Dijkstra}) {
+        Mesh_Classifier c;
+        build_table(m, c, 0.5, mode);
+        StepTable steps;
+        const StepTable* copy = steps.of(c.table);
+        ASSERT_EQ(copy != nullptr, mode == SpMode::Floyd);
+        if (!copy) continue;
+        std::vector<std::uint8_t> patch(size_t(m.nf));
+        for (int f = 0; f < m.nf; ++f) patch[f] = std::uint8_t(f % 3);
+        std::vector<float> sums(size_t(m.nf));
+        same_patch_step_sums(*copy, patch, sums.data());
+        for (int f = 0; f < m.nf; ++f) {
+            float plain = 0;
+            for (int x = 0; x < m.nf; ++x) {
+                float d = c.table.distance(f, x);
+                if (x != f && patch[x] == patch[f] && d != no_path) plain += d;
+            }
+            ASSERT_EQ(sums[f], plain) << f;
+        }
+        // A distance of 255 steps, or one that is no whole number, leaves no copy.
+        for (float odd : {255.0f, 2.5f}) {
+            c.table.data()[c.table.index(3, 1)] = odd;
+            c.table.distances_changed();
+            EXPECT_EQ(steps.of(c.table), nullptr) << odd;
+        }
     }
 }
 

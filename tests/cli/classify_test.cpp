@@ -118,6 +118,29 @@ TEST(CliClassify, FailuresGoToStandardErrorWithStatusOne) {
     EXPECT_EQ(empty.status, 1);
     EXPECT_NE(empty.err.find("no faces"), std::string::npos) << empty.err;
 
+    // 66,248 faces: more table entries than 32-bit indices reach. The refusal names the
+    // file and what to do.
+    {
+        std::ofstream big(dir.file("big.obj"));
+        const int side = 183;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) big << "v " << x << " " << y << " 0\n";
+        for (int y = 0; y + 1 < side; ++y)
+            for (int x = 0; x + 1 < side; ++x) {
+                int v = y * side + x + 1;
+                big << "f " << v << " " << v + 1 << " " << v + side + 1 << " " << v + side << "\n";
+            }
+    }
+    CliRun large = run_cli("classify " + dir.file("big.obj"));
+    EXPECT_EQ(large.status, 1);
+    EXPECT_NE(large.err.find("ERROR: big.obj has 66,248 faces: its shortest path table would "
+                             "need 8.78 GB, and at most about "),
+              std::string::npos)
+        << large.err;
+    EXPECT_NE(large.err.find("classify a simplified copy (vostrel-cli simplify) instead"),
+              std::string::npos)
+        << large.err;
+
     CliRun unwritable = run_cli("classify " + mesh + " --save-table " + dir.file("no/t.spt"));
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("no/t.spt"), std::string::npos) << unwritable.err;

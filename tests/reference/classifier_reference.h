@@ -3,6 +3,12 @@
 // loops over distance lookups. Slow (cubic table, O(k n^2) lookups with a division
 // each); kept to check the fast classifier against (tests) and to measure it by
 // (benchmarks).
+//
+// With the rules for meshes in pieces and faces of zero area (the default): a NaN
+// cosine counts as 1; the three least-sum choices (first representative, refinement,
+// medoid) start at +infinity, leave "no path" (1e9) out of their sums and take no
+// candidate at 1e9 from the representative it would replace. `as_first_written` turns
+// them off, to pin the results the classifier has always given on sound meshes.
 #pragma once
 
 #include "core/colour.h"
@@ -89,6 +95,7 @@ struct Classifier {
     // Distances to take instead of running the all-pairs step (for meshes too large for
     // Floyd-Warshall in a test), or nullptr.
     const float* given_distances = nullptr;
+    bool as_first_written = false;
 
     explicit Classifier(Mesh& m) : mesh(m) {}
 
@@ -135,6 +142,7 @@ struct Classifier {
             float g = std::sqrt(dx * dx + dy * dy + dz * dz);
             const Vector &na = face(a).normal, &nbv = face(b).normal;
             float c = na.x * nbv.x + na.y * nbv.y + na.z * nbv.z;
+            if (!as_first_written && std::isnan(c)) c = 1;
             c = c > 1 ? 1 : c < -1 ? -1 : c;
             float theta = (float)std::acos((double)c);
             double t = 0.05 * (double)(float)(1.0f - theta);
@@ -171,16 +179,21 @@ struct Classifier {
         colour_patches();
     }
 
+    // The start value of a least-sum choice.
+    float least_sum_start() const { return as_first_written ? 1000000.0f : INFINITY; }
+    // Whether a distance is left out of a least-sum choice's sum.
+    bool left_out(float d) const { return !as_first_written && d == 1e9f; }
+
     void build_patches() {
         print("Building Patches\n");
         int n = mesh.nf;
         reps.clear();
-        float best = 1000000;
+        float best = least_sum_start();
         int first = 0;
         for (int i = 0; i < n; ++i) {
             float sum = 0;
             for (int j = 0; j < n; ++j)
-                if (dist(i, j) != 1e8f) sum += dist(i, j);
+                if (dist(i, j) != 1e8f && !left_out(dist(i, j))) sum += dist(i, j);
             if (sum <= best) {
                 best = sum;
                 first = i;
@@ -281,14 +294,14 @@ struct Classifier {
         for (int p = 0; p < count; ++p) {
             int b = nb[p][0];
             compute_memberships(count);
-            float best = 1000000;
+            float best = least_sum_start();
             for (int j = 0; j < n; ++j) {
                 bool taken = false;
                 for (int q = 0; q < p; ++q) taken = taken || reps[q] == j;
-                if (taken) continue;
+                if (taken || left_out(dist(reps[p], j))) continue;
                 float cost = 0;
                 for (int x = 0; x < n; ++x) {
-                    if (x == j) continue;
+                    if (x == j || left_out(dist(j, x))) continue;
                     float pj = mem[p][j], qx = mem[b][x];
                     cost += dist(j, x) * pj / (pj + qx);
                 }
@@ -352,10 +365,12 @@ struct Classifier {
                 clusters[choice].push_back(f);
             }
             for (int c = 0; c < count; ++c) {
-                float best = 1000000;
+                float best = least_sum_start();
                 for (int v : clusters[c]) {
+                    if (left_out(dist(reps[c], v))) continue;
                     float cost = 0;
-                    for (int x : clusters[c]) cost += x == v ? 0.0f : dist(v, x);
+                    for (int x : clusters[c]) // x = v adds 0
+                        if (x != v && !left_out(dist(v, x))) cost += dist(v, x);
                     if (cost <= best) {
                         best = cost;
                         fresh[c] = v;
