@@ -3,6 +3,7 @@
 // would allocate, not what the file means.
 #include "core/scene_counts.h"
 
+#include "core/text_file.h"
 #include "core/work.h"
 
 #include <algorithm>
@@ -449,6 +450,10 @@ IoResult check_off_faces(std::string_view data, uint32_t nv, uint32_t nf, const 
 }
 
 IoResult check_off(std::string_view bytes, const std::string& name) {
+    // OFF is text: Assimp's reader runs past its arrays on bytes that are not (a NUL
+    // inside a face line).
+    std::string_view text = bytes;
+    if (IoResult r = check_text(text, name); !r) return r;
     OffWords words(bytes);
     std::string_view word = words.next();
     bool keyword = word.size() >= 3 && word.substr(word.size() - 3) == "OFF";
