@@ -10,15 +10,7 @@ namespace {
 
 // The words of a script line, split at blanks of any kind.
 std::vector<std::string_view> script_words(std::string_view line) {
-    constexpr std::string_view blanks = " \t\f\v\r\n";
-    std::vector<std::string_view> words;
-    for (size_t at = line.find_first_not_of(blanks); at != std::string_view::npos;
-         at = line.find_first_not_of(blanks, at)) {
-        size_t end = std::min(line.find_first_of(blanks, at), line.size());
-        words.push_back(line.substr(at, end - at));
-        at = end;
-    }
-    return words;
+    return split_words(line, " \t\f\v\r\n");
 }
 
 bool script_int(std::string_view word, int low, int high, int& value) {

@@ -209,3 +209,16 @@ IoResult check_text(std::string_view& text, const std::string& name) {
     }
     return IoResult::success();
 }
+
+std::vector<std::string_view> split_words(std::string_view line, std::string_view blanks,
+                                          size_t most) {
+    std::vector<std::string_view> words;
+    for (size_t at = line.find_first_not_of(blanks);
+         at != std::string_view::npos && words.size() < most;
+         at = line.find_first_not_of(blanks, at)) {
+        size_t end = std::min(line.find_first_of(blanks, at), line.size());
+        words.push_back(line.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Pipes (named ones, /dev/stdin when it is one) are read into memory up to this size; a
 // longer one is refused, so that an endless pipe cannot exhaust memory. Regular files
@@ -68,6 +69,11 @@ IoResult check_text(std::string_view& text, const std::string& name);
 
 // Walks text line by line. A line ends at "\n", "\r\n" or a lone "\r" (old Mac files),
 // which the line excludes; lines are numbered from 1.
+// The words of `line`, split at any of `blanks`; no more than `most`, so that a reader
+// that takes a few words a line spends no memory on a long one.
+std::vector<std::string_view> split_words(std::string_view line, std::string_view blanks,
+                                          size_t most = size_t(-1));
+
 class LineReader {
   public:
     explicit LineReader(std::string_view text) : rest(text) {}

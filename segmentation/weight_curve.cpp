@@ -53,18 +53,10 @@ std::vector<Vector> resample_by_x(const std::vector<Vector>& curve, float x0, fl
 
 namespace {
 
-// The words of a line, split at blanks and tabs (a carriage return ends the line).
+// The words of a line, split at blanks and tabs (a carriage return ends the line); three
+// at most, more than any line may hold.
 std::vector<std::string_view> words(std::string_view line) {
-    std::vector<std::string_view> list;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
-        size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
-        if (i > start) list.push_back(line.substr(start, i - start));
-        if (list.size() > 2) break; // more than any line may hold
-    }
-    return list;
+    return split_words(line, " \t\r", 3);
 }
 
 template <typename Number>

@@ -15,17 +15,9 @@ constexpr const char* entry_names[] = {"ambient", "diffuse", "specular", "altitu
 constexpr int entry_count = 5;
 
 // The line's words, split at blanks and tabs; no more than five, one more than any
-// line takes, so that a long line costs no memory.
+// line takes.
 std::vector<std::string_view> words_of(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < line.size() && words.size() < 5) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
+    return split_words(line, " \t", 5);
 }
 
 std::string quoted(std::string_view word) {

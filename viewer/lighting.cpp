@@ -1,8 +1,7 @@
 #include "viewer/lighting.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
+#include <strings.h>
 
 namespace {
 
@@ -49,17 +48,11 @@ const char* preset_name(LightPreset preset) {
 }
 
 bool preset_named(std::string_view name, LightPreset& preset) {
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    for (LightPreset p : {LightPreset::Studio, LightPreset::Classic, LightPreset::Custom}) {
-        std::string candidate = preset_name(p);
-        candidate[0] = char(std::tolower(candidate[0]));
-        if (lower == candidate) {
+    for (LightPreset p : {LightPreset::Studio, LightPreset::Classic, LightPreset::Custom})
+        if (strcasecmp(std::string(name).c_str(), preset_name(p)) == 0) {
             preset = p;
             return true;
         }
-    }
     return false;
 }
 
