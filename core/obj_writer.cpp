@@ -5,6 +5,7 @@
 #include "core/console.h"
 #include "core/mesh.h"
 #include "core/obj_text.h"
+#include "core/savable.h"
 #include "core/work.h"
 
 #include <cerrno>
@@ -15,22 +16,6 @@
 #include <string>
 
 namespace {
-
-bool finite(const Vector& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-// The first vertex (counted from 1) whose position, colour (when colours are written)
-// or morphogen value is not a finite number; 0 when there is none.
-int first_non_finite(const Mesh& mesh, bool with_colours) {
-    for (int v = 0; v < mesh.nv; ++v) {
-        if (!finite(mesh.vertices[v]) || (with_colours && !finite(mesh.colours[v]))) return v + 1;
-        if (size_t(v) < mesh.morphogens.size())
-            for (float value : mesh.morphogens[v])
-                if (!std::isfinite(value)) return v + 1;
-    }
-    return 0;
-}
 
 void append_corner(std::string& out, int n) {
     char buf[16];
@@ -90,14 +75,7 @@ bool write_obj_text(const Mesh& mesh, AtomicFile& file, bool with_colours, Work*
 } // namespace
 
 IoResult Mesh::save_obj(const std::string& path, bool with_colours, Work* work) const {
-    console_printf("%d, %d\n", nv, nf);
-    if (nv == 0 || nf == 0)
-        return IoResult::failure("ERROR: " + path +
-                                 ": nothing to save (the mesh has no vertices or no faces)");
-    // A number that is not finite would not read back as itself: nothing is written.
-    if (int v = first_non_finite(*this, with_colours))
-        return IoResult::failure("ERROR: " + path + ": vertex " + std::to_string(v) +
-                                 " has a value that is not a finite number; nothing saved");
+    if (IoResult r = check_savable(*this, path, with_colours, true); !r) return r;
     console_printf("\tMESH: Saving %s...", path.c_str());
     auto failed = [&](const char* what) {
         console_printf(" FAILED\n");

@@ -1,4 +1,5 @@
 #include "core/scene_writer.h"
+#include "core/savable.h"
 
 #include "core/atomic_file.h"
 #include "core/console.h"
@@ -34,19 +35,6 @@ bool has_morphogens(const Mesh& mesh) {
     return !mesh.morphogen_names.empty() ||
            std::any_of(mesh.morphogens.begin(), mesh.morphogens.end(),
                        [](const std::vector<float>& row) { return !row.empty(); });
-}
-
-bool finite_position(const Vector& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-// The first vertex (counted from 1) whose position, or colour when colours are written,
-// is not a finite number; 0 when there is none.
-int non_finite_vertex(const Mesh& mesh, bool colours) {
-    for (int v = 0; v < mesh.nv; ++v)
-        if (!finite_position(mesh.vertices[v]) || (colours && !finite_position(mesh.colours[v])))
-            return v + 1;
-    return 0;
 }
 
 float unit_channel(float c) {
@@ -327,14 +315,8 @@ IoResult save_mesh_file(const Mesh& mesh, const std::string& path, SaveFormat fo
                         Work* work) {
     if (format == SaveFormat::Unknown) return unknown_save_format(path);
     if (format == SaveFormat::Obj) return mesh.save_obj(path, colours, work);
-    console_printf("%d, %d\n", mesh.nv, mesh.nf);
-    if (mesh.nv == 0 || mesh.nf == 0)
-        return IoResult::failure("ERROR: " + path +
-                                 ": nothing to save (the mesh has no vertices or no faces)");
     const bool written_colours = colours && format_info(format).colours;
-    if (int v = non_finite_vertex(mesh, written_colours))
-        return IoResult::failure("ERROR: " + path + ": vertex " + std::to_string(v) +
-                                 " has a value that is not a finite number; nothing saved");
+    if (IoResult r = check_savable(mesh, path, written_colours, false); !r) return r;
     console_printf("\tMESH: Saving %s...", path.c_str());
     IoResult r;
     try {
