@@ -49,6 +49,15 @@ int border_edges(const Mesh& m) {
     return n;
 }
 
+// The window with every tool page, showing the mesh of OBJ `text` (written into `dir`);
+// nullptr when it does not open.
+QtGLWidget* open_with_every_page(QtMainWindow& window, TempFolder& dir, const std::string& text) {
+    window.show_all_tool_pages(true, false);
+    QString path = dir.file("mesh.obj");
+    std::ofstream(path.toStdString()) << text;
+    return window.view()->load_file(path) ? window.view() : nullptr;
+}
+
 } // namespace
 
 class MeshEditingSlotsTest : public QObject {
@@ -106,13 +115,10 @@ class MeshEditingSlotsTest : public QObject {
     // The pages' "Apply" reaches the slots through the main window's connections.
     void applyOnTheToolPages() {
         QtMainWindow window;
-        window.show_all_tool_pages(true, false);
-        QtGLWidget* view = window.view();
         TempFolder dir;
-        QString path = dir.file("square.obj");
-        std::ofstream(path.toStdString()) << square_with_colours;
         StdoutCapture quiet;
-        QVERIFY(bool(view->load_file(path)));
+        QtGLWidget* view = open_with_every_page(window, dir, square_with_colours);
+        QVERIFY(view);
         QtMeshEditorDialogue* d = window.mesheditor;
 
         d->tabs->setCurrentWidget(d->subdivide_page.get());
@@ -146,13 +152,10 @@ class MeshEditingSlotsTest : public QObject {
     // the quadric method keeps the border and says in the status bar what it left.
     void methodChoiceOnTheSimplifyPage() {
         QtMainWindow window;
-        window.show_all_tool_pages(true, false);
-        QtGLWidget* view = window.view();
         TempFolder dir;
-        QString path = dir.file("grid.obj");
-        std::ofstream(path.toStdString()) << wavy_grid_obj(8);
         StdoutCapture quiet;
-        QVERIFY(bool(view->load_file(path)));
+        QtGLWidget* view = open_with_every_page(window, dir, wavy_grid_obj(8));
+        QVERIFY(view);
         QtMeshEditorDialogue* d = window.mesheditor;
         QtMeshSimplifierWidget* page = d->simplify_page.get();
         QCOMPARE(page->method_box->count(), 2);
