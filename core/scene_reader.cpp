@@ -1,6 +1,7 @@
 #include "core/scene_reader.h"
 
 #include "core/big_arrays.h"
+#include "core/child_process.h"
 #include "core/console.h"
 #include "core/mesh.h"
 #include "core/mesh_file.h"
@@ -36,12 +37,12 @@ namespace scene_reading {
 
 // ---- What Assimp logs ----
 
-// The warnings and errors Assimp logs during one read, sent to the file's warnings. The
+// The warnings and errors Assimp logs during one read, kept as the file's warnings. The
 // last is held back: a failed read logs its reason as an error just before it returns,
 // and that reason is the failure's message, not a warning.
 class LogSink {
   public:
-    explicit LogSink(ReaderWarnings& w) : warnings(w) {}
+    explicit LogSink(std::vector<std::string>& w) : warnings(w) {}
     void take(const char* message) {
         flush();
         held = message;
@@ -50,16 +51,16 @@ class LogSink {
     }
     // Sends the message held back, unless it is `failure`.
     void finish(const std::string& failure) {
-        if (holding && held != failure) warnings.warn(held);
+        if (holding && held != failure) warnings.push_back(held);
         holding = false;
     }
 
   private:
     void flush() {
-        if (holding) warnings.warn(held);
+        if (holding) warnings.push_back(held);
         holding = false;
     }
-    ReaderWarnings& warnings;
+    std::vector<std::string>& warnings;
     std::string held;
     bool holding = false;
 };
@@ -85,15 +86,20 @@ class SinkLogger : public Assimp::Logger {
     }
 };
 
-// Sends this thread's Assimp messages to `sink` while it lives. Assimp's logger is
-// global: it is set once, and each read's messages reach its own thread's sink, so that
-// reads on several threads keep theirs apart; other threads' messages (an export's)
-// are dropped, as Assimp's default logger drops them.
+// Assimp's logger is global: it is set once, and each read's messages reach its own
+// thread's sink, so that reads on several threads keep theirs apart; other threads'
+// messages (an export's) are dropped, as Assimp's default logger drops them. It is set
+// before a child is made to read, so that no child waits on another thread's setting.
+void install_logger() {
+    static std::once_flag installed;
+    std::call_once(installed, [] { Assimp::DefaultLogger::set(new SinkLogger); });
+}
+
+// Sends this thread's Assimp messages to `sink` while it lives.
 class LogScope {
   public:
     explicit LogScope(LogSink& sink) {
-        static std::once_flag installed;
-        std::call_once(installed, [] { Assimp::DefaultLogger::set(new SinkLogger); });
+        install_logger();
         thread_sink = &sink;
     }
     ~LogScope() { thread_sink = nullptr; }
@@ -364,8 +370,8 @@ class SceneJoin {
     SceneJoin(const aiScene& s, const std::string& file, Work* w)
         : scene(s), name(file), materials(has_own_materials(scene_extension(file))), work(w) {}
 
-    IoResult join(const std::vector<Placement>& placed, ReaderWarnings& warnings);
-    void fill(Mesh& mesh);
+    IoResult join(const std::vector<Placement>& placed, std::vector<std::string>& warnings);
+    void pack(std::string& out) const;
 
   private:
     const aiScene& scene;
@@ -383,7 +389,7 @@ class SceneJoin {
     IoResult add_faces(const Placement& p);
 };
 
-IoResult SceneJoin::join(const std::vector<Placement>& placed, ReaderWarnings& warnings) {
+IoResult SceneJoin::join(const std::vector<Placement>& placed, std::vector<std::string>& warnings) {
     uint64_t vertices = 0, fan = 0, skipped = 0;
     for (const Placement& p : placed) {
         vertices += p.mesh->mNumVertices;
@@ -406,8 +412,8 @@ IoResult SceneJoin::join(const std::vector<Placement>& placed, ReaderWarnings& w
         if (IoResult r = add_faces(p); !r) return r;
     }
     if (skipped)
-        warnings.warn(std::to_string(skipped) +
-                      (skipped == 1 ? " point or line" : " points and lines") + " left out");
+        warnings.push_back(std::to_string(skipped) +
+                           (skipped == 1 ? " point or line" : " points and lines") + " left out");
     return IoResult::success();
 }
 
@@ -484,18 +490,109 @@ IoResult SceneJoin::add_faces(const Placement& p) {
     return IoResult::success();
 }
 
-void SceneJoin::fill(Mesh& mesh) {
-    const int nv = int(welder.positions.size()), nf = int(triangles.size());
+// ---- The outcome, from the child to the caller ----
+
+// The child's outcome, in the machine's own layout (both ends are the same program):
+// the warnings, whether it read the file, then the failure's message or the welded
+// vertices, their colours and the triangles.
+void put_size(std::string& out, uint64_t n) {
+    out.append(reinterpret_cast<const char*>(&n), sizeof n);
+}
+template <typename T>
+void put_array(std::string& out, const T* values, size_t n) {
+    put_size(out, n);
+    out.append(reinterpret_cast<const char*>(values), n * sizeof(T));
+}
+void put_text(std::string& out, const std::string& text) {
+    put_array(out, text.data(), text.size());
+}
+
+void SceneJoin::pack(std::string& out) const {
+    put_array(out, welder.positions.data(), welder.positions.size());
+    put_array(out, welder.colours.data(), welder.colours.size());
+    put_array(out, triangles.data(), triangles.size());
+}
+
+// Takes the outcome apart again; any count beyond what is left makes it not whole.
+class Unpacker {
+  public:
+    explicit Unpacker(std::string_view bytes) : rest(bytes) {}
+    bool whole() const { return ok && rest.empty(); }
+    uint64_t size() {
+        uint64_t n = 0;
+        if (rest.size() < sizeof n) return ok = false, 0;
+        std::memcpy(&n, rest.data(), sizeof n);
+        rest.remove_prefix(sizeof n);
+        return n;
+    }
+    template <typename T>
+    void array(std::vector<T>& v) {
+        uint64_t n = size();
+        if (!ok || n > rest.size() / sizeof(T)) return void(ok = false);
+        reserve_big(v, size_t(n));
+        v.resize(size_t(n));
+        std::memcpy(static_cast<void*>(v.data()), rest.data(), size_t(n) * sizeof(T));
+        rest.remove_prefix(size_t(n) * sizeof(T));
+    }
+    std::string text() {
+        std::vector<char> chars;
+        array(chars);
+        return std::string(chars.begin(), chars.end());
+    }
+
+  private:
+    std::string_view rest;
+    bool ok = true;
+};
+
+struct Outcome {
+    std::vector<std::string> warnings;
+    IoResult result;
+    std::vector<Vector> positions, colours;
+    std::vector<std::array<int, 3>> triangles;
+};
+
+void pack(std::string& out, const std::vector<std::string>& warnings, const IoResult& result) {
+    put_size(out, warnings.size());
+    for (const std::string& w : warnings) put_text(out, w);
+    put_size(out, result.ok);
+    if (!result) put_text(out, result.error);
+}
+
+bool unpack(std::string_view bytes, Outcome& o) {
+    Unpacker in(bytes);
+    const uint64_t warnings = in.size();
+    if (warnings > bytes.size()) return false;
+    for (uint64_t k = 0; k < warnings; ++k) o.warnings.push_back(in.text());
+    if (!in.size()) {
+        o.result = IoResult::failure(in.text());
+        return in.whole();
+    }
+    in.array(o.positions);
+    in.array(o.colours);
+    in.array(o.triangles);
+    const size_t nv = o.positions.size();
+    if (!in.whole() || o.colours.size() != nv || nv > size_t(INT32_MAX) ||
+        o.triangles.size() > size_t(INT32_MAX))
+        return false;
+    for (const auto& t : o.triangles)
+        for (int v : t)
+            if (v < 0 || size_t(v) >= nv) return false;
+    return true;
+}
+
+void fill(Mesh& mesh, Outcome& o) {
+    const int nv = int(o.positions.size()), nf = int(o.triangles.size());
     console_printf("nv: %d, nf: %d\n", nv, nf);
     mesh.selectedface = -1;
     mesh.nv = nv;
-    mesh.vertices = std::move(welder.positions);
-    mesh.colours = std::move(welder.colours);
+    mesh.vertices = std::move(o.positions);
+    mesh.colours = std::move(o.colours);
     assign_big(mesh.normals, size_t(nv), Vector());
     assign_big(mesh.texcoords, size_t(nv), Vector());
     mesh.alloc_faces(nf);
     for (int i = 0; i < nf; ++i)
-        std::copy(triangles[size_t(i)].begin(), triangles[size_t(i)].end(),
+        std::copy(o.triangles[size_t(i)].begin(), o.triangles[size_t(i)].end(),
                   mesh.faces[size_t(i)].vindex);
     mesh.link_faces();
 }
@@ -506,6 +603,53 @@ IoResult import_failure(const std::string& name, std::string reason, const std::
     if (reason.empty()) reason = "not a file Assimp reads";
     if (!refused.empty()) reason += " (" + refused + ")";
     return failure(name, reason);
+}
+
+// Assimp's import and the join of what it placed; on success the whole outcome is
+// packed into `out`.
+IoResult import_and_join(std::string_view bytes, const std::string& name, Work& work,
+                         std::vector<std::string>& warnings, std::string& out) {
+    Assimp::Importer importer; // owns the two handlers below
+    auto* files = new SceneFiles(name, bytes);
+    importer.SetIOHandler(files);
+    importer.SetProgressHandler(new StopCheck(&work));
+    const aiScene* scene = nullptr;
+    {
+        Stage importing(&work, 0, 0.6);
+        LogSink sink(warnings);
+        LogScope scope(sink);
+        // No post-processing: Assimp's validation would refuse a point cloud, and what it
+        // checks that matters here (indices within arrays, arrays there) is checked below.
+        scene = importer.ReadFile(name, 0);
+        sink.finish(scene ? std::string() : std::string(importer.GetErrorString()));
+    }
+    work.checkpoint(); // Assimp gives up on a stop; it is taken here
+    if (!scene) return import_failure(name, importer.GetErrorString(), files->refused());
+    if (!files->refused().empty()) warnings.push_back(files->refused() + "; not read");
+    Stage joining(&work, 0.6, 1);
+    std::vector<Placement> placed;
+    if (IoResult r = place_meshes(*scene, name, placed); !r) return r;
+    SceneJoin join(*scene, name, &work);
+    if (IoResult r = join.join(placed, warnings); !r) return r;
+    pack(out, warnings, IoResult::success());
+    join.pack(out);
+    return IoResult::success();
+}
+
+// The import and the join, as the child makes them: the outcome packed into `out`.
+void import_scene(std::string_view bytes, const std::string& name, Work& work, std::string& out) {
+    std::vector<std::string> warnings;
+    IoResult r;
+    try {
+        r = import_and_join(bytes, name, work, warnings, out);
+    } catch (const std::bad_alloc&) {
+        r = out_of_memory(name);
+    } catch (const std::length_error&) {
+        r = out_of_memory(name);
+    }
+    if (r) return;
+    out.clear();
+    pack(out, warnings, r);
 }
 
 } // namespace scene_reading
@@ -545,30 +689,20 @@ std::string scene_extension(const std::string& file_name) {
 IoResult read_scene_bytes(Mesh& mesh, std::string_view bytes, const std::string& name, Work* work) {
     using namespace scene_reading;
     if (IoResult r = check_declared_counts(bytes, scene_extension(name), name, work); !r) return r;
+    install_logger();
+    // Assimp's readers are not safe on every file: one run past its arrays or crashed on
+    // inputs found by fuzzing. It reads in a child, so that such a file is a failure.
+    ChildOutcome child =
+        run_in_child([&](std::string& out, Work& w) { import_scene(bytes, name, w, out); }, work);
+    Outcome o;
+    if (child.end != ChildEnd::Finished)
+        return failure(name, "Assimp's reader failed on the file: " + child.why);
+    if (!unpack(child.output, o))
+        return failure(name, "Assimp's reader failed on the file: its outcome came garbled");
     ReaderWarnings warnings(name);
-    Assimp::Importer importer; // owns the two handlers below
-    auto* files = new SceneFiles(name, bytes);
-    importer.SetIOHandler(files);
-    importer.SetProgressHandler(new StopCheck(work));
-    const aiScene* scene = nullptr;
-    {
-        Stage importing(work, 0, 0.6);
-        LogSink sink(warnings);
-        LogScope scope(sink);
-        // No post-processing: Assimp's validation would refuse a point cloud, and what it
-        // checks that matters here (indices within arrays, arrays there) is checked below.
-        scene = importer.ReadFile(name, 0);
-        sink.finish(scene ? std::string() : std::string(importer.GetErrorString()));
-    }
-    checkpoint(work); // Assimp gives up on a stop; it is taken here
-    if (!scene) return import_failure(name, importer.GetErrorString(), files->refused());
-    if (!files->refused().empty()) warnings.warn(files->refused() + "; not read");
-    Stage joining(work, 0.6, 1);
-    std::vector<Placement> placed;
-    if (IoResult r = place_meshes(*scene, name, placed); !r) return r;
-    SceneJoin join(*scene, name, work);
-    if (IoResult r = join.join(placed, warnings); !r) return r;
-    join.fill(mesh);
+    for (const std::string& w : o.warnings) warnings.warn(w);
+    if (!o.result) return o.result;
+    fill(mesh, o);
     return IoResult::success();
 }
 

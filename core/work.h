@@ -47,6 +47,13 @@ class Work {
     // at checkpoint number n (counted from 1), as if asked for just before it.
     int64_t checkpoints_passed() const { return passed; }
     void stop_at_checkpoint(int64_t n) { stop_at = n; }
+    // For a computation carried on by another Work (in a child process): a stop asked
+    // for at a checkpoint still to come is handed on, and the other's checkpoints are
+    // counted as this one's once it is done.
+    void lend_test_stop(Work& other) const {
+        if (stop_at > passed) other.stop_at = stop_at - passed;
+    }
+    void count_checkpoints_of(const Work& other) { passed += other.passed; }
 
     // The share [begin, end) of the whole that the current stage covers, in the terms of
     // the stage around it; set by Stage.

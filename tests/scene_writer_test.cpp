@@ -4,6 +4,7 @@
 #include "core/atomic_file.h"
 #include "core/mesh_file.h"
 #include "core/scene_writer.h"
+#include "core/text_file.h"
 #include "test_util.h"
 
 #include <assimp/Importer.hpp>
