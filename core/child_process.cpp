@@ -3,8 +3,8 @@
 #include "core/work.h"
 
 #include <cerrno>
-#include <cstdint>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
@@ -28,14 +28,15 @@ constexpr int exit_stopped = 120; // the task threw WorkStopped
 constexpr int exit_threw = 121;   // the task threw anything else
 constexpr int exit_unwritten = 122;
 
-using Task = std::function<void(std::string&, Work&)>;
+using Task = std::function<void(ChildOutput&, Work&)>;
+using Receive = std::function<bool(ChildInput&)>;
 
 // A Work in memory shared with the child, so that its progress and a stop reach across.
 class SharedWork {
   public:
     SharedWork() {
-        void* page = mmap(nullptr, sizeof(Work), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS,
-                          -1, 0);
+        void* page =
+            mmap(nullptr, sizeof(Work), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
         if (page != MAP_FAILED) work = new (page) Work;
     }
     ~SharedWork() {
@@ -48,17 +49,6 @@ class SharedWork {
     Work* work = nullptr;
 };
 
-bool write_all(int fd, const char* p, size_t n) {
-    while (n) {
-        ssize_t w = write(fd, p, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
-}
-
 void quieten_sanitisers() {
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(nullptr);
     int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -66,13 +56,13 @@ void quieten_sanitisers() {
         __sanitizer_set_report_fd(reinterpret_cast<void*>(intptr_t(nowhere)));
 }
 
-// The child: the task's output, after its length, down the pipe on descriptor `out`.
-// (It may hold the pipes of reads on other threads too, made before it: the parent
-// knows the end by the child's exit, not by the pipe's.)
+// The child: runs the task, writing down the pipe on descriptor `out`. (It may hold the
+// pipes of reads on other threads too, made before it: the caller knows the end by the
+// child's exit, not by the pipe's.)
 [[noreturn]] void child_main(int out, const Task& task, Work& work) {
     quieten_sanitisers();
     signal(SIGPIPE, SIG_DFL);
-    std::string output;
+    ChildOutput output(out);
     try {
         task(output, work);
     } catch (const WorkStopped&) {
@@ -80,10 +70,7 @@ void quieten_sanitisers() {
     } catch (...) {
         _exit(exit_threw);
     }
-    uint64_t n = output.size();
-    bool written = write_all(out, reinterpret_cast<const char*>(&n), sizeof n) &&
-                   write_all(out, output.data(), output.size());
-    _exit(written ? 0 : exit_unwritten);
+    _exit(output.failed() ? exit_unwritten : 0);
 }
 
 std::string how_it_ended(int status) {
@@ -93,14 +80,17 @@ std::string how_it_ended(int status) {
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == exit_threw)
         return "it gave up with an error it did not explain";
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return "it left before it had written all";
     return "it ended with status " + std::to_string(WEXITSTATUS(status));
 }
 
-// The parent's side of one child: what it writes, until it has ended; a child still
-// running when this goes (on a stop) is killed and waited for.
-class Child {
+// The caller's side of one child. A child still running when this goes (on a stop, or
+// an exception of the receiver) is killed and waited for.
+class Child final : public ChildInput {
   public:
-    Child(pid_t p, int fd) : pid(p), in(fd) { fcntl(in, F_SETFL, fcntl(in, F_GETFL) | O_NONBLOCK); }
+    Child(pid_t p, int fd, Work* w, Work& s) : pid(p), in(fd), work(w), shared(s) {
+        fcntl(in, F_SETFL, fcntl(in, F_GETFL) | O_NONBLOCK);
+    }
     ~Child() {
         if (!reaped) {
             kill(pid, SIGKILL);
@@ -112,77 +102,74 @@ class Child {
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
-    // Waits for the child's end, passing its progress to `work` and a stop from it.
-    ChildOutcome wait(Work* work, Work& shared);
+    bool read(void* bytes, size_t n) override;
+    // Waits for the child to leave (taking and dropping what it still writes) and says
+    // how it ended; `received` is whether the receiver took all it wanted.
+    ChildOutcome finish(bool received);
 
   private:
     pid_t pid;
     int in;
+    Work* work;
+    Work& shared;
     int status = 0;
     bool reaped = false;
-    std::string got;
+    std::chrono::steady_clock::time_point stop_asked{};
 
-    // Reads what the pipe holds now; false at its end or on an error.
-    bool drain() {
-        char buffer[1 << 16];
-        for (;;) {
-            ssize_t n = read(in, buffer, sizeof buffer);
-            if (n > 0) {
-                got.append(buffer, size_t(n));
-                continue;
-            }
-            if (n < 0 && errno == EINTR) continue;
-            return n < 0 && errno == EAGAIN;
-        }
-    }
-    bool ended() {
-        if (!reaped && waitpid(pid, &status, WNOHANG) == pid) reaped = true;
-        return reaped;
-    }
-    ChildOutcome outcome();
+    void tick();
 };
 
-ChildOutcome Child::wait(Work* work, Work& shared) {
-    using clock = std::chrono::steady_clock;
-    clock::time_point stop_asked{};
-    for (;;) {
-        pollfd p{in, POLLIN, 0};
-        poll(&p, 1, 20);
-        bool open = drain();
-        const bool gone = ended();
-        if (gone && open) drain(); // what it wrote just before it left
-        if (work) work->advance(int64_t(shared.fraction() * double(1 << 20)), 1 << 20);
-        if (gone) break;
-        if (!work || !work->stopped()) continue;
-        if (stop_asked == clock::time_point{}) {
-            stop_asked = clock::now();
-            shared.stop();
-        } else if (clock::now() - stop_asked > std::chrono::seconds(1)) {
-            throw WorkStopped{}; // the destructor kills the child
+bool Child::read(void* bytes, size_t n) {
+    char* to = static_cast<char*>(bytes);
+    while (n) {
+        ssize_t got = ::read(in, to, n);
+        if (got > 0) {
+            to += got;
+            n -= size_t(got);
+            continue;
         }
+        if (got < 0 && errno == EINTR) continue;
+        if (got == 0 || errno != EAGAIN) return false;
+        if (reaped) return false; // it left, and all it wrote before has been taken
+        tick();
+    }
+    return true;
+}
+
+// Waits a little for the pipe, then passes on the child's progress and a stop.
+void Child::tick() {
+    pollfd p{in, POLLIN, 0};
+    poll(&p, 1, 20);
+    if (!reaped && waitpid(pid, &status, WNOHANG) == pid) reaped = true;
+    if (!work) return;
+    work->advance(int64_t(shared.fraction() * double(1 << 20)), 1 << 20);
+    if (!work->stopped() || reaped) return;
+    using clock = std::chrono::steady_clock;
+    if (stop_asked == clock::time_point{}) {
+        stop_asked = clock::now();
+        shared.stop();
+    } else if (clock::now() - stop_asked > std::chrono::seconds(1)) {
+        throw WorkStopped{}; // the destructor kills the child
+    }
+}
+
+ChildOutcome Child::finish(bool received) {
+    char scratch[1 << 12];
+    while (!reaped) {
+        while (::read(in, scratch, sizeof scratch) > 0) {
+        }
+        tick();
     }
     if (work) work->count_checkpoints_of(shared);
     if (WIFEXITED(status) && WEXITSTATUS(status) == exit_stopped) {
         if (work) work->stop();
         throw WorkStopped{};
     }
-    return outcome();
-}
-
-ChildOutcome Child::outcome() {
     ChildOutcome o;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (received && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        o.end = ChildEnd::Finished;
+    else
         o.why = how_it_ended(status);
-        return o;
-    }
-    uint64_t n = 0;
-    if (got.size() < sizeof n || (std::memcpy(&n, got.data(), sizeof n), got.size() - sizeof n != n)) {
-        o.why = "its output came short";
-        return o;
-    }
-    o.end = ChildEnd::Finished;
-    got.erase(0, sizeof n);
-    o.output = std::move(got);
     return o;
 }
 
@@ -194,7 +181,22 @@ ChildOutcome not_started(const char* what) {
 
 } // namespace child_process
 
-ChildOutcome run_in_child(const std::function<void(std::string&, Work&)>& task, Work* work) {
+void ChildOutput::write(const void* bytes, size_t n) {
+    const char* p = static_cast<const char*>(bytes);
+    while (n && !broken) {
+        ssize_t w = ::write(out, p, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0)
+            broken = true;
+        else {
+            p += w;
+            n -= size_t(w);
+        }
+    }
+}
+
+ChildOutcome run_in_child(const std::function<void(ChildOutput&, Work&)>& task,
+                          const std::function<bool(ChildInput&)>& receive, Work* work) {
     using namespace child_process;
     SharedWork shared;
     if (!shared.work) return not_started("memory shared with a child process");
@@ -213,6 +215,8 @@ ChildOutcome run_in_child(const std::function<void(std::string&, Work&)>& task, 
         child_main(fds[1], task, *shared.work);
     }
     close(fds[1]);
-    Child child(pid, fds[0]);
-    return child.wait(work, *shared.work);
+    fcntl(fds[0], F_SETPIPE_SZ, 1 << 20); // fewer turns between the two for large outputs
+    Child child(pid, fds[0], work, *shared.work);
+    const bool received = receive(child);
+    return child.finish(received);
 }

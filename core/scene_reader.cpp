@@ -316,11 +316,11 @@ bool finite_rgb(const Vector& v) {
 // table of indices into the vertices kept, which are appended in the order first met.
 class Welder {
   public:
-    // The index of the vertex at `p` with colour `c`.
-    int add(const Vector& p, const Vector& c) {
+    // The index of the vertex at `p` with colour `c`, whose hash is `h` (hash(p, c)).
+    int add(const Vector& p, const Vector& c, size_t h) {
         if ((positions.size() + 1) * 2 > slots.size()) grow();
         const size_t mask = slots.size() - 1;
-        for (size_t i = hash(p, c) & mask;; i = (i + 1) & mask) {
+        for (size_t i = h & mask;; i = (i + 1) & mask) {
             int at = slots[i];
             if (at < 0) {
                 slots[i] = int(positions.size());
@@ -332,6 +332,24 @@ class Welder {
         }
     }
 
+    // Room for `n` vertices met, of which as few as a sixth (a closed STL mesh's) or as
+    // many as all may be distinct: the table is made for half, growing once at most.
+    void reserve(size_t n) {
+        reserve_big(positions, n);
+        reserve_big(colours, n);
+        slots.assign(std::bit_ceil(std::max<size_t>(1024, n)), -1);
+    }
+
+    // Brings the slot where a vertex of hash `h` starts its search into the cache.
+    void prefetch(size_t h) const { __builtin_prefetch(&slots[h & (slots.size() - 1)], 1); }
+
+    static size_t hash(const Vector& p, const Vector& c) {
+        uint64_t h = 0;
+        for (float f : {p.x, p.y, p.z, c.x, c.y, c.z})
+            h = (h ^ std::bit_cast<uint32_t>(f)) * 0x9E3779B97F4A7C15ull;
+        return size_t(h ^ (h >> 29));
+    }
+
     std::vector<Vector> positions, colours;
 
   private:
@@ -341,12 +359,6 @@ class Welder {
         return std::bit_cast<uint32_t>(a.x) == std::bit_cast<uint32_t>(b.x) &&
                std::bit_cast<uint32_t>(a.y) == std::bit_cast<uint32_t>(b.y) &&
                std::bit_cast<uint32_t>(a.z) == std::bit_cast<uint32_t>(b.z);
-    }
-    static size_t hash(const Vector& p, const Vector& c) {
-        uint64_t h = 0;
-        for (float f : {p.x, p.y, p.z, c.x, c.y, c.z})
-            h = (h ^ std::bit_cast<uint32_t>(f)) * 0x9E3779B97F4A7C15ull;
-        return size_t(h ^ (h >> 29));
     }
     void grow() {
         slots.assign(std::max<size_t>(1024, slots.size() * 2), -1);
@@ -371,7 +383,7 @@ class SceneJoin {
         : scene(s), name(file), materials(has_own_materials(scene_extension(file))), work(w) {}
 
     IoResult join(const std::vector<Placement>& placed, std::vector<std::string>& warnings);
-    void pack(std::string& out) const;
+    void send(ChildOutput& out, const std::vector<std::string>& warnings) const;
 
   private:
     const aiScene& scene;
@@ -405,6 +417,7 @@ IoResult SceneJoin::join(const std::vector<Placement>& placed, std::vector<std::
     if (fan > uint64_t(INT32_MAX)) return failure(name, "too many faces");
     if (IoResult r = check_repeats(vertices, fan); !r) return r;
     reserve_big(triangles, size_t(fan));
+    welder.reserve(size_t(vertices));
     total = int64_t(vertices + fan);
     colour_scale = vertex_colour_scale(placed);
     for (const Placement& p : placed) {
@@ -447,23 +460,36 @@ IoResult SceneJoin::add_vertices(const Placement& p) {
         return failure(name, "a material colour is not a finite number (mesh " +
                                  std::to_string(p.index) + ")");
     welded.resize(m.mNumVertices);
-    for (unsigned v = 0; v < m.mNumVertices; ++v, ++done) {
-        advance_every(work, done, total);
-        aiVector3D q = p.transform * m.mVertices[v];
-        Vector position(plain_zero(q.x), plain_zero(q.y), plain_zero(q.z));
-        auto where = [&] {
-            return " (mesh " + std::to_string(p.index) + ", vertex " + std::to_string(v) + ")";
-        };
-        if (!finite_rgb(position))
-            return failure(name, "a position is not a finite number" + where());
-        if (by_vertex) {
-            const aiColor4D& c = m.mColors[0][v];
-            colour = Vector(plain_zero(c.r * colour_scale), plain_zero(c.g * colour_scale),
-                            plain_zero(c.b * colour_scale), 1.0f);
-            if (!finite_rgb(colour))
-                return failure(name, "a colour is not a finite number" + where());
+    // In blocks, whose table slots are all asked for before the first is searched, so
+    // that the cache misses of a block overlap.
+    constexpr unsigned block = 64;
+    Vector positions[block], colours[block];
+    size_t hashes[block];
+    for (unsigned first = 0; first < m.mNumVertices; first += block) {
+        const unsigned count = std::min(block, m.mNumVertices - first);
+        for (unsigned k = 0; k < count; ++k, ++done) {
+            advance_every(work, done, total);
+            const unsigned v = first + k;
+            aiVector3D q = p.transform * m.mVertices[v];
+            positions[k] = Vector(plain_zero(q.x), plain_zero(q.y), plain_zero(q.z));
+            auto where = [&] {
+                return " (mesh " + std::to_string(p.index) + ", vertex " + std::to_string(v) + ")";
+            };
+            if (!finite_rgb(positions[k]))
+                return failure(name, "a position is not a finite number" + where());
+            if (by_vertex) {
+                const aiColor4D& c = m.mColors[0][v];
+                colour = Vector(plain_zero(c.r * colour_scale), plain_zero(c.g * colour_scale),
+                                plain_zero(c.b * colour_scale), 1.0f);
+                if (!finite_rgb(colour))
+                    return failure(name, "a colour is not a finite number" + where());
+            }
+            colours[k] = colour;
+            hashes[k] = Welder::hash(positions[k], colour);
+            welder.prefetch(hashes[k]);
         }
-        welded[v] = welder.add(position, colour);
+        for (unsigned k = 0; k < count; ++k)
+            welded[first + k] = welder.add(positions[k], colours[k], hashes[k]);
     }
     return IoResult::success();
 }
@@ -492,32 +518,57 @@ IoResult SceneJoin::add_faces(const Placement& p) {
 
 // ---- The outcome, from the child to the caller ----
 
-// The child's outcome, in the machine's own layout (both ends are the same program):
-// the warnings, whether it read the file, then the failure's message or the welded
-// vertices, their colours and the triangles.
+// The child writes its outcome in the machine's own layout (both ends are the same
+// program): the length of a head, the head, then, for a file read, the welded vertices,
+// their colours and the triangles. The head holds how many warnings there were, the
+// texts of those that will be shown, whether the file was read, and then the failure's
+// message or the counts of the arrays.
 void put_size(std::string& out, uint64_t n) {
     out.append(reinterpret_cast<const char*>(&n), sizeof n);
 }
-template <typename T>
-void put_array(std::string& out, const T* values, size_t n) {
-    put_size(out, n);
-    out.append(reinterpret_cast<const char*>(values), n * sizeof(T));
-}
 void put_text(std::string& out, const std::string& text) {
-    put_array(out, text.data(), text.size());
+    put_size(out, text.size());
+    out.append(text);
 }
 
-void SceneJoin::pack(std::string& out) const {
-    put_array(out, welder.positions.data(), welder.positions.size());
-    put_array(out, welder.colours.data(), welder.colours.size());
-    put_array(out, triangles.data(), triangles.size());
+// The head up to the counts of the arrays.
+std::string outcome_head(const std::vector<std::string>& warnings, const IoResult& result) {
+    std::string head;
+    put_size(head, warnings.size());
+    const size_t shown = std::min(warnings.size(), size_t(ReaderWarnings::shown));
+    put_size(head, shown);
+    for (size_t k = 0; k < shown; ++k) put_text(head, warnings[k]);
+    put_size(head, result.ok);
+    if (!result) put_text(head, result.error);
+    return head;
 }
 
-// Takes the outcome apart again; any count beyond what is left makes it not whole.
+void send_head(ChildOutput& out, const std::string& head) {
+    uint64_t length = head.size();
+    out.write(&length, sizeof length);
+    out.write(head.data(), head.size());
+}
+
+template <typename T>
+void send_array(ChildOutput& out, const std::vector<T>& v) {
+    out.write(v.data(), v.size() * sizeof(T));
+}
+
+void SceneJoin::send(ChildOutput& out, const std::vector<std::string>& warnings) const {
+    std::string head = outcome_head(warnings, IoResult::success());
+    put_size(head, welder.positions.size());
+    put_size(head, triangles.size());
+    send_head(out, head);
+    send_array(out, welder.positions);
+    send_array(out, welder.colours);
+    send_array(out, triangles);
+}
+
+// Takes the head apart again; a count beyond what is left makes it not whole.
 class Unpacker {
   public:
     explicit Unpacker(std::string_view bytes) : rest(bytes) {}
-    bool whole() const { return ok && rest.empty(); }
+    bool whole() const { return ok; }
     uint64_t size() {
         uint64_t n = 0;
         if (rest.size() < sizeof n) return ok = false, 0;
@@ -525,19 +576,12 @@ class Unpacker {
         rest.remove_prefix(sizeof n);
         return n;
     }
-    template <typename T>
-    void array(std::vector<T>& v) {
-        uint64_t n = size();
-        if (!ok || n > rest.size() / sizeof(T)) return void(ok = false);
-        reserve_big(v, size_t(n));
-        v.resize(size_t(n));
-        std::memcpy(static_cast<void*>(v.data()), rest.data(), size_t(n) * sizeof(T));
-        rest.remove_prefix(size_t(n) * sizeof(T));
-    }
     std::string text() {
-        std::vector<char> chars;
-        array(chars);
-        return std::string(chars.begin(), chars.end());
+        uint64_t n = size();
+        if (n > rest.size()) return ok = false, std::string();
+        std::string t(rest.substr(0, size_t(n)));
+        rest.remove_prefix(size_t(n));
+        return t;
     }
 
   private:
@@ -546,38 +590,41 @@ class Unpacker {
 };
 
 struct Outcome {
-    std::vector<std::string> warnings;
+    uint64_t warnings = 0; // of which the first are in `shown`
+    std::vector<std::string> shown;
     IoResult result;
     std::vector<Vector> positions, colours;
     std::vector<std::array<int, 3>> triangles;
 };
 
-void pack(std::string& out, const std::vector<std::string>& warnings, const IoResult& result) {
-    put_size(out, warnings.size());
-    for (const std::string& w : warnings) put_text(out, w);
-    put_size(out, result.ok);
-    if (!result) put_text(out, result.error);
+template <typename T>
+bool receive_array(ChildInput& in, std::vector<T>& v, uint64_t n) {
+    reserve_big(v, size_t(n));
+    v.resize(size_t(n));
+    return in.read(static_cast<void*>(v.data()), v.size() * sizeof(T));
 }
 
-bool unpack(std::string_view bytes, Outcome& o) {
-    Unpacker in(bytes);
-    const uint64_t warnings = in.size();
-    if (warnings > bytes.size()) return false;
-    for (uint64_t k = 0; k < warnings; ++k) o.warnings.push_back(in.text());
-    if (!in.size()) {
-        o.result = IoResult::failure(in.text());
-        return in.whole();
+// What the child sends, as far as it is whole and within the counts a mesh may have.
+bool receive(ChildInput& in, Outcome& o) {
+    uint64_t length = 0;
+    if (!in.read(&length, sizeof length) || length > (uint64_t(1) << 26)) return false;
+    std::string head(size_t(length), '\0');
+    if (!in.read(head.data(), head.size())) return false;
+    Unpacker u(head);
+    o.warnings = u.size();
+    for (uint64_t k = u.size(); k > 0 && u.whole(); --k) o.shown.push_back(u.text());
+    if (!u.size()) {
+        o.result = IoResult::failure(u.text());
+        return u.whole();
     }
-    in.array(o.positions);
-    in.array(o.colours);
-    in.array(o.triangles);
-    const size_t nv = o.positions.size();
-    if (!in.whole() || o.colours.size() != nv || nv > size_t(INT32_MAX) ||
-        o.triangles.size() > size_t(INT32_MAX))
+    const uint64_t nv = u.size(), nf = u.size();
+    if (!u.whole() || nv > uint64_t(INT32_MAX) || nf > uint64_t(INT32_MAX)) return false;
+    if (!receive_array(in, o.positions, nv) || !receive_array(in, o.colours, nv) ||
+        !receive_array(in, o.triangles, nf))
         return false;
     for (const auto& t : o.triangles)
         for (int v : t)
-            if (v < 0 || size_t(v) >= nv) return false;
+            if (v < 0 || uint64_t(v) >= nv) return false;
     return true;
 }
 
@@ -606,9 +653,9 @@ IoResult import_failure(const std::string& name, std::string reason, const std::
 }
 
 // Assimp's import and the join of what it placed; on success the whole outcome is
-// packed into `out`.
+// sent to `out`.
 IoResult import_and_join(std::string_view bytes, const std::string& name, Work& work,
-                         std::vector<std::string>& warnings, std::string& out) {
+                         std::vector<std::string>& warnings, ChildOutput& out) {
     Assimp::Importer importer; // owns the two handlers below
     auto* files = new SceneFiles(name, bytes);
     importer.SetIOHandler(files);
@@ -631,13 +678,12 @@ IoResult import_and_join(std::string_view bytes, const std::string& name, Work& 
     if (IoResult r = place_meshes(*scene, name, placed); !r) return r;
     SceneJoin join(*scene, name, &work);
     if (IoResult r = join.join(placed, warnings); !r) return r;
-    pack(out, warnings, IoResult::success());
-    join.pack(out);
+    join.send(out, warnings);
     return IoResult::success();
 }
 
-// The import and the join, as the child makes them: the outcome packed into `out`.
-void import_scene(std::string_view bytes, const std::string& name, Work& work, std::string& out) {
+// The import and the join, as the child makes them, and their outcome sent to `out`.
+void import_scene(std::string_view bytes, const std::string& name, Work& work, ChildOutput& out) {
     std::vector<std::string> warnings;
     IoResult r;
     try {
@@ -647,9 +693,7 @@ void import_scene(std::string_view bytes, const std::string& name, Work& work, s
     } catch (const std::length_error&) {
         r = out_of_memory(name);
     }
-    if (r) return;
-    out.clear();
-    pack(out, warnings, r);
+    if (!r) send_head(out, outcome_head(warnings, r));
 }
 
 } // namespace scene_reading
@@ -692,15 +736,15 @@ IoResult read_scene_bytes(Mesh& mesh, std::string_view bytes, const std::string&
     install_logger();
     // Assimp's readers are not safe on every file: one run past its arrays or crashed on
     // inputs found by fuzzing. It reads in a child, so that such a file is a failure.
-    ChildOutcome child =
-        run_in_child([&](std::string& out, Work& w) { import_scene(bytes, name, w, out); }, work);
     Outcome o;
+    ChildOutcome child =
+        run_in_child([&](ChildOutput& out, Work& w) { import_scene(bytes, name, w, out); },
+                     [&](ChildInput& in) { return receive(in, o); }, work);
     if (child.end != ChildEnd::Finished)
         return failure(name, "Assimp's reader failed on the file: " + child.why);
-    if (!unpack(child.output, o))
-        return failure(name, "Assimp's reader failed on the file: its outcome came garbled");
     ReaderWarnings warnings(name);
-    for (const std::string& w : o.warnings) warnings.warn(w);
+    for (uint64_t k = 0; k < o.warnings; ++k) // past the shown ones, only counted
+        warnings.warn(k < o.shown.size() ? std::string_view(o.shown[k]) : std::string_view());
     if (!o.result) return o.result;
     fill(mesh, o);
     return IoResult::success();
