@@ -16,7 +16,7 @@ namespace cli_classify {
 struct Options {
     std::string file, load_table, save_table, faces, output;
     std::optional<double> weight;
-    std::optional<int> patches;
+    std::optional<int> patches, proxy;
     std::optional<SpMode> mode;
 };
 
@@ -41,6 +41,7 @@ CommandResult classify(const Options& o, Document& d) {
     // As the weight slider sends it: a float.
     if (o.weight) d.set_classifier_weight(double(float(*o.weight)));
     if (o.mode) d.set_shortest_path_mode(*o.mode);
+    if (o.proxy) d.classify_proxy_faces = *o.proxy;
     if (!o.load_table.empty())
         if (IoResult r = d.load_table(o.load_table); !r) return r;
     if (Outcome r = d.classify(o.patches.value_or(0)); !r) return r;
@@ -75,6 +76,13 @@ CommandRun classify_command(CLI::App& command, Session& session) {
         .add_option("--patches", o->patches,
                     "Re-cluster into this many patches, 1 to 51 (default: the number found)")
         ->check(number_in(1, 51, "1 to 51"));
+    command
+        .add_option("--proxy", o->proxy,
+                    "Classify a copy simplified to about N faces (quadric method) and give each "
+                    "face the patch of the copy's face nearest to it: approximate, for meshes "
+                    "whose table would not fit in memory (a mesh of N faces or fewer is "
+                    "classified itself)")
+        ->check(number_in(1, 1000000, "1 to 1,000,000"));
     const std::map<std::string, SpMode> modes{{"floyd", SpMode::Floyd},
                                               {"dijkstra", SpMode::Dijkstra}};
     command

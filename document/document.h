@@ -68,6 +68,9 @@ class Document {
     History history;
     // The Simplify page's method and the quadric method's error limit.
     SimplifySettings simplification;
+    // The Classify page's "Classify a simplified copy of N faces": N, or 0 when the mesh
+    // itself is classified.
+    int classify_proxy_faces = 0;
 
     // --- files ---
     // Reads a mesh file (the reader chosen by its extension) aside and builds it; on
@@ -122,7 +125,9 @@ class Document {
     // --- patch classification ---
     // "Classify": the table built (or the loaded one used), the classification, and the
     // re-clustering into `patches` (1 to 51), by default the number of patches found,
-    // which the panel then shows.
+    // which the panel then shows. With classify_proxy_faces set and a mesh of more faces,
+    // a copy simplified by the quadric method to about that many faces is classified
+    // instead, and each face takes the patch of the copy's face nearest to it.
     Outcome classify(int patches = 0);
     // "Number of Patches": re-clusters into k patches; nothing when the faces already
     // are in k; ignored with a console line without a classification of these faces.

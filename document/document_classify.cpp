@@ -4,6 +4,10 @@
 // their colours, marks and classifier in place as one step.
 #include "document/document.h"
 
+#include "core/console.h"
+#include "segmentation/proxy_classification.h"
+#include "tools/quadric_simplify.h"
+
 namespace {
 
 bool holds_mesh(const Mesh& mesh) {
@@ -55,13 +59,15 @@ class ClassifierRun : public Task {
 
 class Document::ClassifyTask : public ClassifierRun {
   public:
-    ClassifyTask(Document& d, int k)
-        : ClassifierRun("Classifying", d, !d.classifier.will_rebuild_table()), patches(k),
+    ClassifyTask(Document& d, int k, bool proxied)
+        : ClassifierRun("Classifying", d, !proxied && !d.classifier.will_rebuild_table()),
+          patches(k), proxy_faces(proxied ? d.classify_proxy_faces : 0),
           rebuilds_normals(!d.mesh.derived_current(MESH_VERTEX_NORMALS)) {}
 
     void run(Work& work) override {
         copy_mesh();
         painted.build({MESH_VERTEX_NORMALS, MESH_EDGE_LIST});
+        if (proxy_faces > 0) return classify_copy(work);
         result = classifier.classify(&work);
         if (!result) return;
         // What the window's round trip through the panel ends with: the faces in as many
@@ -104,13 +110,47 @@ class Document::ClassifyTask : public ClassifierRun {
 
   private:
     int patches;
+    int proxy_faces;
     bool rebuilds_normals;
+
+    // The copy simplified, classified and re-clustered as the mesh itself would be, then
+    // carried to the faces of the mesh.
+    void classify_copy(Work& work) {
+        auto copy = std::make_shared<ProxyCopy>();
+        {
+            Stage simplifying(&work, 0, 0.1);
+            // No error limit: the copy is to reach the size asked for.
+            QuadricSimplification q =
+                quadric_simplified(painted, float(double(proxy_faces) / painted.nf), 1, &work);
+            copy->mesh = q.unchanged ? painted.clone() : std::move(q.mesh);
+        }
+        console_printf("Classifying a simplified copy of %d faces (the mesh has %d)\n",
+                       copy->mesh.nf, painted.nf);
+        Mesh_Classifier& c = copy->classifier;
+        c.mesh_name = classifier.mesh_name;
+        c.weight = classifier.weight;
+        c.sp_mode = classifier.sp_mode;
+        {
+            Stage classifying(&work, 0.1, 0.9);
+            result = classify_mesh(c, copy->mesh, &work);
+            if (!result) return;
+            int k = patches > 0 ? patches : c.patch_count;
+            if (k >= 1) c.recluster(k, &work);
+        }
+        copy->table = std::make_shared<ShortestPathTable>(std::move(c.table));
+        c.table = ShortestPathTable();
+        Stage carrying(&work, 0.9, 1);
+        painted.build({MESH_CENTROIDS});
+        follow_copy(*copy, painted, &work);
+        carry_classification(copy, painted, classifier);
+    }
 };
 
 std::unique_ptr<Task> Document::classify_task(int patches) {
     if (!holds_mesh(mesh)) return std::make_unique<NoTask>();
     history.make_room(mesh.memory_bytes());
-    return std::make_unique<ClassifyTask>(*this, patches);
+    const bool proxied = classify_proxy_faces > 0 && mesh.nf > classify_proxy_faces;
+    return std::make_unique<ClassifyTask>(*this, patches, proxied);
 }
 
 Outcome Document::classify(int patches) {

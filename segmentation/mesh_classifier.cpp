@@ -112,6 +112,7 @@ void Mesh_Classifier::reset() {
     clustered_count = 0;
     neighbours.clear();
     rows.clear();
+    proxy.reset();
 }
 
 Mesh_Classifier Mesh_Classifier::copy_without_table() const {
@@ -132,6 +133,7 @@ Mesh_Classifier Mesh_Classifier::copy_without_table() const {
     c.current_patch = current_patch;
     c.patch_threshold = patch_threshold;
     c.clustered_count = clustered_count;
+    c.proxy = proxy;
     return c;
 }
 
@@ -145,6 +147,7 @@ bool Mesh_Classifier::recluster(int k, Work* work) {
         console_printf("Number of patches %d ignored: the mesh has not been classified\n", k);
         return false;
     }
+    if (proxy) return recluster_copy(k, work);
     bool current = table_fits_mesh();
     for (int r : representatives) current = current && r < mesh->nf;
     if (!current) {

@@ -29,10 +29,12 @@
 #include "segmentation/shortest_path_table.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 class StepTable;
+struct ProxyCopy;
 
 class Mesh_Classifier {
   public:
@@ -59,6 +61,9 @@ class Mesh_Classifier {
     // The number of patches the faces were last painted in by re-clustering, 0 when they
     // have not been since the last classification or reset.
     int clustered_count = 0;
+    // The simplified copy whose classification this one carries to the mesh's faces
+    // (proxy_classification.h), or none for a classification of the mesh itself.
+    std::shared_ptr<const ProxyCopy> proxy;
 
     void attach(Mesh& m) { mesh = &m; }
 
@@ -100,7 +105,8 @@ class Mesh_Classifier {
     // What the number of patches k asks of a classified mesh: cluster_patches(k), then
     // compute_memberships(k). Ignored, with a console line, for k outside 1 ... 51, fewer
     // than k representatives, or a mesh whose faces changed since; false then.
-    // Sets clustered_count = k.
+    // Sets clustered_count = k. The classification of a simplified copy re-clusters the
+    // copy and carries the result over.
     bool recluster(int k, Work* work = nullptr);
     // Chooses the current patch and marks its faces; ignored (with a console line) for
     // a patch that does not exist.
@@ -122,6 +128,7 @@ class Mesh_Classifier {
   private:
     int face_count() const { return mesh ? mesh->nf : 0; }
     bool table_fits_mesh() const;
+    bool recluster_copy(int k, Work* work);
     // cluster_patches in two: the k-medoids, giving every face's patch, and the painting.
     std::vector<int> cluster(int k, Work* work);
     // costs[c][i]: the distance sum of members[c][i] over the members of patch c, from

@@ -3,12 +3,14 @@
 #include "qtshared/start_folder.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -56,6 +58,23 @@ QtMeshClassifierWidget::QtMeshClassifierWidget(QWidget* parent, const char* name
     for (QWidget* w : std::initializer_list<QWidget*>{numpatches_label, threshmin_slider,
                                                       weight_label, weight_slider})
         layout->addWidget(w);
+    auto* proxy_row = new QHBoxLayout;
+    proxy_checkbox = new QCheckBox("Classify a simplified copy of");
+    proxy_checkbox->setObjectName("proxy_checkbox");
+    proxy_checkbox->setToolTip("For meshes whose shortest path table would not fit in memory: "
+                               "each face takes the patch of the copy's face nearest to it, "
+                               "an approximation");
+    proxy_spinbox = new QSpinBox;
+    proxy_spinbox->setObjectName("proxy_spinbox");
+    proxy_spinbox->setRange(100, 20000);
+    proxy_spinbox->setSingleStep(1000);
+    proxy_spinbox->setGroupSeparatorShown(true);
+    proxy_spinbox->setValue(8000);
+    proxy_spinbox->setSuffix(" faces");
+    proxy_row->addWidget(proxy_checkbox);
+    proxy_row->addWidget(proxy_spinbox);
+    proxy_row->addStretch();
+    layout->addLayout(proxy_row);
 
     auto* previous = new QPushButton("Previous");
     auto* next = new QPushButton("Next");
@@ -79,6 +98,8 @@ QtMeshClassifierWidget::QtMeshClassifierWidget(QWidget* parent, const char* name
     connect(threshmin_slider, &QSlider::valueChanged, this,
             &QtMeshClassifierWidget::numbpatchesEvent);
     connect(weight_slider, &QSlider::valueChanged, this, &QtMeshClassifierWidget::weightEvent);
+    connect(proxy_checkbox, &QCheckBox::toggled, this, &QtMeshClassifierWidget::proxyEvent);
+    connect(proxy_spinbox, &QSpinBox::valueChanged, this, &QtMeshClassifierWidget::proxyEvent);
     connect(previous, &QPushButton::clicked, this, &QtMeshClassifierWidget::previousEvent);
     connect(next, &QPushButton::clicked, this, &QtMeshClassifierWidget::nextEvent);
     connect(patchthreshold_slider, &QSlider::valueChanged, this,
@@ -157,4 +178,8 @@ void QtMeshClassifierWidget::floydEvent() {
 
 void QtMeshClassifierWidget::djikstraEvent() {
     emit sp_mode_signal(1);
+}
+
+void QtMeshClassifierWidget::proxyEvent() {
+    emit proxy_signal(proxy_checkbox->isChecked() ? proxy_spinbox->value() : 0);
 }

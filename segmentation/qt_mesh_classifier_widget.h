@@ -8,9 +8,11 @@
 
 #include <QString>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 
 class QtMeshClassifierWidget : public ToolPanel {
     Q_OBJECT
@@ -25,6 +27,9 @@ class QtMeshClassifierWidget : public ToolPanel {
     QLabel *numpatches_label, *weight_label, *patchthreshold_label;
     QSlider *threshmin_slider, *weight_slider, *patchthreshold_slider;
     QPushButton *floyd_button, *djikstra_button;
+    // "Classify a simplified copy of N faces", for meshes whose table would not fit.
+    QCheckBox* proxy_checkbox;
+    QSpinBox* proxy_spinbox;
 
     // Starts a classification.
     void apply() override { emit meshclassify_signal(); }
@@ -45,6 +50,8 @@ class QtMeshClassifierWidget : public ToolPanel {
     void savesp_signal(QString);
     // "Mark Current": the current patch's faces become a segment.
     void markcurrent_signal();
+    // The faces of the simplified copy to classify, 0 for the mesh itself.
+    void proxy_signal(int faces);
 
   public slots:
     void numbpatchesEvent(int sliderval);
@@ -59,4 +66,5 @@ class QtMeshClassifierWidget : public ToolPanel {
     void saveEvent();
     void floydEvent();
     void djikstraEvent();
+    void proxyEvent();
 };

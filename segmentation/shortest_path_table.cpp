@@ -77,8 +77,8 @@ std::string ShortestPathTable::size_refusal(int faces, const std::string& mesh) 
     return "ERROR: " + (mesh.empty() ? std::string("the mesh") : mesh) + " has " +
            with_commas(faces) + " faces: its shortest path table would need " +
            decimal_size(bytes) + ", and at most about " + with_commas(about(max_faces_here())) +
-           " faces fit in a table here; classify a simplified copy (vostrel-cli simplify) "
-           "instead";
+           " faces fit in a table here; classify a simplified copy with --proxy (the Classify "
+           "page's \"Classify a simplified copy\")";
 }
 
 void ShortestPathTable::distances_changed() {

@@ -513,8 +513,7 @@ TEST(MeshClassifier, RefusedClassificationsLeaveTheMesh) {
                            "need 8.78 GB, and "),
               0u)
         << r.error;
-    EXPECT_NE(r.error.find(" faces fit in a table here; classify a simplified copy (vostrel-cli "
-                           "simplify) instead"),
+    EXPECT_NE(r.error.find(" faces fit in a table here; classify a simplified copy with --proxy"),
               std::string::npos)
         << r.error;
     EXPECT_NE(console.text().find("Reached INT_MAX!!!\n"), std::string::npos);

@@ -106,8 +106,8 @@ TEST(ShortestPathTable, TooLargeToAddressIsRefusedAndKeepsTheTable) {
     EXPECT_EQ(r.error, "ERROR: big.obj has 65,536 faces: its shortest path table would need "
                        "8.59 GB, and at most about " +
                            about +
-                           " faces fit in a table here; classify a simplified copy "
-                           "(vostrel-cli simplify) instead");
+                           " faces fit in a table here; classify a simplified copy with "
+                           "--proxy (the Classify page's \"Classify a simplified copy\")");
     EXPECT_NE(console.text().find("Size: 2147549184\nReached INT_MAX!!!\n"), std::string::npos);
     EXPECT_EQ(t.n, 3);
     EXPECT_EQ(t.data()[2], 5);

@@ -204,6 +204,8 @@ class QtGLWidget : public QOpenGLWidget {
     // the quadric method's error limit, which the next simplify_slot uses.
     void simplify_method_slot(int method);
     void simplify_max_error_slot(double max_error);
+    // The Classify page's simplified copy: its faces, 0 to classify the mesh itself.
+    void proxy_slot(int faces);
 
   protected:
     void initializeGL() override;

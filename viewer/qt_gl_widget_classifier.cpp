@@ -78,6 +78,11 @@ void QtGLWidget::sp_mode_slot(int mode) {
     document.set_shortest_path_mode(SpMode(mode));
 }
 
+void QtGLWidget::proxy_slot(int faces) {
+    if (deferred([this, faces] { proxy_slot(faces); }, "proxy")) return;
+    document.classify_proxy_faces = faces;
+}
+
 // File names are UTF-8, as every other file's.
 void QtGLWidget::loadsp_slot(QString path) {
     if (deferred([this, path] { loadsp_slot(path); })) return;

@@ -256,6 +256,7 @@ void QtMainWindow::connect_panels() {
             &QtGLWidget::patchthresh_slot);
     connect(classify, &QtMeshClassifierWidget::weight_signal, glview, &QtGLWidget::weight_slot);
     connect(classify, &QtMeshClassifierWidget::sp_mode_signal, glview, &QtGLWidget::sp_mode_slot);
+    connect(classify, &QtMeshClassifierWidget::proxy_signal, glview, &QtGLWidget::proxy_slot);
     connect(classify, &QtMeshClassifierWidget::loadsp_signal, glview, &QtGLWidget::loadsp_slot);
     connect(classify, &QtMeshClassifierWidget::savesp_signal, glview, &QtGLWidget::savesp_slot);
     connect(classify, &QtMeshClassifierWidget::markcurrent_signal, glview,

@@ -137,9 +137,20 @@ TEST(CliClassify, FailuresGoToStandardErrorWithStatusOne) {
                              "need 8.78 GB, and at most about "),
               std::string::npos)
         << large.err;
-    EXPECT_NE(large.err.find("classify a simplified copy (vostrel-cli simplify) instead"),
-              std::string::npos)
+    EXPECT_NE(large.err.find("classify a simplified copy with --proxy"), std::string::npos)
         << large.err;
+    // The copy is classified instead, and every face of the mesh gets a patch colour.
+    CliRun proxied = run_cli("classify " + dir.file("big.obj") + " --proxy 1500 --faces " +
+                             dir.file("big.txt") + " -o " + dir.file("big_out.obj"));
+    ASSERT_EQ(proxied.status, 0) << proxied.err;
+    EXPECT_NE(proxied.out.find("Classifying a simplified copy of "), std::string::npos);
+    EXPECT_NE(proxied.out.find(" faces (the mesh has 66248)\n"), std::string::npos);
+    std::ifstream colours(dir.file("big.txt"));
+    int faces = 0, patch_coloured = 0; // hue at full saturation and value
+    for (float r, g, b; colours >> r >> g >> b; ++faces)
+        patch_coloured += std::max({r, g, b}) == 1 && std::min({r, g, b}) == 0;
+    EXPECT_EQ(faces, 66248);
+    EXPECT_EQ(patch_coloured, faces);
 
     CliRun unwritable = run_cli("classify " + mesh + " --save-table " + dir.file("no/t.spt"));
     EXPECT_EQ(unwritable.status, 1);

@@ -8,12 +8,14 @@
 #include "viewer/qt_main_window.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMetaMethod>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -303,6 +305,35 @@ class ClassificationViewTest : public QObject {
         }
         QVERIFY(view->document.classifier.representatives.empty());
         QCOMPARE(view->document.classifier.rebuild_flag, 1);
+    }
+
+    // The check box classifies a simplified copy; the patches are browsed on the faces of
+    // the mesh itself.
+    void theSimplifiedCopyThroughThePage() {
+        QtMainWindow window;
+        QtGLWidget* view = window.view();
+        {
+            StdoutCapture quiet;
+            QVERIFY(bool(view->load_file(QString(VOSTREL_DATA) + "/spot.obj", true)));
+        }
+        QtMeshClassifierWidget* page = window.mesheditor->classify_page.get();
+        QVERIFY(!page->proxy_checkbox->isChecked());
+        QCOMPARE(page->proxy_spinbox->value(), 8000);
+        page->proxy_spinbox->setValue(1000);
+        QCOMPARE(view->document.classify_proxy_faces, 0);
+        page->proxy_checkbox->setChecked(true);
+        QCOMPARE(view->document.classify_proxy_faces, 1000);
+        StdoutCapture console;
+        page->apply();
+        QTRY_VERIFY(!view->busy());
+        QVERIFY(view->document.classifier.proxy != nullptr);
+        QVERIFY(console.text().contains("Classifying a simplified copy of "));
+        button(page, "Next")->click();
+        int marked = 0;
+        for (const Face& face : view->document.mesh.faces) marked += face.marked;
+        QVERIFY(marked > 0);
+        page->proxy_checkbox->setChecked(false);
+        QCOMPARE(view->document.classify_proxy_faces, 0);
     }
 
     // Previous / Next choose a patch: its faces are marked (and highlighted); the
