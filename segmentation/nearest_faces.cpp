@@ -4,6 +4,7 @@
 #include "segmentation/face_list.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <memory>
 
@@ -38,7 +39,9 @@ float first_radius(const std::vector<Vector>& centroids, int finite_count) {
 // The grids of growing radii, each made when a point first needs it.
 class Grids {
   public:
-    Grids(const std::vector<Vector>& c, float first, Work* w) : centroids(c), radius(first), work(w) {
+    // A radius of 0 (centroids closer than floats can tell apart) would never grow.
+    Grids(const std::vector<Vector>& c, float first, Work* w)
+        : centroids(c), radius(first > FLT_MIN ? first : FLT_MIN), work(w) {
         all.fill(int(c.size()));
     }
     int nearest(const Vector& p) {
@@ -99,8 +102,8 @@ std::vector<int> nearest_faces(const std::vector<Vector>& points,
                                const std::vector<Vector>& centroids, Work* work) {
     using namespace nearest;
     std::vector<int> out(points.size(), -1);
-    const int finite_count =
-        int(std::count_if(centroids.begin(), centroids.end(), [](const Vector& c) { return finite(c); }));
+    const int finite_count = int(std::count_if(centroids.begin(), centroids.end(),
+                                               [](const Vector& c) { return finite(c); }));
     if (finite_count == 0) return out;
     Grids grids(centroids, first_radius(centroids, finite_count), work);
     for (size_t i = 0; i < points.size(); ++i) {
