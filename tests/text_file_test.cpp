@@ -66,6 +66,29 @@ TEST(CheckText, ControlCharactersAreRefusedNamingTheirOffset) {
     }
 }
 
+// Every byte value at the edges of the blocks screened at once and in the partial last
+// one, in a text that holds every allowed byte below 32 in each block.
+TEST(CheckText, EveryByteAtEveryBlockEdge) {
+    std::string base;
+    while (base.size() < 200) base += "v 1\t2\f3\r\n";
+    base.resize(200);
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool refused =
+            byte < 32 && byte != '\t' && byte != '\n' && byte != '\f' && byte != '\r';
+        for (size_t at : {0, 1, 63, 64, 127, 128, 191, 199}) {
+            std::string text = base;
+            text[at] = char(byte);
+            std::string_view view = text;
+            IoResult r = check_text(view, "t.obj");
+            EXPECT_EQ(!r, refused) << byte << " at " << at;
+            if (refused) {
+                EXPECT_NE(r.error.find("at offset " + std::to_string(at) + ")"), std::string::npos)
+                    << r.error;
+            }
+        }
+    }
+}
+
 TEST(FileText, SaysWhyAFileCannotBeRead) {
     TempDir dir;
     FileText missing;
