@@ -1,8 +1,9 @@
 // OBJ parsing, our reader against tinyobjloader (default settings: triangulation
-// and vertex colours on) on the same files in the same run. The "file" pairs read
+// and vertex colours on) and fast_obj on the same files in the same run. The "file" pairs read
 // from disk as a loader would; the "text" pairs parse text already in memory, which
 // leaves out the file reading, and the "read_file" pair times that reading alone.
 #include "bench/bench_files.h"
+#include "bench/fast_obj/fast_obj.h"
 #include "core/vostrel.h"
 
 #include <benchmark/benchmark.h>
@@ -66,6 +67,24 @@ void tinyobj_file(benchmark::State& state, const PathSource& source) {
         benchmark::DoNotOptimize(reader.GetAttrib().vertices.data());
         nv = reader.GetAttrib().vertices.size() / 3;
         nf = tinyobj_faces(reader);
+    }
+    report(state, bench::file_size(path), nv, nf);
+}
+
+// fast_obj reads the file itself (it has no parse from memory).
+void fast_obj_file(benchmark::State& state, const PathSource& source) {
+    std::string path = source();
+    size_t nv = 0, nf = 0;
+    for (auto _ : state) {
+        fastObjMesh* mesh = fast_obj_read(path.c_str());
+        if (!mesh) {
+            state.SkipWithError(("fast_obj cannot read " + path).c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(mesh->positions);
+        nv = mesh->position_count - 1; // its first position is a dummy
+        nf = mesh->face_count;
+        fast_obj_destroy(mesh);
     }
     report(state, bench::file_size(path), nv, nf);
 }
@@ -141,9 +160,10 @@ void register_file(const std::string& name, const PathSource& source) {
         void (*run)(benchmark::State&, const PathSource&);
     };
     const Case cases[] = {
-        {"parse_file/vostrel/", vostrel_file}, {"parse_file/tinyobjloader/", tinyobj_file},
-        {"parse_text/vostrel/", vostrel_text}, {"parse_text/tinyobjloader/", tinyobj_text},
-        {"read_file/vostrel/", vostrel_read},  {"read_file/presized/", presized_read},
+        {"parse_file/vostrel/", vostrel_file},       {"parse_file/tinyobjloader/", tinyobj_file},
+        {"parse_file/fast_obj/", fast_obj_file},     {"parse_text/vostrel/", vostrel_text},
+        {"parse_text/tinyobjloader/", tinyobj_text}, {"read_file/vostrel/", vostrel_read},
+        {"read_file/presized/", presized_read},
     };
     for (const Case& c : cases)
         benchmark::RegisterBenchmark((c.prefix + name).c_str(), c.run, source)
