@@ -1,4 +1,5 @@
 #include "qtshared/icons.h"
+#include "qtshared/installed_files.h"
 
 #include <QFileInfo>
 
@@ -10,6 +11,7 @@ QIcon load_icon(const QString& path) {
     static bool registered = (register_built_in_icons(), true);
     (void)registered;
     if (QFileInfo::exists(path)) return QIcon(path);
+    if (QString installed = installed_file(path); !installed.isEmpty()) return QIcon(installed);
     QString built_in = ":/icons/" + QFileInfo(path).fileName();
     return QFileInfo::exists(built_in) ? QIcon(built_in) : QIcon();
 }
