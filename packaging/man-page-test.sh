@@ -8,8 +8,9 @@ status=0
 warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
 [ -z "$warnings" ] || { echo "$page: man warns: $warnings"; status=1; }
 if [ $# -gt 1 ]; then
+    text=$(zcat -f "$page")
     for command in $("$(dirname "$0")/cli-commands.sh" --list "$2"); do
-        zcat -f "$page" | grep -qx "\.SS $command" ||
+        grep -qx "\.SS $command" <<<"$text" ||
             { echo "$page: no section for '$command'"; status=1; }
     done
 fi

@@ -32,15 +32,19 @@ for file in bin/vostrel bin/vostrel-cli share/applications/vostrel.desktop \
     [ -e "$usr/$file" ] || fail "the package has no /usr/$file"
 done
 
-# From the unpacked folder, without a display.
+# From the unpacked folder, without a display. The help is read whole before it is
+# searched: a grep that stops at the first match would break the program's pipe.
 (
     unset DISPLAY WAYLAND_DISPLAY
     cd "$root"
-    "$usr/bin/vostrel-cli" --help | grep -q "render" || fail "vostrel-cli --help lists no render"
+    help=$("$usr/bin/vostrel-cli" --help) && grep -q "render" <<<"$help" ||
+        fail "vostrel-cli --help lists no render"
     "$usr/bin/vostrel-cli" render "$usr/share/vostrel/data/spot.obj" -o "$root/spot.png" --fit \
         >/dev/null || fail "the installed vostrel-cli could not render the installed sample"
     [ -s "$root/spot.png" ] || fail "no rendering of the installed sample"
-    "$usr/bin/vostrel" --help | grep -q "^Usage: vostrel" || fail "vostrel --help"
+    help=$("$usr/bin/vostrel" --help) && grep -q "^Usage: vostrel" <<<"$help" ||
+        fail "vostrel --help"
+    exit $status
 ) || status=1
 
 if have desktop-file-validate "the desktop entry check"; then
@@ -65,8 +69,9 @@ completions() {
     _vostrel_cli "$usr/bin/vostrel-cli"
     printf '%s\n' "${COMPREPLY[@]}"
 }
-completions ren | grep -qx render || fail "the completion does not offer render"
-completions render --per | grep -qx -- --perspective || fail "the completion offers no --perspective"
+completions ren | grep -x render >/dev/null || fail "the completion does not offer render"
+completions render --per | grep -x -- --perspective >/dev/null ||
+    fail "the completion offers no --perspective"
 
 [ $status -eq 0 ] && echo "== the package passed every check"
 exit $status
