@@ -2,7 +2,7 @@
 # Installs what is missing, checks the formatting, builds everything and runs every test
 # through ctest: the release build (unit, command-line and widget tests), the core and
 # command-line tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and
-# the fuzz targets.
+# the fuzz targets; then makes the Debian package of the release build and checks it.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh $(grep -v '^#' scripts/packages.txt)
@@ -27,6 +27,9 @@ for dir in build/release build/asan build/fuzz; do
   echo "== ctest in $dir"
   ctest --test-dir "$dir" --output-on-failure --timeout 600 -j2 || status=1
 done
+# The Debian package of the release build, unpacked and run from a folder of its own.
+echo "== package"
+scripts/test-package.sh build/package || status=1
 # Tests on meshes that only the shared data folder beside the clone has skip without it.
 scripts/skip-summary.sh build/release build/asan build/fuzz
 exit $status

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     CLI::App app{"vostrel-cli: the Vostrel core without a window, for scripts and servers."};
     app.name("vostrel-cli");
     app.require_subcommand(1);
+    app.set_version_flag("--version", "vostrel-cli " VOSTREL_VERSION);
     app.footer("Run 'vostrel-cli help COMMAND' or 'vostrel-cli COMMAND --help' for a "
                "command's options.\nExit status: 0 success, 1 failure, 2 usage error. Errors "
                "go to standard error.");
@@ -67,6 +68,9 @@ int main(int argc, char** argv) {
     const std::string main_help = app.help();
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << "\n";
+        return finish(exit_success);
     } catch (const CLI::ParseError& e) {
         if (e.get_exit_code() == 0) { // --help
             std::cout << app.help();

@@ -1,4 +1,5 @@
 #include "qtshared/icons.h"
+#include "qtshared/installed_files.h"
 
 #include <QFileInfo>
 
@@ -10,6 +11,11 @@ QIcon load_icon(const QString& path) {
     static bool registered = (register_built_in_icons(), true);
     (void)registered;
     if (QFileInfo::exists(path)) return QIcon(path);
-    QString built_in = ":/icons/" + QFileInfo(path).fileName();
+    // The installation and the program keep every icon in one folder, whatever folder
+    // the name gives.
+    QString name = QFileInfo(path).fileName();
+    if (QString installed = installed_file("icons/" + name); !installed.isEmpty())
+        return QIcon(installed);
+    QString built_in = ":/icons/" + name;
     return QFileInfo::exists(built_in) ? QIcon(built_in) : QIcon();
 }

@@ -1,5 +1,6 @@
-// Icons are image files read at run time from the working folder; where the file is
-// missing, the copy built into the program stands in.
+// Icons are image files read at run time from the working folder, else from the
+// installation's data folder; where neither has the file, the copy built into the
+// program stands in.
 #pragma once
 
 #include <QIcon>

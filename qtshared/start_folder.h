@@ -7,5 +7,6 @@
 QString dialog_start_folder(const QString& folder);
 
 // `folder` under the working folder where it exists, else the copy of `bundled` among
-// the program's sample data, else the working folder.
+// the installed sample data, else among the sample data of the source tree, else the
+// working folder.
 QString data_start_folder(const QString& folder, const QString& bundled);

@@ -1,4 +1,5 @@
-// vostrel: the desktop application. `vostrel [--all-tools] [--script SCRIPT] [FILE]`.
+// vostrel: the desktop application. `vostrel [--all-tools] [--script SCRIPT] [FILE]`,
+// `vostrel --help`, `vostrel --version`.
 #include "viewer/qt_application.h"
 #include "viewer/qt_gl_context.h"
 #include "viewer/qt_main_window.h"
@@ -7,9 +8,51 @@
 #include <QApplication>
 #include <QStatusBar>
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char help_text[] =
+    "Usage: vostrel [--all-tools] [--script SCRIPT] [FILE]\n"
+    "Show triangle meshes and build coloured terrain from greyscale heightmaps.\n"
+    "\n"
+    "FILE is opened in the window as File > Open... opens it: OBJ, NET, PLY, STL, OFF,\n"
+    "glTF and the other formats Assimp reads.\n"
+    "\n"
+    "Options:\n"
+    "  --all-tools      show every page of the Mesh Tools dialog, not only Terrain\n"
+    "  --script SCRIPT  do the lines of SCRIPT (the format of 'vostrel-cli run') in the\n"
+    "                   window once it is open; the window stays open afterwards\n"
+    "  -h, --help       print this help and exit\n"
+    "  --version        print the version and exit\n"
+    "\n"
+    "Exit status: 0 when the window is closed, 1 when FILE cannot be opened, 2 for a\n"
+    "wrong script line.\n"
+    "\n"
+    "Without a display, 'vostrel-cli render' draws the same frame into a PNG image.\n";
+
+// Help and version answer before the application object exists, so they need no
+// display.
+bool answered_at_once(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(help_text, stdout);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("vostrel " VOSTREL_VERSION);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--script") == 0) ++i; // a script may be named --help
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0); // console lines at once, also into a file or pipe
+    if (answered_at_once(argc, argv)) return 0;
     use_compatibility_gl_format();
     VostrelApplication app(argc, argv);
     name_application();

@@ -6,13 +6,14 @@
 #include "qtshared/warning.h"
 
 #include <QCoreApplication>
+#include <QIcon>
 #include <new>
 
 bool VostrelApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::bad_alloc&) {
-        show_warning(activeWindow(), "Vostrel V1.0",
+        show_warning(activeWindow(), VOSTREL_TITLE,
                      "Out of memory: the last action could not be completed.");
         return false;
     }
@@ -21,10 +22,14 @@ bool VostrelApplication::notify(QObject* receiver, QEvent* event) {
 void name_application() {
     QCoreApplication::setOrganizationName("Vostrel");
     QCoreApplication::setApplicationName("Vostrel");
+    // The desktop entry and the themed icon an installation brings; the desktop matches
+    // the window to its menu entry by the entry's name.
+    QGuiApplication::setDesktopFileName("vostrel");
+    QApplication::setWindowIcon(QIcon::fromTheme("vostrel"));
 }
 
 void show_main_window(QtMainWindow& window) {
-    window.setWindowTitle("Vostrel V1.0");
+    window.setWindowTitle(VOSTREL_TITLE);
     window.editor->resize(800, 600);
     window.show();
 }

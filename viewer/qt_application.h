@@ -15,8 +15,8 @@ class VostrelApplication : public QApplication {
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// The names the application's remembered settings are kept under; call once the
-// application object exists.
+// The names the application's remembered settings are kept under, its desktop entry and
+// its icon; call once the application object exists.
 void name_application();
 
 // Titles, sizes and shows the main window as the program starts it.

@@ -9,7 +9,7 @@ namespace {
 void report_refusal(QWidget* view, const Outcome& r) {
     if (r) return;
     std::fprintf(stderr, "%s\n", r.error().c_str());
-    show_warning(view, "Vostrel V1.0", QString::fromStdString(r.error()));
+    show_warning(view, VOSTREL_TITLE, QString::fromStdString(r.error()));
 }
 
 } // namespace

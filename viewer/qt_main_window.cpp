@@ -189,7 +189,7 @@ QtMainWindow::QtMainWindow() {
     connect(view(), &QtGLWidget::history_changed_signal, this, &QtMainWindow::show_history);
     connect(view(), &QtGLWidget::failure_signal, this, [this](const QString& message) {
         status_bar->showMessage(message.section('\n', 0, 0), 5000);
-        show_warning(this, "Vostrel V1.0", message);
+        show_warning(this, VOSTREL_TITLE, message);
     });
     connect(view(), &QtGLWidget::warning_signal, this,
             [this](const QString& message) { status_bar->showMessage(message, 10000); });
@@ -471,7 +471,7 @@ void QtMainWindow::open_file(const QString& name) {
 
 void QtMainWindow::report_failed_open(const QString& name, const QString& message) {
     status_bar->showMessage("Could not open " + name, 5000);
-    show_warning(this, "Vostrel V1.0", message);
+    show_warning(this, VOSTREL_TITLE, message);
 }
 
 // Only a file that cannot be opened ends the program; one that opens but cannot be
@@ -503,7 +503,7 @@ void QtMainWindow::saveRenderImageEvent() {
 }
 
 bool QtMainWindow::confirm_replace(const QString& path) {
-    auto answer = QMessageBox::question(this, "Vostrel V1.0",
+    auto answer = QMessageBox::question(this, VOSTREL_TITLE,
                                         path + " already exists.\nDo you want to replace it?",
                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     return answer == QMessageBox::Yes;
@@ -516,7 +516,7 @@ bool QtMainWindow::save_rendering_as(const QString& chosen) {
     if (r) r = save_png(view()->grab_frame(), name.toStdString());
     if (!r) {
         status_bar->showMessage("Could not save " + name, 5000);
-        show_warning(this, "Vostrel V1.0", QString::fromStdString(r.error));
+        show_warning(this, VOSTREL_TITLE, QString::fromStdString(r.error));
     }
     return bool(r);
 }
@@ -619,7 +619,7 @@ bool QtMainWindow::confirm_replace_segments() {
             : QString("%1 segment files already exist in %2.\nDo you want to replace them?")
                   .arg(existing)
                   .arg(folder);
-    auto answer = QMessageBox::question(this, "Vostrel V1.0", text,
+    auto answer = QMessageBox::question(this, VOSTREL_TITLE, text,
                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer == QMessageBox::Yes) return true;
     status_bar->showMessage("No segment files written", 5000);
@@ -629,7 +629,7 @@ bool QtMainWindow::confirm_replace_segments() {
 bool QtMainWindow::may_discard_changes() {
     if (!view()->document.modified()) return true;
     auto answer = QMessageBox::question(
-        this, "Vostrel V1.0", "The mesh has changes that are not saved.\nDiscard them?",
+        this, VOSTREL_TITLE, "The mesh has changes that are not saved.\nDiscard them?",
         QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Cancel);
     return answer == QMessageBox::Discard;
 }
@@ -647,7 +647,7 @@ void QtMainWindow::show_segments_saved() {
         written + QString("; %1 could not be written").arg(files.failures.size()), 5000);
     QStringList errors;
     for (const IoResult& r : files.failures) errors << QString::fromStdString(r.error);
-    show_warning(this, "Vostrel V1.0", errors.join("\n"));
+    show_warning(this, VOSTREL_TITLE, errors.join("\n"));
 }
 
 // The Render Mode menu delivers 0 to 8; other values leave the mode.
