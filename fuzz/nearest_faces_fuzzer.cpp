@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::vector<int> found = nearest_faces(points, centroids);
     for (size_t i = 0; i < points.size(); ++i)
-        if (found[i] != (finite(points[i]) ? by_every_face(points[i], centroids) : -1)) std::abort();
+        if (found[i] != (finite(points[i]) ? by_every_face(points[i], centroids) : -1))
+            std::abort();
     return 0;
 }

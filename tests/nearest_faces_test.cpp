@@ -34,10 +34,12 @@ TEST(NearestFaces, SameAsTestingEveryFace) {
         std::uniform_real_distribution<float> along(-1, 1), across(round % 3 == 0 ? 0 : -1, 1);
         std::vector<Vector> centroids(size_t(50 + round * 40)), points(300);
         for (Vector& c : centroids)
-            c = Vector(along(random), across(random), round % 4 == 1 ? std::round(along(random)) : 0);
+            c = Vector(along(random), across(random),
+                       round % 4 == 1 ? std::round(along(random)) : 0);
         centroids[3] = Vector(NAN, 0, 0);
         for (size_t i = 0; i < points.size(); ++i)
-            points[i] = Vector(along(random) * (i % 10 == 0 ? 50 : 1), along(random), along(random));
+            points[i] =
+                Vector(along(random) * (i % 10 == 0 ? 50 : 1), along(random), along(random));
         points[5] = Vector(INFINITY, 0, 0);
         std::vector<int> found = nearest_faces(points, centroids);
         for (size_t i = 0; i < points.size(); ++i)
