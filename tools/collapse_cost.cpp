@@ -19,42 +19,114 @@
 
 namespace {
 
-// curvature[j]: for neighbour j, the largest over the faces f of the smallest term of
-// f against the faces that have the neighbour, one face at a time.
-void plain_curvatures(std::span<const int> neighbours, std::span<const int> faces,
-                      const CollapseTriangle* triangles, CollapseScratch& scratch,
-                      float* curvature) {
-    int nf = int(faces.size());
-    for (int k = 0; k < 3; ++k) {
-        scratch.corner[k].resize(nf);
-        scratch.normal[k].resize(nf);
-    }
-    for (int i = 0; i < nf; ++i)
-        for (int k = 0; k < 3; ++k) {
-            scratch.corner[k][i] = triangles[faces[i]].vertex[k];
-            scratch.normal[k][i] = triangles[faces[i]].normal[k];
+// A face's term against another, from their normals.
+float term_of(const float* nx, const float* ny, const float* nz, int f, int s) {
+    return (1 - ((nx[f] * nx[s] + ny[f] * ny[s]) + nz[f] * nz[s])) * 0.5f;
+}
+
+// Groups w's faces by normal, to the bit: scratch.normal gets each distinct normal once,
+// in the order first met, and scratch.normal_of[i] the place of face i's. Faces of the
+// same normal give the same terms, and neither a smallest nor a largest changes when a
+// term comes again, so the curvatures need each normal once: on a flat surface, one.
+int group_normals(std::span<const int> faces, const CollapseTriangle* triangles,
+                  CollapseScratch& scratch) {
+    const int nf = int(faces.size());
+    const int bits = std::bit_width(unsigned(2 * nf));
+    std::vector<int>& table = scratch.table;
+    table.assign(size_t(1) << bits, 0);
+    const size_t mask = table.size() - 1;
+    scratch.normal_of.resize(size_t(nf));
+    for (int k = 0; k < 3; ++k) scratch.normal[k].clear();
+    for (int i = 0; i < nf; ++i) {
+        const float* n = triangles[faces[i]].normal;
+        uint32_t x = std::bit_cast<uint32_t>(n[0]), y = std::bit_cast<uint32_t>(n[1]),
+                 z = std::bit_cast<uint32_t>(n[2]);
+        uint64_t hash =
+            (x * 0x9E3779B97F4A7C15ull ^ y * 0xC2B2AE3D27D4EB4Full ^ z * 0x165667B19E3779F9ull) >>
+            20;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            int place = table[at] - 1;
+            if (place < 0) {
+                place = int(scratch.normal[0].size());
+                for (int k = 0; k < 3; ++k) scratch.normal[k].push_back(n[k]);
+                table[at] = place + 1;
+            } else if (std::bit_cast<uint32_t>(scratch.normal[0][place]) != x ||
+                       std::bit_cast<uint32_t>(scratch.normal[1][place]) != y ||
+                       std::bit_cast<uint32_t>(scratch.normal[2][place]) != z) {
+                continue;
+            }
+            scratch.normal_of[i] = place;
+            break;
         }
+    }
+    return int(scratch.normal[0].size());
+}
+
+// The faces on each neighbour's edge (w's faces that have the neighbour as a corner,
+// once per entry of the face), as the places of their normals: neighbour j's are
+// sides[side_start[j], side_start[j + 1]). Each face is found through its corners, so
+// the work is linear in the faces. A neighbour listed twice has its sides at its last
+// entry only.
+void gather_sides(std::span<const int> neighbours, std::span<const int> faces,
+                  const CollapseTriangle* triangles, CollapseScratch& scratch) {
+    const int nn = int(neighbours.size());
+    int top = 0;
+    for (int n : neighbours) top = std::max(top, n);
+    for (int f : faces)
+        for (int c : triangles[f].vertex) top = std::max(top, c);
+    std::vector<int>& slot = scratch.slot;
+    if (slot.size() <= size_t(top)) slot.resize(size_t(top) + 1, 0);
+    for (int j = 0; j < nn; ++j) slot[neighbours[j]] = j;
+    // The neighbour a corner of face i is, or -1: corners repeated in a face count once.
+    auto neighbour_at = [&](const int* c, int k) {
+        if ((k > 0 && c[k] == c[0]) || (k > 1 && c[k] == c[1])) return -1;
+        int j = slot[c[k]];
+        return j < nn && neighbours[j] == c[k] ? j : -1;
+    };
+    std::vector<int>& start = scratch.side_start;
+    start.assign(size_t(nn) + 1, 0);
+    for (int f : faces)
+        for (int k = 0; k < 3; ++k)
+            if (int j = neighbour_at(triangles[f].vertex, k); j >= 0) ++start[j + 1];
+    for (int j = 0; j < nn; ++j) start[j + 1] += start[j];
+    scratch.sides.resize(size_t(start[nn]));
+    for (size_t i = 0; i < faces.size(); ++i)
+        for (int k = 0; k < 3; ++k)
+            if (int j = neighbour_at(triangles[faces[i]].vertex, k); j >= 0)
+                scratch.sides[start[j]++] = scratch.normal_of[i];
+    // Each start moved to the next one's; one step back puts them right.
+    for (int j = nn; j > 0; --j) start[j] = start[j - 1];
+    start[0] = 0;
+}
+
+// curvature[j]: for neighbour j, the largest over the faces f of the smallest term of
+// f against the faces that have the neighbour, over distinct normals only.
+void grouped_curvatures(std::span<const int> neighbours, std::span<const int> faces,
+                        const CollapseTriangle* triangles, CollapseScratch& scratch,
+                        float* curvature) {
+    const int distinct = group_normals(faces, triangles, scratch);
+    gather_sides(neighbours, faces, triangles, scratch);
     const float* nx = scratch.normal[0].data();
     const float* ny = scratch.normal[1].data();
     const float* nz = scratch.normal[2].data();
-    std::vector<int>& sides = scratch.sides;
-    for (size_t j = 0; j < neighbours.size(); ++j) {
-        int n = neighbours[j];
-        sides.clear();
-        for (int s = 0; s < nf; ++s)
-            if (scratch.corner[0][s] == n || scratch.corner[1][s] == n || scratch.corner[2][s] == n)
-                sides.push_back(s);
+    const int* sides = scratch.sides.data();
+    const int nn = int(neighbours.size());
+    for (int j = 0; j < nn; ++j) {
+        const int first = scratch.side_start[j], last = scratch.side_start[j + 1];
         float largest = 0;
-        for (int f = 0; f < nf; ++f) {
+        for (int f = 0; f < distinct; ++f) {
             float smallest = 1;
-            for (int s : sides) {
-                float term = (1 - ((nx[f] * nx[s] + ny[f] * ny[s]) + nz[f] * nz[s])) * 0.5f;
+            for (int s = first; s < last; ++s) {
+                float term = term_of(nx, ny, nz, f, sides[s]);
                 smallest = term < smallest ? term : smallest;
             }
             largest = smallest > largest ? smallest : largest;
         }
         curvature[j] = largest;
     }
+    // A neighbour listed twice: its earlier entries are the same edge as its last.
+    for (int j = 0; j < nn; ++j)
+        if (int owner = scratch.slot[neighbours[j]]; owner != j) curvature[j] = curvature[owner];
 }
 
 // The length of (x, y, z) by the Vector rule, sqrt((x x + y y) + z z).
@@ -311,7 +383,7 @@ Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<con
         break;
     }
     float* curvature = scratch.curvature.data();
-    plain_curvatures(neighbours, faces, triangles, scratch, curvature);
+    grouped_curvatures(neighbours, faces, triangles, scratch, curvature);
     CheapestEdge cheapest;
     for (size_t j = 0; j < nn; ++j) {
         costs[j] = curvature[j] * edge_length(points[w], points[neighbours[j]]);
