@@ -422,8 +422,8 @@ class Simplifier {
         // that holds u twice comes up twice in a row (its first entry goes, which puts
         // its second under the walk again) and no more: the faces go in the order of
         // their last entries, last first, each as many times as it holds u. So the list
-        // is walked once, from the last entry, and left alone; only remove_vertex()
-        // reads of u after this.
+        // is walked once, from the last entry, and left alone: of u's lists only its
+        // neighbours are read after this, by remove_vertex().
         mark_target(v, faces.size());
         for (int i = faces.size() - 1; i >= 0; --i)
             while (triangles[faces[i]].has(u)) replace_vertex(faces[i], u, v);
