@@ -35,7 +35,6 @@ namespace previous {
 // in single precision: the edge length times a curvature term from the unit normals
 // of the vertex's faces, (1 - n1 . n2) * 0.5, the dot product summed x, y, z.
 
-
 struct CollapsePoint {
     float x, y, z;
 };
@@ -87,7 +86,6 @@ void allow_wide_collapse_costs(bool allow);
 // order the scalar procedure gives, so the results are the same bit for bit: the
 // four-lane code only does four of those computations at once. Minimum and maximum
 // keep the running value on a tie or a NaN, as "x if x < m" and "m if m > x" do.
-
 
 #if defined(__SSE2__)
 #endif
@@ -405,8 +403,6 @@ Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<con
 // index order; instead of renumbering the vertices after each removal, survivors are
 // numbered by rank at the end; the live lists are flags; list updates that cannot
 // change any list the procedure reads later are left out.
-
-
 
 namespace {
 

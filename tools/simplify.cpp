@@ -292,10 +292,11 @@ class Simplifier {
         if (a == collapsing || b == collapsing) return;
         WorkVertex& va = vertices[a];
         if (!va.neighbours.contains(b)) return;
-        // A live triangle is in the lists of all its corners: the shorter list tells.
+        // A live triangle is in the lists of all its corners, so b's list tells as well:
+        // it is read instead of a long list of a's, if it is shorter.
         const SmallList& fa = va.faces;
-        const SmallList& fb = vertices[b].faces;
-        if (!(fa.size() <= fb.size() ? any_face_has(fa, b) : any_face_has(fb, a)))
+        const SmallList* fb = fa.size() > 16 ? &vertices[b].faces : nullptr;
+        if (!(fb && fb->size() < fa.size() ? any_face_has(*fb, a) : any_face_has(fa, b)))
             va.neighbours.remove_first(b);
     }
 
