@@ -2,6 +2,7 @@
 // survives of the vertices, and the heap against the first-minimum scan on random and
 // real meshes.
 #include "core/mesh_file.h"
+#include "crowded_meshes.h"
 #include "random_meshes.h"
 #include "test_util.h"
 #include "tests/reference/simplify_reference.h"
@@ -36,13 +37,6 @@ void add_grid(std::vector<Vector>& positions, std::vector<Tri>& faces, int w, in
 
 float flat(float, float) {
     return 0;
-}
-
-Mesh flat_grid(int w, int h) {
-    std::vector<Vector> positions;
-    std::vector<Tri> faces;
-    add_grid(positions, faces, w, h, 0, flat);
-    return make_mesh(positions, faces);
 }
 
 // The faces of `m` without face `gone`, vertex `removed` taken out of the numbering.
@@ -100,10 +94,10 @@ TEST(Simplify, FullDetailRewritesTheSameMesh) {
 }
 
 TEST(Simplify, ThreeQuartersOfTenVerticesIsThreeCollapses) {
-    Mesh m = flat_grid(5, 2);
+    Mesh m = flat_grid_mesh(5, 2);
     simplify(m, 75.0f / 100);
     EXPECT_EQ(m.nv, 7);
-    Mesh n = flat_grid(5, 2);
+    Mesh n = flat_grid_mesh(5, 2);
     simplify(n, 70.0f / 100);
     EXPECT_EQ(n.nv, 7);
     for (const Face& f : m.faces)
@@ -111,7 +105,7 @@ TEST(Simplify, ThreeQuartersOfTenVerticesIsThreeCollapses) {
 }
 
 TEST(Simplify, ZeroDetailRemovesEverything) {
-    Mesh m = flat_grid(4, 4);
+    Mesh m = flat_grid_mesh(4, 4);
     simplify(m, 0);
     EXPECT_EQ(m.nv, 0);
     EXPECT_EQ(m.nf, 0);
@@ -123,7 +117,7 @@ TEST(Simplify, ZeroDetailRemovesEverything) {
 TEST(Simplify, OnAFlatGridTheFirstVertexCollapsesFirst) {
     // Every normal is exactly (0, 1, 0), so every cost is 0 and vertex 0 goes first,
     // onto its first neighbour, 3: only face (0, 3, 1) has both.
-    Mesh m = flat_grid(3, 3);
+    Mesh m = flat_grid_mesh(3, 3);
     std::vector<Tri> faces = faces_of(m);
     simplify(m, 8.0f / 9);
     EXPECT_EQ(m.nv, 8);
@@ -224,7 +218,7 @@ TEST(Simplify, SurvivorsKeepTheirColoursAndMorphogens) {
         }
     }
     // A mesh without a row per vertex gets none.
-    Mesh bare = flat_grid(3, 3);
+    Mesh bare = flat_grid_mesh(3, 3);
     bare.morphogens.resize(2);
     simplify(bare, 0.5f);
     EXPECT_TRUE(bare.morphogens.empty());
@@ -297,6 +291,31 @@ TEST(SimplifyAgainstScan, VerticesWithVeryManyFaces) {
         }
         Mesh m = make_mesh(positions, faces);
         for (float lod : {99.0f, 90.0f, 50.0f, 10.0f}) expect_same_as_scan(m, lod / 100);
+    }
+}
+
+TEST(SimplifyAgainstScan, FansAndFlatGrids) {
+    // Where many collapses meet one vertex and many costs are equal: flat fans with the
+    // centre first or last in the numbering, fans whose rims rise in steps (a few
+    // normals among many faces), flat grids, and flat grids with some faces turned over
+    // (two normals, opposite).
+    auto steps = [](int i) { return float(i / 7 % 3) * 0.25f; };
+    Mesh turned = flat_grid_mesh(17, 13);
+    for (int i = 0; i < turned.nf; i += 5)
+        std::swap(turned.faces[i].vindex[1], turned.faces[i].vindex[2]);
+    const std::pair<const char*, Mesh> cases[] = {
+        {"flat fan of 40", flat_fan_mesh(40)},
+        {"flat fan of 300", flat_fan_mesh(300)},
+        {"flat fan of 300, centre last", flat_fan_mesh(300, true)},
+        {"stepped fan of 200", fan_mesh(200, false, steps)},
+        {"stepped fan of 200, centre last", fan_mesh(200, true, steps)},
+        {"flat grid 9 x 9", flat_grid_mesh(9, 9)},
+        {"flat grid 40 x 25", flat_grid_mesh(40, 25)},
+        {"turned flat grid 17 x 13", std::move(turned)},
+    };
+    for (const auto& [name, m] : cases) {
+        SCOPED_TRACE(name);
+        for (float lod : {90.0f, 50.0f, 10.0f, 0.0f}) expect_same_as_scan(m, lod / 100);
     }
 }
 

@@ -19,42 +19,181 @@
 
 namespace {
 
-// curvature[j]: for neighbour j, the largest over the faces f of the smallest term of
-// f against the faces that have the neighbour, one face at a time.
-void plain_curvatures(std::span<const int> neighbours, std::span<const int> faces,
-                      const CollapseTriangle* triangles, CollapseScratch& scratch,
-                      float* curvature) {
-    int nf = int(faces.size());
-    for (int k = 0; k < 3; ++k) {
-        scratch.corner[k].resize(nf);
-        scratch.normal[k].resize(nf);
+// A face's term against another, from their normals.
+float term_of(const float* nx, const float* ny, const float* nz, int f, int s) {
+    return (1 - ((nx[f] * nx[s] + ny[f] * ny[s]) + nz[f] * nz[s])) * 0.5f;
+}
+
+// A normal's three components as bits, -0 as +0: a zero's sign reaches no term, since
+// a product with it is a zero, a zero added to a number leaves the number, and a dot
+// product of zero gives 1 - 0 = 1 whatever its sign. (Flat faces along an axis have
+// normals such as (-0, 1, 0) and (0, 1, -0).)
+struct NormalBits {
+    uint32_t x, y, z;
+
+    explicit NormalBits(const float* n)
+        : x(std::bit_cast<uint32_t>(n[0] + 0.0f)), y(std::bit_cast<uint32_t>(n[1] + 0.0f)),
+          z(std::bit_cast<uint32_t>(n[2] + 0.0f)) {}
+    bool operator==(const NormalBits&) const = default;
+    size_t hash() const {
+        return size_t(
+            (x * 0x9E3779B97F4A7C15ull ^ y * 0xC2B2AE3D27D4EB4Full ^ z * 0x165667B19E3779F9ull) >>
+            20);
     }
-    for (int i = 0; i < nf; ++i)
-        for (int k = 0; k < 3; ++k) {
-            scratch.corner[k][i] = triangles[faces[i]].vertex[k];
-            scratch.normal[k][i] = triangles[faces[i]].normal[k];
+};
+
+// Groups w's faces by normal, to the bit: scratch.normal gets each distinct normal once,
+// in the order first met, and scratch.normal_of[i] the place of face i's. Faces of the
+// same normal give the same terms, and neither a smallest nor a largest changes when a
+// term comes again, so the curvatures need each normal once: on a flat surface, one.
+// A face with the normal of the face before it needs no look-up, and the table is made
+// only when a second normal comes.
+int group_normals(std::span<const int> faces, const CollapseTriangle* triangles,
+                  CollapseScratch& scratch) {
+    const int nf = int(faces.size());
+    std::vector<int>& table = scratch.table;
+    table.clear();
+    scratch.normal_of.resize(size_t(nf));
+    for (int k = 0; k < 3; ++k) scratch.normal[k].clear();
+    auto bits_of = [&](int place) {
+        const float n[3] = {scratch.normal[0][place], scratch.normal[1][place],
+                            scratch.normal[2][place]};
+        return NormalBits(n);
+    };
+    // The place of `bits` in the table, which it gets if it is new.
+    auto place_of = [&](NormalBits bits, const float* n) {
+        const size_t mask = table.size() - 1;
+        for (size_t at = bits.hash() & mask;; at = (at + 1) & mask) {
+            int place = table[at] - 1;
+            if (place < 0) {
+                place = int(scratch.normal[0].size());
+                for (int k = 0; k < 3; ++k) scratch.normal[k].push_back(n[k]);
+                table[at] = place + 1;
+                return place;
+            }
+            if (bits_of(place) == bits) return place;
         }
+    };
+    int last = -1;
+    for (int i = 0; i < nf; ++i) {
+        const float* n = triangles[faces[i]].normal;
+        const NormalBits bits(n);
+        if (last >= 0 && bits_of(last) == bits) {
+            scratch.normal_of[i] = last;
+            continue;
+        }
+        if (last < 0) {
+            last = 0;
+            for (int k = 0; k < 3; ++k) scratch.normal[k].push_back(n[k]);
+        } else {
+            if (table.empty()) {
+                table.assign(size_t(1) << std::bit_width(unsigned(2 * nf)), 0);
+                table[bits_of(0).hash() & (table.size() - 1)] = 1;
+            }
+            last = place_of(bits, n);
+        }
+        scratch.normal_of[i] = last;
+    }
+    return int(scratch.normal[0].size());
+}
+
+// Finds which neighbour a face's corner is, through a table by vertex of places in the
+// neighbour list (an entry counts only where the list holds that vertex there, so the
+// table is never cleared). A neighbour listed twice is found at its last entry.
+class NeighbourSlots {
+  public:
+    NeighbourSlots(std::span<const int> list, std::vector<int>& slot)
+        : neighbours(list), slots(slot) {
+        int top = 0;
+        for (int n : neighbours) top = std::max(top, n);
+        if (slots.size() <= size_t(top)) slots.resize(size_t(top) + 1, 0);
+        for (size_t j = 0; j < neighbours.size(); ++j) slots[neighbours[j]] = int(j);
+    }
+
+    // The neighbour corner k of c is, or -1; corners repeated in a face count once.
+    int at(const int* c, int k) const {
+        if ((k > 0 && c[k] == c[0]) || (k > 1 && c[k] == c[1])) return -1;
+        if (size_t(c[k]) >= slots.size()) return -1;
+        int j = slots[c[k]];
+        return size_t(j) < neighbours.size() && neighbours[j] == c[k] ? j : -1;
+    }
+    int owner(int j) const { return slots[neighbours[j]]; }
+
+  private:
+    std::span<const int> neighbours;
+    std::vector<int>& slots;
+};
+
+// side_start[j + 1]: how many of w's faces have neighbour j as a corner.
+void count_sides(std::span<const int> faces, const CollapseTriangle* triangles,
+                 const NeighbourSlots& slots, int nn, std::vector<int>& start) {
+    start.assign(size_t(nn) + 1, 0);
+    for (int f : faces)
+        for (int k = 0; k < 3; ++k)
+            if (int j = slots.at(triangles[f].vertex, k); j >= 0) ++start[j + 1];
+}
+
+// The faces on each neighbour's edge (w's faces that have the neighbour as a corner,
+// once per entry of the face), as the places of their normals: neighbour j's are
+// sides[side_start[j], side_start[j + 1]), after count_sides.
+void gather_sides(std::span<const int> faces, const CollapseTriangle* triangles,
+                  const NeighbourSlots& slots, int nn, CollapseScratch& scratch) {
+    std::vector<int>& start = scratch.side_start;
+    for (int j = 0; j < nn; ++j) start[j + 1] += start[j];
+    scratch.sides.resize(size_t(start[nn]));
+    for (size_t i = 0; i < faces.size(); ++i)
+        for (int k = 0; k < 3; ++k)
+            if (int j = slots.at(triangles[faces[i]].vertex, k); j >= 0)
+                scratch.sides[start[j]++] = scratch.normal_of[i];
+    // Each start moved to the next one's; one step back puts them right.
+    for (int j = nn; j > 0; --j) start[j] = start[j - 1];
+    start[0] = 0;
+}
+
+// The largest over `distinct` normals f of the smallest term of f against the normals
+// sides[first, last).
+float curvature_over(const CollapseScratch& scratch, int distinct, const int* sides, int first,
+                     int last) {
     const float* nx = scratch.normal[0].data();
     const float* ny = scratch.normal[1].data();
     const float* nz = scratch.normal[2].data();
-    std::vector<int>& sides = scratch.sides;
-    for (size_t j = 0; j < neighbours.size(); ++j) {
-        int n = neighbours[j];
-        sides.clear();
-        for (int s = 0; s < nf; ++s)
-            if (scratch.corner[0][s] == n || scratch.corner[1][s] == n || scratch.corner[2][s] == n)
-                sides.push_back(s);
-        float largest = 0;
-        for (int f = 0; f < nf; ++f) {
-            float smallest = 1;
-            for (int s : sides) {
-                float term = (1 - ((nx[f] * nx[s] + ny[f] * ny[s]) + nz[f] * nz[s])) * 0.5f;
-                smallest = term < smallest ? term : smallest;
-            }
-            largest = smallest > largest ? smallest : largest;
+    float largest = 0;
+    for (int f = 0; f < distinct; ++f) {
+        float smallest = 1;
+        for (int s = first; s < last; ++s) {
+            float term = term_of(nx, ny, nz, f, sides[s]);
+            smallest = term < smallest ? term : smallest;
         }
-        curvature[j] = largest;
+        largest = smallest > largest ? smallest : largest;
     }
+    return largest;
+}
+
+// curvature[j]: for neighbour j, the largest over the faces f of the smallest term of
+// f against the faces that have the neighbour, over distinct normals only. With one
+// normal, every edge with a face has the same curvature, and every edge without one
+// too: only whether an edge has faces is sought.
+void grouped_curvatures(std::span<const int> neighbours, std::span<const int> faces,
+                        const CollapseTriangle* triangles, CollapseScratch& scratch,
+                        float* curvature) {
+    const int distinct = group_normals(faces, triangles, scratch);
+    const int nn = int(neighbours.size());
+    const NeighbourSlots slots(neighbours, scratch.slot);
+    count_sides(faces, triangles, slots, nn, scratch.side_start);
+    if (distinct == 1) {
+        const int only = 0;
+        const float edge = curvature_over(scratch, 1, &only, 0, 1);
+        const float bare = curvature_over(scratch, 1, &only, 0, 0);
+        for (int j = 0; j < nn; ++j) curvature[j] = scratch.side_start[j + 1] > 0 ? edge : bare;
+    } else {
+        gather_sides(faces, triangles, slots, nn, scratch);
+        for (int j = 0; j < nn; ++j)
+            curvature[j] = curvature_over(scratch, distinct, scratch.sides.data(),
+                                          scratch.side_start[j], scratch.side_start[j + 1]);
+    }
+    // A neighbour listed twice: its earlier entries are the same edge as its last.
+    for (int j = 0; j < nn; ++j)
+        if (int owner = slots.owner(j); owner != j) curvature[j] = curvature[owner];
 }
 
 // The length of (x, y, z) by the Vector rule, sqrt((x x + y y) + z z).
@@ -311,7 +450,7 @@ Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<con
         break;
     }
     float* curvature = scratch.curvature.data();
-    plain_curvatures(neighbours, faces, triangles, scratch, curvature);
+    grouped_curvatures(neighbours, faces, triangles, scratch, curvature);
     CheapestEdge cheapest;
     for (size_t j = 0; j < nn; ++j) {
         costs[j] = curvature[j] * edge_length(points[w], points[neighbours[j]]);

@@ -24,9 +24,12 @@ void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points);
 
 // Room for the evaluations of one thread, kept from one to the next.
 struct CollapseScratch {
-    std::vector<int> corner[3];         // the faces' corners by position
-    std::vector<float> normal[3];       // the faces' normals by component
-    std::vector<int> sides;             // the faces on one edge
+    std::vector<int> normal_of;         // per face: its normal's place among the distinct ones
+    std::vector<float> normal[3];       // the distinct normals by component
+    std::vector<int> table;             // open addressing: a distinct normal's place + 1, or 0
+    std::vector<int> slot;              // per vertex: its place among the neighbours, if any
+    std::vector<int> side_start;        // per neighbour: where its sides begin in `sides`
+    std::vector<int> sides;             // the normals of the faces on each edge, by neighbour
     std::vector<float> curvature, cost; // per neighbour
 };
 

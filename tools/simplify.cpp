@@ -130,6 +130,12 @@ class Simplifier {
     int collapsing = -1; // the vertex being collapsed, while it is
     ThreadRoom room[2];  // the first for everything after the set-up
     std::vector<int> remembered;
+    // The target of the collapse under way, and whether its neighbours are marked in
+    // `mark` with the number `marking`.
+    int target_now = -1;
+    bool marked = false;
+    std::vector<int> mark;
+    int marking = 0;
 
     // Per corner, bucketed by vertex in face order: the face and its other two corners
     // in position order.
@@ -286,7 +292,12 @@ class Simplifier {
         if (a == collapsing || b == collapsing) return;
         WorkVertex& va = vertices[a];
         if (!va.neighbours.contains(b)) return;
-        if (!any_face_has(va.faces, b)) va.neighbours.remove_first(b);
+        // A live triangle is in the lists of all its corners, so b's list tells as well:
+        // it is read instead of a long list of a's, if it is shorter.
+        const SmallList& fa = va.faces;
+        const SmallList* fb = fa.size() > 16 ? &vertices[b].faces : nullptr;
+        if (!(fb && fb->size() < fa.size() ? any_face_has(*fb, a) : any_face_has(fa, b)))
+            va.neighbours.remove_first(b);
     }
 
     // Whether a triangle of `faces` has v. The first eight faces are tested in a loop
@@ -314,15 +325,20 @@ class Simplifier {
 
     // The first corner holding u now holds v. Of the pairs of corners, only those with
     // the new corner can add a neighbour: the others were corners of this live triangle
-    // already. They are linked in the order of all pairs (i, j), i != j.
+    // already. They are linked in the order of all pairs (i, j), i != j. The triangle
+    // stays in u's faces, which are read no more (see collapse()).
     void replace_vertex(int f, int u, int v) {
         CollapseTriangle& t = triangles[f];
         int p = t.vertex[0] == u ? 0 : t.vertex[1] == u ? 1 : 2;
         t.vertex[p] = v;
-        vertices[u].faces.remove_first(f);
         vertices[v].faces.push_back(f, room[0].pool);
         const int* c = t.vertex;
-        auto link = [&](int i, int j) { vertices[c[i]].neighbours.add_unique(c[j], room[0].pool); };
+        auto link = [&](int i, int j) {
+            if (c[i] == v)
+                add_to_target(c[j]);
+            else
+                vertices[c[i]].neighbours.add_unique(c[j], room[0].pool);
+        };
         switch (p) {
         case 0:
             link(0, 1), link(0, 2), link(1, 0), link(2, 0);
@@ -335,6 +351,27 @@ class Simplifier {
             break;
         }
         set_collapse_normal(t, point.data());
+    }
+
+    // add_unique to the target's neighbours, which only grow while u's faces move to
+    // it: with many of both, through marks of its entries, made once per collapse.
+    void add_to_target(int x) {
+        SmallList& list = vertices[target_now].neighbours;
+        if (!marked) {
+            list.add_unique(x, room[0].pool);
+        } else if (mark[x] != marking) {
+            mark[x] = marking;
+            list.push_back(x, room[0].pool);
+        }
+    }
+    void mark_target(int v, int moving_faces) {
+        target_now = v;
+        const SmallList& list = vertices[v].neighbours;
+        marked = moving_faces > 8;
+        if (!marked) return;
+        if (mark.empty()) mark.assign(point.size(), 0);
+        ++marking;
+        for (int n : list) mark[n] = marking;
     }
 
     // Takes x out of its neighbours' lists and out of the live vertices (x is the
@@ -382,8 +419,16 @@ class Simplifier {
         const SmallList& faces = vertices[u].faces;
         for (int i = faces.size() - 1; i >= 0; --i)
             if (i < faces.size() && triangles[faces[i]].has(v)) delete_triangle(faces[i]);
+        // Walked in the plain way, each move takes the face out of u's list, and a face
+        // that holds u twice comes up twice in a row (its first entry goes, which puts
+        // its second under the walk again) and no more: the faces go in the order of
+        // their last entries, last first, each as many times as it holds u. So the list
+        // is walked once, from the last entry, and left alone: of u's lists only its
+        // neighbours are read after this, by remove_vertex().
+        mark_target(v, faces.size());
         for (int i = faces.size() - 1; i >= 0; --i)
-            if (i < faces.size()) replace_vertex(faces[i], u, v);
+            while (triangles[faces[i]].has(u)) replace_vertex(faces[i], u, v);
+        vertices[u].faces.clear();
         remove_vertex(u);
         collapsing = -1;
         for (int n : remembered) {
