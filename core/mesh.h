@@ -186,6 +186,9 @@ class Mesh {
     std::array<unsigned, 9> built_for{};
     void built(int flag) { built_for[size_t(flag)] = shape_version; }
     void fill_edge_list(Work* work);
+    // The edges and their faces, and in `found_at` (3 * nf entries, -1 each) the edge
+    // whose second face was found at each face-edge position.
+    void find_edges(Work* work, std::vector<int>& found_at);
 };
 
 // The colour of every vertex of a mesh file that gives no colours at all.

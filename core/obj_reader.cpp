@@ -399,6 +399,7 @@ IoResult ObjParser::fill(Mesh& mesh) {
     // As alloc_vertices and alloc_faces, but each array written once.
     mesh.nv = nv;
     mesh.vertices = std::move(vertices);
+    fit_big(mesh.vertices); // reserved by the text's size
     assign_big(mesh.normals, nv, Vector());
     // A file without any colour shows grey, as a NET file without colour lines does.
     bool uncoloured = colours.empty() && vertex_colours.empty();
@@ -434,8 +435,14 @@ IoResult ObjParser::fill(Mesh& mesh) {
 
 } // namespace
 
-IoResult Mesh::load_obj_text(std::string_view text, const std::string& name, Work* work) {
-    morphogen_names.clear();
+namespace {
+
+// Parses `text` and fills the mesh; `parsed` runs between the two, once the text is no
+// longer read.
+template <typename Parsed>
+IoResult read_obj(Mesh& mesh, std::string_view text, const std::string& name, Work* work,
+                  Parsed parsed) {
+    mesh.morphogen_names.clear();
     if (IoResult r = check_text(text, name); !r) return r;
     ObjParser parser(name, work);
     try {
@@ -443,17 +450,25 @@ IoResult Mesh::load_obj_text(std::string_view text, const std::string& name, Wor
             Stage parsing(work, 0, 0.85);
             if (IoResult r = parser.parse(text); !r) return r;
         }
+        parsed();
         Stage filling(work, 0.85, 1);
-        return parser.fill(*this);
+        return parser.fill(mesh);
     } catch (const WorkStopped&) {
-        clear(); // what the filling wrote so far goes
+        mesh.clear(); // what the filling wrote so far goes
         throw;
     }
+}
+
+} // namespace
+
+IoResult Mesh::load_obj_text(std::string_view text, const std::string& name, Work* work) {
+    return read_obj(*this, text, name, work, [] {});
 }
 
 IoResult Mesh::load_obj(const std::string& path, Work* work) {
     FileText file;
     if (!file.open(path)) return open_failure("ERROR: Opening File: " + path, file);
     console_printf("Opening: %s\n", path.c_str());
-    return load_obj_text(file.text(), path, work);
+    // The text goes before the mesh's arrays are filled, which then have its room.
+    return read_obj(*this, file.text(), path, work, [&file] { file.release(); });
 }
