@@ -31,7 +31,8 @@ inline std::vector<uint64_t> mesh_words(const Mesh& m) {
     }
     for (const auto* pairs : {&m.edges, &m.edgefaces})
         for (const auto& p : *pairs) w.insert(w.end(), {uint64_t(p[0]), uint64_t(p[1])});
-    for (const NeighbourLists* lists : {&m.vertexneighbours, &m.faceneighbours, &m.face_adjacency}) {
+    for (const NeighbourLists* lists :
+         {&m.vertexneighbours, &m.faceneighbours, &m.face_adjacency}) {
         w.insert(w.end(), lists->offsets.begin(), lists->offsets.end());
         for (const EdgeRef& r : lists->refs) w.insert(w.end(), {uint64_t(r.edge), uint64_t(r.end)});
     }
