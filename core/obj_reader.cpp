@@ -425,6 +425,12 @@ IoResult ObjParser::parse(std::string_view text, size_t from, size_t to, int lin
 // The part's lines follow this parser's: their vertices, faces and vertex numbers
 // beyond the vertices join these, in file order.
 void ObjParser::take_tail(ObjParser& part) {
+    // Its plain vertices set the registers, which the lines read after it may keep.
+    if (!part.vertices.empty()) {
+        x = part.x;
+        y = part.y;
+        z = part.z;
+    }
     for (auto [line, n] : part.forward_refs) forward_refs.emplace_back(line + lines_read, n);
     vertices.insert(vertices.end(), part.vertices.begin(), part.vertices.end());
     part.vertices = {};

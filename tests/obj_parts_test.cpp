@@ -67,6 +67,8 @@ const std::string crafted[] = {
     "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nv 1e999 0 0\nf 1 2 3\n",
     "v 0 0 0 1 0.5 0\nv 1 0 0 0 1 0\nv 0 1 0\nf 1 2 3\nv 2 2 2 255 0 0\nf 4 2 3 1\n",
     "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3 0\nf 1 2 4000000000\n",
+    // A colour line that keeps two registers of the vertex before it.
+    "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 7 8 9\nvc 0.5\nf 1 2 3\n",
     many_warnings(),
 };
 
