@@ -137,7 +137,7 @@ class ObjParser {
     // progress counts bytes of the whole text.
     IoResult parse(std::string_view text, size_t from, size_t to, int lines_before);
     // The whole text, its lines from byte `split` on parsed aside on a second thread
-    // (parse_in_two.h).
+    // (obj_parts.h).
     IoResult parse_in_two(std::string_view text, size_t split);
     IoResult fill(Mesh& mesh);
 
