@@ -1,9 +1,12 @@
 // OBJ parsing, our reader against tinyobjloader (default settings: triangulation
 // and vertex colours on) and fast_obj on the same files in the same run. The "file" pairs read
 // from disk as a loader would; the "text" pairs parse text already in memory, which
-// leaves out the file reading, and the "read_file" pair times that reading alone.
+// leaves out the file reading, and the "read_file" pair times that reading alone. Our
+// reader parses a large text in two parts on two threads; "vostrel_one_part" is the same
+// text parsed in one, the baseline of that.
 #include "bench/bench_files.h"
 #include "bench/fast_obj/fast_obj.h"
+#include "core/obj_parts.h"
 #include "core/vostrel.h"
 
 #include <benchmark/benchmark.h>
@@ -89,13 +92,15 @@ void fast_obj_file(benchmark::State& state, const PathSource& source) {
     report(state, bench::file_size(path), nv, nf);
 }
 
-void vostrel_text(benchmark::State& state, const PathSource& source) {
+// Our reader over text in memory, its lines in two parts on two threads from `split`
+// on (0: in one part, the baseline of the two).
+void vostrel_parts(benchmark::State& state, const PathSource& source, bool two) {
     std::string path = source();
     std::string text = read_text(path);
     size_t nv = 0, nf = 0;
     for (auto _ : state) {
         Mesh mesh;
-        if (IoResult r = mesh.load_obj_text(text, path); !r) {
+        if (IoResult r = load_obj_text_in_parts(mesh, text, path, two ? text.size() / 2 : 0); !r) {
             state.SkipWithError(r.error.c_str());
             break;
         }
@@ -104,6 +109,14 @@ void vostrel_text(benchmark::State& state, const PathSource& source) {
         nf = mesh.nf;
     }
     report(state, text.size(), nv, nf);
+}
+
+void vostrel_text(benchmark::State& state, const PathSource& source) {
+    vostrel_parts(state, source, true);
+}
+
+void vostrel_one_part(benchmark::State& state, const PathSource& source) {
+    vostrel_parts(state, source, false);
 }
 
 void tinyobj_text(benchmark::State& state, const PathSource& source) {
@@ -160,9 +173,13 @@ void register_file(const std::string& name, const PathSource& source) {
         void (*run)(benchmark::State&, const PathSource&);
     };
     const Case cases[] = {
-        {"parse_file/vostrel/", vostrel_file},       {"parse_file/tinyobjloader/", tinyobj_file},
-        {"parse_file/fast_obj/", fast_obj_file},     {"parse_text/vostrel/", vostrel_text},
-        {"parse_text/tinyobjloader/", tinyobj_text}, {"read_file/vostrel/", vostrel_read},
+        {"parse_file/vostrel/", vostrel_file},
+        {"parse_file/tinyobjloader/", tinyobj_file},
+        {"parse_file/fast_obj/", fast_obj_file},
+        {"parse_text/vostrel/", vostrel_text},
+        {"parse_text/vostrel_one_part/", vostrel_one_part},
+        {"parse_text/tinyobjloader/", tinyobj_text},
+        {"read_file/vostrel/", vostrel_read},
         {"read_file/presized/", presized_read},
     };
     for (const Case& c : cases)

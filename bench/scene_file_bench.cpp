@@ -13,53 +13,18 @@
 // that the loader cannot do yet (an extension it does not take) is reported as an error of its
 // case.
 #include "bench/bench_files.h"
+#include "bench/heap_count.h"
 #include "core/mesh_file.h"
 #include "core/scene_writer.h"
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
-#include <malloc.h>
-#include <new>
 #include <stdexcept>
 #include <string>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
-
-// The bytes operator new holds now, and the most it has held since the last reset, in
-// memory shared with the child processes a read makes, so that their allocations count
-// as the program's.
-struct HeapCount {
-    std::atomic<size_t> now{0}, peak{0};
-};
-
-HeapCount& heap() {
-    static HeapCount* count = [] {
-        void* page = mmap(nullptr, sizeof(HeapCount), PROT_READ | PROT_WRITE,
-                          MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-        if (page == MAP_FAILED) std::abort();
-        return new (page) HeapCount;
-    }();
-    return *count;
-}
-
-void note_allocation(void* p) {
-    size_t now = heap().now += malloc_usable_size(p);
-    size_t peak = heap().peak.load(std::memory_order_relaxed);
-    while (now > peak && !heap().peak.compare_exchange_weak(peak, now)) {
-    }
-}
-
-// Restarts the peak from the heap as it is; returns that level.
-size_t reset_peak() {
-    size_t now = heap().now.load();
-    heap().peak = now;
-    return now;
-}
 
 const Mesh& torus() {
     static Mesh mesh = [] {
@@ -105,7 +70,7 @@ void BM_Open(benchmark::State& state, const std::string& extension) {
     bench::Quiet quiet;
     double mesh_mb = 0, peak_mb = 0;
     for (auto _ : state) {
-        size_t before = reset_peak();
+        size_t before = bench::reset_peak();
         Mesh mesh;
         if (IoResult r = load_mesh_file(mesh, path); !r) {
             state.SkipWithError(r.error.c_str());
@@ -113,7 +78,7 @@ void BM_Open(benchmark::State& state, const std::string& extension) {
         }
         benchmark::DoNotOptimize(mesh.faces.data());
         mesh_mb = double(mesh.memory_bytes()) / 1e6;
-        peak_mb = double(heap().peak - before) / 1e6;
+        peak_mb = double(bench::heap().peak - before) / 1e6;
     }
     state.counters["file_MB"] = double(bench::file_size(path)) / 1e6;
     state.counters["mesh_MB"] = mesh_mb;
@@ -126,12 +91,12 @@ void BM_Save(benchmark::State& state, SaveFormat format) {
     bench::Quiet quiet;
     double peak_mb = 0;
     for (auto _ : state) {
-        size_t before = reset_peak();
+        size_t before = bench::reset_peak();
         if (IoResult r = save_mesh_file(mesh, file.path, format, format_info(format).colours); !r) {
             state.SkipWithError(r.error.c_str());
             return;
         }
-        peak_mb = double(heap().peak - before) / 1e6;
+        peak_mb = double(bench::heap().peak - before) / 1e6;
     }
     state.counters["file_MB"] = double(bench::file_size(file.path)) / 1e6;
     state.counters["peak_MB"] = peak_mb;
@@ -151,23 +116,5 @@ const bool registered = [] {
 }();
 
 } // namespace
-
-// Every allocation of the program counted, so that a case's peak includes the libraries'.
-void* operator new(size_t size) {
-    void* p = std::malloc(size ? size : 1);
-    if (!p) throw std::bad_alloc();
-    note_allocation(p);
-    return p;
-}
-
-void operator delete(void* p) noexcept {
-    if (!p) return;
-    heap().now -= malloc_usable_size(p);
-    std::free(p);
-}
-
-void operator delete(void* p, size_t) noexcept {
-    operator delete(p);
-}
 
 BENCHMARK_MAIN();

@@ -23,3 +23,14 @@ void assign_big(std::vector<T>& v, size_t n, const T& value) {
     reserve_big(v, n);
     v.assign(n, value);
 }
+
+// v's room cut to its elements, on huge pages when large: a copy, made only when v holds
+// room beyond them.
+template <typename T>
+void fit_big(std::vector<T>& v) {
+    if (v.capacity() == v.size()) return;
+    std::vector<T> fitted;
+    reserve_big(fitted, v.size());
+    fitted.assign(v.begin(), v.end());
+    v.swap(fitted);
+}

@@ -106,6 +106,14 @@ void Mesh::link_faces() {
 }
 
 Mesh Mesh::clone() const {
+    return copy(true);
+}
+
+Mesh Mesh::clone_without_rebuildable() const {
+    return copy(false);
+}
+
+Mesh Mesh::copy(bool rebuildable) const {
     Mesh m;
     m.faces_version = next_version();
     m.nv = nv;
@@ -117,18 +125,20 @@ Mesh Mesh::clone() const {
     m.normals = normals;
     m.colours = colours;
     m.texcoords = texcoords;
-    m.centroids = centroids;
     m.faces = faces;
     m.faceptrs.assign(faceptrs.size(), nullptr);
     m.morphogens = morphogens;
     m.morphogen_names = morphogen_names;
-    m.nedges = nedges;
-    m.edges = edges;
-    m.edgefaces = edgefaces;
-    m.vertexneighbours = vertexneighbours;
-    m.faceneighbours = faceneighbours;
-    m.face_adjacency = face_adjacency;
     m.bbox = bbox;
+    if (rebuildable) {
+        m.centroids = centroids;
+        m.nedges = nedges;
+        m.edges = edges;
+        m.edgefaces = edgefaces;
+        m.vertexneighbours = vertexneighbours;
+        m.faceneighbours = faceneighbours;
+        m.face_adjacency = face_adjacency;
+    }
     // Face records point into the copy's own arrays; a corner outside the vertices (a
     // mesh being filled) keeps no pointer.
     for (int i = 0; i < nf; ++i) {
@@ -138,10 +148,14 @@ Mesh Mesh::clone() const {
                 f.vindex[k] >= 0 && f.vindex[k] < nv ? &m.vertices[f.vindex[k]] : nullptr;
         m.faceptrs[i] = &f;
     }
-    // What is current here is current there.
+    // What is current here is current there, but for what was left out.
     for (size_t flag = 0; flag < built_for.size(); ++flag)
         if (built_for[flag] == shape_version) m.built_for[flag] = m.shape_version;
     if (edge_list_current()) m.edge_list_faces = m.faces_version;
+    if (!rebuildable) {
+        m.built_for[MESH_CENTROIDS] = m.built_for[MESH_EDGE_LIST] = 0;
+        m.edge_list_faces = ~0u;
+    }
     return m;
 }
 

@@ -136,6 +136,10 @@ class Mesh {
     // in the copy where it is in the original), the selection. Only the versions differ:
     // the copy's are its own.
     Mesh clone() const;
+    // As clone(), but without the data build() makes again from the positions and faces
+    // alone: the centroids and the edge table are empty and stale in the copy, for a
+    // copy kept aside that is rebuilt when it is used.
+    Mesh clone_without_rebuildable() const;
     // The memory the mesh's arrays hold, in bytes.
     size_t memory_bytes() const;
 
@@ -186,6 +190,10 @@ class Mesh {
     std::array<unsigned, 9> built_for{};
     void built(int flag) { built_for[size_t(flag)] = shape_version; }
     void fill_edge_list(Work* work);
+    Mesh copy(bool rebuildable) const;
+    // The edges and their faces, and in `found_at` (3 * nf entries, -1 each) the edge
+    // whose second face was found at each face-edge position.
+    void find_edges(Work* work, std::vector<int>& found_at);
 };
 
 // The colour of every vertex of a mesh file that gives no colours at all.

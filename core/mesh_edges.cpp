@@ -93,7 +93,7 @@ void Mesh::build_edge_list(Work* work) {
     }
 }
 
-void Mesh::fill_edge_list(Work* work) {
+void Mesh::find_edges(Work* work, std::vector<int>& found_at) {
     // Face edges bucketed by smaller vertex, in face order within each bucket.
     std::optional<Stage> stage(std::in_place, work, 0, 0.2);
     std::vector<int> start(nv + 1, 0);
@@ -129,8 +129,6 @@ void Mesh::fill_edge_list(Work* work) {
     reserve_big(edges, bucketed.size());
     reserve_big(edgefaces, bucketed.size());
     std::vector<int> stamp(nv, -1), slot(nv, 0);
-    // The edge whose second face was found at each face-edge position, or -1.
-    std::vector<int> found_at(size_t(nf) * 3, -1);
     in_blocks(work, nv, 14, [&](int lo) {
         for (int j = start[lo]; j < start[lo + 1]; ++j) {
             auto [hi, f, position] = bucketed[j];
@@ -146,13 +144,25 @@ void Mesh::fill_edge_list(Work* work) {
         }
     });
 
-    stage.emplace(work, 0.75, 1);
-    fill_lists(vertexneighbours, nv, edges, [](const std::array<int, 2>&) { return true; });
+    // Room for every face edge was reserved; the edges found keep only their own.
+    fit_big(edges);
+    fit_big(edgefaces);
+}
+
+void Mesh::fill_edge_list(Work* work) {
+    // The edge whose second face was found at each face-edge position, or -1.
+    std::vector<int> found_at(size_t(nf) * 3, -1);
+    find_edges(work, found_at);
+    // The lists are filled one by one, each transient array freed as soon as its list
+    // is done, so that the build's peak stays close to what it leaves.
+    Stage stage(work, 0.75, 1);
+    fill_discovery_lists(face_adjacency, nf, edgefaces, found_at);
+    found_at = {};
     advance(work, 1, 3);
+    fill_lists(vertexneighbours, nv, edges, [](const std::array<int, 2>&) { return true; });
+    advance(work, 2, 3);
     fill_lists(faceneighbours, nf, edgefaces,
                [](const std::array<int, 2>& e) { return e[1] != -1; });
-    advance(work, 2, 3);
-    fill_discovery_lists(face_adjacency, nf, edgefaces, found_at);
     nedges = int(edges.size());
     edge_list_faces = faces_version;
     built(MESH_EDGE_LIST);

@@ -2,11 +2,15 @@
 // normals, and the orientation of each face about its normal.
 #include "core/mesh.h"
 
+#include "core/big_arrays.h"
+
 #include <cmath>
 #include <utility>
 
 void Mesh::build_centroids() {
     built(MESH_CENTROIDS);
+    // A copy made without its centroids has no room for them.
+    if (centroids.size() != size_t(nf)) assign_big(centroids, nf, Vector());
     for (int i = 0; i < nf; ++i) {
         const int* vi = faces[i].vindex;
         Vector c = vertices[vi[0]] + vertices[vi[1]] + vertices[vi[2]];

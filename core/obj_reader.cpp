@@ -7,6 +7,7 @@
 #include "core/big_arrays.h"
 #include "core/console.h"
 #include "core/mesh.h"
+#include "core/obj_parts.h"
 #include "core/reader_warnings.h"
 #include "core/scan.h"
 #include "core/text_file.h"
@@ -17,6 +18,8 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <exception>
+#include <thread>
 
 namespace {
 
@@ -130,7 +133,12 @@ class ObjParser {
     ObjParser(const std::string& file_name, Work* w)
         : name(file_name), warnings(file_name), work(w) {}
 
-    IoResult parse(std::string_view text);
+    // Parses the lines of text[from, to), which start after `lines_before` lines; the
+    // progress counts bytes of the whole text.
+    IoResult parse(std::string_view text, size_t from, size_t to, int lines_before);
+    // The whole text, its lines from byte `split` on parsed aside on a second thread
+    // (obj_parts.h).
+    IoResult parse_in_two(std::string_view text, size_t split);
     IoResult fill(Mesh& mesh);
 
     int notation = -1;
@@ -169,11 +177,31 @@ class ObjParser {
     bool detected = false;
     std::vector<int> corners;
 
+    // A part that starts after lines read elsewhere (`tail`) takes for granted that the
+    // face notation is already detected, and gives up at the first line whose reading
+    // rests on what came before it or would be reported (a register, a morphogen column
+    // count, the vertices read so far, a warning): the lines from there on are read again
+    // after the others. Of the vertex numbers beyond those read it keeps only the running
+    // maxima, all that can name the first vertex number beyond the file's vertices.
+    bool tail = false;
+    bool gave_up = false;
+    bool faces_read = false;
+    int lines_read = 0;
+    int forward_max = 0;
+    size_t gave_up_at = 0; // the offset in the text of the line the part gave up at
+    void give_up() { gave_up = true; }
+    void take_tail(ObjParser& part);
+
     IoResult error(const std::string& what) const {
         return IoResult::failure("ERROR: " + name + ":" + std::to_string(line_number) + ": " +
                                  what);
     }
-    void warn(std::string_view what) { warnings.warn(line_number, what); }
+    void warn(std::string_view what) {
+        if (tail)
+            give_up();
+        else
+            warnings.warn(line_number, what);
+    }
 
     // False when the line ends first (the register keeps its value).
     bool read_register(Tokenizer& tk, float& r) {
@@ -239,8 +267,15 @@ IoResult ObjParser::vertex(Tokenizer& tk, std::string_view values) {
 }
 
 IoResult ObjParser::add_corner(double n) {
+    if (tail && !(n >= 1 && n <= INT32_MAX)) {
+        give_up();
+        return IoResult::success();
+    }
     if (n >= 1 && n <= INT32_MAX) {
-        if (n > double(vertices.size())) forward_refs.emplace_back(line_number, int(n));
+        if (n > double(vertices.size()) && (!tail || int(n) > forward_max)) {
+            forward_refs.emplace_back(line_number, int(n));
+            forward_max = std::max(forward_max, int(n));
+        }
         corners.push_back(int(n) - 1);
     } else if (n < 0 && -n <= double(vertices.size())) {
         corners.push_back(int(double(vertices.size()) + n));
@@ -266,6 +301,7 @@ void ObjParser::add_face() {
 // Corners are read one by one, whatever the notation: a corner's first number is its
 // vertex number and the rest of it ("/2/3", "//3") is passed over.
 void ObjParser::face(std::string_view line, size_t p) {
+    faces_read = true;
     corners.clear();
     bool numbered = true;
     while (p < line.size()) {
@@ -274,7 +310,8 @@ void ObjParser::face(std::string_view line, size_t p) {
         double n;
         if (!corner_number(line, p, n)) {
             numbered = false;
-        } else if (IoResult r = add_corner(n); !r) {
+        } else if (IoResult r = add_corner(n); !r || gave_up) {
+            if (gave_up) return;
             if (pending.empty()) {
                 pending_line = line_number;
                 pending = std::move(r.error);
@@ -322,11 +359,12 @@ void ObjParser::fill_morphogens(Mesh& mesh, size_t k) const {
     }
 }
 
-IoResult ObjParser::parse(std::string_view text) {
+IoResult ObjParser::parse(std::string_view text, size_t from, size_t to, int lines_before) {
     // Room for what a file of this size typically holds; untouched room costs nothing.
-    reserve_big(vertices, text.size() / 32);
-    reserve_big(triangles, text.size() / 32);
-    LineReader lines(text);
+    reserve_big(vertices, vertices.size() + (to - from) / 32);
+    reserve_big(triangles, triangles.size() + (to - from) / 32);
+    LineReader lines(text.substr(from, to - from));
+    lines.number = lines_before;
     std::string_view line;
     while (lines.next(line)) {
         line_number = lines.number;
@@ -337,6 +375,7 @@ IoResult ObjParser::parse(std::string_view text) {
             if (line[0] == 'v' && plain_vertex(line)) continue;
             if (line[0] == 'f' && detected) {
                 face(line, 2);
+                if (gave_up) break;
                 continue;
             }
         }
@@ -345,6 +384,11 @@ IoResult ObjParser::parse(std::string_view text) {
         const std::string& keyword = tk.sval;
         size_t values_at = tk.position();
         std::string_view values = line.substr(values_at);
+        if (tail && (keyword == "v" || keyword == "vc" || keyword == "fc" || keyword == "mn" ||
+                     keyword == "m")) {
+            give_up();
+            break;
+        }
 
         if (keyword == "v") {
             if (IoResult r = vertex(tk, values); !r) return r;
@@ -360,6 +404,7 @@ IoResult ObjParser::parse(std::string_view text) {
                 detected = true;
             }
             face(line, values_at);
+            if (gave_up) break;
         } else if (keyword == "fc") {
             detected = false;
         } else if (keyword == "mn") {
@@ -368,7 +413,61 @@ IoResult ObjParser::parse(std::string_view text) {
             if (IoResult r = morphogen_row(tk, values); !r) return r;
         }
     }
+    if (gave_up) {
+        gave_up_at = size_t(line.data() - text.data());
+        lines_read = line_number - 1;
+    } else {
+        lines_read = lines.number;
+    }
     return IoResult::success();
+}
+
+// The part's lines follow this parser's: their vertices, faces and vertex numbers
+// beyond the vertices join these, in file order.
+void ObjParser::take_tail(ObjParser& part) {
+    // Its plain vertices set the registers, which the lines read after it may keep.
+    if (!part.vertices.empty()) {
+        x = part.x;
+        y = part.y;
+        z = part.z;
+    }
+    for (auto [line, n] : part.forward_refs) forward_refs.emplace_back(line + lines_read, n);
+    vertices.insert(vertices.end(), part.vertices.begin(), part.vertices.end());
+    part.vertices = {};
+    triangles.insert(triangles.end(), part.triangles.begin(), part.triangles.end());
+    part.triangles = {};
+    lines_read += part.lines_read;
+}
+
+IoResult ObjParser::parse_in_two(std::string_view text, size_t split) {
+    reserve_big(vertices, text.size() / 32);
+    reserve_big(triangles, text.size() / 32);
+    ObjParser part(name, nullptr);
+    part.tail = part.detected = true;
+    std::exception_ptr failed;
+    std::thread aside([&] {
+        try {
+            part.parse(text, split, text.size(), 0);
+        } catch (...) {
+            failed = std::current_exception(); // running out of memory
+        }
+    });
+    IoResult r;
+    try {
+        r = parse(text, 0, split, 0);
+    } catch (...) {
+        aside.join();
+        throw;
+    }
+    aside.join();
+    if (failed) std::rethrow_exception(failed);
+    if (!r) return r;
+    // Faces met before any here would have detected their notation.
+    if (!detected && part.faces_read) return parse(text, split, text.size(), lines_read);
+    size_t rest = part.gave_up ? part.gave_up_at : text.size();
+    take_tail(part);
+    if (rest == text.size()) return IoResult::success();
+    return parse(text, rest, text.size(), lines_read);
 }
 
 IoResult ObjParser::fill(Mesh& mesh) {
@@ -399,6 +498,7 @@ IoResult ObjParser::fill(Mesh& mesh) {
     // As alloc_vertices and alloc_faces, but each array written once.
     mesh.nv = nv;
     mesh.vertices = std::move(vertices);
+    fit_big(mesh.vertices); // reserved by the text's size
     assign_big(mesh.normals, nv, Vector());
     // A file without any colour shows grey, as a NET file without colour lines does.
     bool uncoloured = colours.empty() && vertex_colours.empty();
@@ -434,26 +534,70 @@ IoResult ObjParser::fill(Mesh& mesh) {
 
 } // namespace
 
-IoResult Mesh::load_obj_text(std::string_view text, const std::string& name, Work* work) {
-    morphogen_names.clear();
+namespace {
+
+// Below this size a second thread would cost more than it saves.
+constexpr size_t two_part_size = size_t(4) << 20;
+
+// The first line start at or after byte `from` (a line end's last byte just before it),
+// or the text's size for none; 0 for 0.
+size_t line_start_from(std::string_view text, size_t from) {
+    for (size_t p = std::max<size_t>(from, 1); p < text.size(); ++p) {
+        char before = text[p - 1];
+        if (before == '\n' || (before == '\r' && text[p] != '\n')) return p;
+    }
+    return from == 0 ? 0 : text.size();
+}
+
+// Parses `text` (in two parts, the second from the first line at or after byte `split`,
+// when there is such a line after the first) and fills the mesh;
+// `parsed` runs between the two, once the text is no longer read.
+template <typename Parsed>
+IoResult read_obj(Mesh& mesh, std::string_view text, const std::string& name, Work* work,
+                  size_t split, Parsed parsed) {
+    mesh.morphogen_names.clear();
+    size_t before = text.size();
     if (IoResult r = check_text(text, name); !r) return r;
+    split = line_start_from(text, split - std::min(split, before - text.size())); // a mark dropped
     ObjParser parser(name, work);
     try {
         {
             Stage parsing(work, 0, 0.85);
-            if (IoResult r = parser.parse(text); !r) return r;
+            IoResult r = split > 0 && split < text.size() ? parser.parse_in_two(text, split)
+                                                          : parser.parse(text, 0, text.size(), 0);
+            if (!r) return r;
         }
+        parsed();
         Stage filling(work, 0.85, 1);
-        return parser.fill(*this);
+        return parser.fill(mesh);
     } catch (const WorkStopped&) {
-        clear(); // what the filling wrote so far goes
+        mesh.clear(); // what the filling wrote so far goes
         throw;
     }
+}
+
+// Two parts for a large text on a machine of more than one core.
+size_t split_for(std::string_view text) {
+    if (text.size() < two_part_size || std::thread::hardware_concurrency() < 2) return 0;
+    return text.size() / 2;
+}
+
+} // namespace
+
+IoResult Mesh::load_obj_text(std::string_view text, const std::string& name, Work* work) {
+    return read_obj(*this, text, name, work, split_for(text), [] {});
+}
+
+IoResult load_obj_text_in_parts(Mesh& mesh, std::string_view text, const std::string& name,
+                                size_t split, Work* work) {
+    return read_obj(mesh, text, name, work, split, [] {});
 }
 
 IoResult Mesh::load_obj(const std::string& path, Work* work) {
     FileText file;
     if (!file.open(path)) return open_failure("ERROR: Opening File: " + path, file);
     console_printf("Opening: %s\n", path.c_str());
-    return load_obj_text(file.text(), path, work);
+    // The text goes before the mesh's arrays are filled, which then have its room.
+    return read_obj(*this, file.text(), path, work, split_for(file.text()),
+                    [&file] { file.release(); });
 }

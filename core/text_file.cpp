@@ -166,7 +166,14 @@ bool read_file(const std::string& path, std::string& text, std::string* reason, 
 }
 
 FileText::~FileText() {
+    release();
+}
+
+void FileText::release() {
     if (map) munmap(map, size);
+    map = nullptr;
+    size = 0;
+    read = {};
 }
 
 bool FileText::open(const std::string& path, size_t limit, FileContent content) {

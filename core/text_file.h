@@ -41,6 +41,9 @@ class FileText {
         return map ? std::string_view(static_cast<const char*>(map), size) : read;
     }
     const std::string& reason() const { return why; }
+    // Lets the text go (text() is then empty), for a reader done with it before it is
+    // done with the file.
+    void release();
 
   private:
     void* map = nullptr;

@@ -20,7 +20,7 @@ Outcome Document::open(const std::string& path, OpenRule rule) {
 Outcome Document::adopt(Mesh loaded, const std::string& path) {
     Mesh copy;
     try {
-        copy = loaded.clone();
+        copy = loaded.clone_without_rebuildable();
     } catch (const std::bad_alloc&) {
         return Outcome::from(out_of_memory(path));
     }

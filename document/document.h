@@ -54,7 +54,9 @@ class Document {
 
     // --- the state ---
     Mesh mesh;
-    Mesh kept; // the mesh as last opened, for reload()
+    // The mesh as last opened, for reload(), without its centroids and edge table, which
+    // the reload builds again (Mesh::clone_without_rebuildable).
+    Mesh kept;
     std::string file_name;
     InputFiles inputs;           // the files in use, which saves of another kind must not replace
     Mesh_Classifier classifier;  // bound to `mesh`
@@ -78,7 +80,8 @@ class Document {
     // nothing changes. The clipping planes go back on the cube around the new mesh.
     Outcome open(const std::string& path, OpenRule rule = OpenRule::AnyMesh);
     // What open() does once the file is read and built (load_mesh_file): `loaded`
-    // becomes the opened mesh, named `path`, with `kept` (its copy) as the kept copy.
+    // becomes the opened mesh, named `path`, with `kept` (its copy without what a reload
+    // rebuilds, clone_without_rebuildable) as the kept copy.
     Outcome adopt(Mesh loaded, const std::string& path);
     Outcome adopt(Mesh loaded, Mesh kept, const std::string& path);
     // "Reload": the kept copy back, rebuilt (a step) and framed as an opened mesh is.

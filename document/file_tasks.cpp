@@ -26,7 +26,7 @@ class Document::OpenTask : public Task {
             result = IoResult::failure(path + " holds no faces");
         if (!result) return;
         try {
-            copy = loaded.clone();
+            copy = loaded.clone_without_rebuildable();
         } catch (const std::bad_alloc&) {
             result = out_of_memory(path);
         }

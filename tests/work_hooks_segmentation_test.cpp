@@ -6,6 +6,7 @@
 #include "core/work.h"
 #include "segmentation/mean_shift.h"
 #include "segmentation/mesh_classifier.h"
+#include "tests/mesh_words.h"
 
 #include <atomic>
 #include <bit>
@@ -14,34 +15,6 @@
 #include <thread>
 
 namespace {
-
-// Everything of a mesh that a run could write, word by word: the arrays, the face
-// records, the edge table and which derived data is current (not the versions, which a
-// clone has its own of).
-std::vector<uint64_t> mesh_words(const Mesh& m) {
-    std::vector<uint64_t> w{uint64_t(m.nv), uint64_t(m.nf), uint64_t(m.nedges),
-                            m.edge_list_current()};
-    auto add = [&w](const Vector& v) {
-        for (float f : {v.x, v.y, v.z, v.w, v.len}) w.push_back(std::bit_cast<uint32_t>(f));
-    };
-    for (int flag = MESH_CENTRE; flag <= MESH_BB; ++flag) w.push_back(m.derived_current(flag));
-    for (const auto* array : {&m.vertices, &m.normals, &m.colours, &m.centroids})
-        for (const Vector& v : *array) add(v);
-    for (int i = 0; i < m.nf; ++i) {
-        const Face& f = m.faces[i];
-        add(f.normal);
-        add(f.colour);
-        w.insert(w.end(), {uint64_t(f.marked), uint64_t(f.segment), m.faceptrs[i] == &f});
-        for (int k = 0; k < 3; ++k)
-            w.insert(w.end(), {uint64_t(f.vindex[k]), f.corners[k] == &m.vertices[f.vindex[k]]});
-    }
-    for (const auto* pairs : {&m.edges, &m.edgefaces})
-        for (const auto& p : *pairs) w.insert(w.end(), {uint64_t(p[0]), uint64_t(p[1])});
-    for (int o : m.face_adjacency.offsets) w.push_back(uint64_t(o));
-    for (const EdgeRef& r : m.face_adjacency.refs)
-        w.insert(w.end(), {uint64_t(r.edge), uint64_t(r.end)});
-    return w;
-}
 
 // A random height grid with a few holes, loaded as a file is, its centroids and edge
 // table current.
