@@ -308,10 +308,6 @@ float vertex_colour_scale(const std::vector<Placement>& placed) {
     return 1.0f;
 }
 
-bool finite_rgb(const Vector& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 // Vertices of the same position and colour, bit for bit, as one: an open-addressed
 // table of indices into the vertices kept, which are appended in the order first met.
 class Welder {
@@ -456,7 +452,7 @@ IoResult SceneJoin::add_vertices(const Placement& p) {
     Vector colour = default_vertex_colour();
     const bool by_vertex = m.HasVertexColors(0);
     if (!by_vertex && materials && material_colour(scene, m.mMaterialIndex, colour) &&
-        !finite_rgb(colour))
+        !colour.is_finite())
         return failure(name, "a material colour is not a finite number (mesh " +
                                  std::to_string(p.index) + ")");
     welded.resize(m.mNumVertices);
@@ -475,13 +471,13 @@ IoResult SceneJoin::add_vertices(const Placement& p) {
             auto where = [&] {
                 return " (mesh " + std::to_string(p.index) + ", vertex " + std::to_string(v) + ")";
             };
-            if (!finite_rgb(positions[k]))
+            if (!positions[k].is_finite())
                 return failure(name, "a position is not a finite number" + where());
             if (by_vertex) {
                 const aiColor4D& c = m.mColors[0][v];
                 colour = Vector(plain_zero(c.r * colour_scale), plain_zero(c.g * colour_scale),
                                 plain_zero(c.b * colour_scale), 1.0f);
-                if (!finite_rgb(colour))
+                if (!colour.is_finite())
                     return failure(name, "a colour is not a finite number" + where());
             }
             colours[k] = colour;

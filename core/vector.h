@@ -62,6 +62,9 @@ struct Vector {
         normalise();
     }
 
+    // Whether x, y and z are all finite numbers (w is not looked at).
+    bool is_finite() const { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
+
     bool within(const Vector& c, float r) const {
         float dx = x - c.x, dy = y - c.y, dz = z - c.z;
         return dx * dx + dy * dy + dz * dz <= r * r;

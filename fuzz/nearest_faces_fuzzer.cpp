@@ -11,10 +11,6 @@
 
 namespace {
 
-bool finite(const Vector& c) {
-    return std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z);
-}
-
 float squared_distance(const Vector& a, const Vector& b) {
     float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
     return dx * dx + dy * dy + dz * dz;
@@ -24,7 +20,7 @@ int by_every_face(const Vector& p, const std::vector<Vector>& centroids) {
     int best = -1;
     float least = HUGE_VALF;
     for (size_t f = 0; f < centroids.size(); ++f)
-        if (finite(centroids[f])) {
+        if (centroids[f].is_finite()) {
             float d = squared_distance(p, centroids[f]);
             if (best < 0 || d < least) least = d, best = int(f);
         }
@@ -45,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::vector<int> found = nearest_faces(points, centroids);
     for (size_t i = 0; i < points.size(); ++i)
-        if (found[i] != (finite(points[i]) ? by_every_face(points[i], centroids) : -1))
+        if (found[i] != (points[i].is_finite() ? by_every_face(points[i], centroids) : -1))
             std::abort();
     return 0;
 }

@@ -5,10 +5,6 @@
 
 namespace {
 
-bool finite(const Vector& c) {
-    return std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z);
-}
-
 double coordinate(const Vector& c, int axis) {
     return axis == 0 ? c.x : axis == 1 ? c.y : c.z;
 }
@@ -42,7 +38,7 @@ bool CentroidGrid::build(const std::vector<Vector>& centroids, const FaceList& f
     int n = 0;
     for (int f = faces.front(); f >= 0; f = faces.next(f)) {
         step();
-        if (!finite(centroids[f])) continue;
+        if (!centroids[f].is_finite()) continue;
         ++n;
         for (int a = 0; a < 3; ++a) {
             lo[a] = std::min(lo[a], coordinate(centroids[f], a));
@@ -75,7 +71,7 @@ bool CentroidGrid::build(const std::vector<Vector>& centroids, const FaceList& f
     for (int f = faces.front(); f >= 0; f = faces.next(f)) {
         step();
         const Vector& c = centroids[f];
-        if (!finite(c)) continue;
+        if (!c.is_finite()) continue;
         int cell_number =
             (cell_index(c.z, 2) * dims[1] + cell_index(c.y, 1)) * dims[0] + cell_index(c.x, 0);
         cell_of[f] = cell_number;
@@ -97,7 +93,7 @@ bool CentroidGrid::build(const std::vector<Vector>& centroids, const FaceList& f
 void CentroidGrid::query(const std::vector<Vector>& centroids, const Vector& centre, float r,
                          std::vector<int>& hits) const {
     // A centre that is not finite is within r of nothing.
-    if (dims[0] == 0 || !finite(centre)) return;
+    if (dims[0] == 0 || !centre.is_finite()) return;
     // A face passing the test lies within |r| (1 + 2^-22) + 1e-22 of the centre on each
     // axis (the float roundings of the test, underflow included); the last term covers
     // the rounding of the bounds themselves.

@@ -10,10 +10,6 @@
 
 namespace nearest {
 
-bool finite(const Vector& c) {
-    return std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z);
-}
-
 float squared_distance(const Vector& a, const Vector& b) {
     float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
     return dx * dx + dy * dy + dz * dz;
@@ -24,7 +20,7 @@ float squared_distance(const Vector& a, const Vector& b) {
 float first_radius(const std::vector<Vector>& centroids, int finite_count) {
     Vector lo(HUGE_VALF, HUGE_VALF, HUGE_VALF), hi(-HUGE_VALF, -HUGE_VALF, -HUGE_VALF);
     for (const Vector& c : centroids) {
-        if (!finite(c)) continue;
+        if (!c.is_finite()) continue;
         lo = Vector(std::min(lo.x, c.x), std::min(lo.y, c.y), std::min(lo.z, c.z));
         hi = Vector(std::max(hi.x, c.x), std::max(hi.y, c.y), std::max(hi.z, c.z));
     }
@@ -85,7 +81,7 @@ class Grids {
         int best = -1;
         float least = HUGE_VALF;
         for (size_t f = 0; f < centroids.size(); ++f) {
-            if (!finite(centroids[f])) continue;
+            if (!centroids[f].is_finite()) continue;
             float d = squared_distance(p, centroids[f]);
             if (best < 0 || d < least) {
                 least = d;
@@ -103,12 +99,12 @@ std::vector<int> nearest_faces(const std::vector<Vector>& points,
     using namespace nearest;
     std::vector<int> out(points.size(), -1);
     const int finite_count = int(std::count_if(centroids.begin(), centroids.end(),
-                                               [](const Vector& c) { return finite(c); }));
+                                               [](const Vector& c) { return c.is_finite(); }));
     if (finite_count == 0) return out;
     Grids grids(centroids, first_radius(centroids, finite_count), work);
     for (size_t i = 0; i < points.size(); ++i) {
         if ((i & 4095) == 0) advance(work, int64_t(i), int64_t(points.size()));
-        if (finite(points[i])) out[i] = grids.nearest(points[i]);
+        if (points[i].is_finite()) out[i] = grids.nearest(points[i]);
     }
     return out;
 }

@@ -14,7 +14,7 @@ int nearest_by_every_face(const Vector& p, const std::vector<Vector>& centroids)
     float least = HUGE_VALF;
     for (size_t f = 0; f < centroids.size(); ++f) {
         const Vector& c = centroids[f];
-        if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.z)) continue;
+        if (!c.is_finite()) continue;
         float dx = p.x - c.x, dy = p.y - c.y, dz = p.z - c.z;
         float d = dx * dx + dy * dy + dz * dz;
         if (best < 0 || d < least) {
