@@ -9,6 +9,11 @@
 // Asks for huge pages over the whole 2 MiB pages inside [data, data + bytes).
 void advise_huge_pages(void* data, size_t bytes);
 
+// Has the system provide now the pages inside [data, data + bytes), memory reserved and
+// not yet written: another thread can then write there without waiting for them. Does
+// nothing where the system cannot.
+void populate_pages(void* data, size_t bytes);
+
 // Reserves room for n elements, on huge pages when the room is large.
 template <typename T>
 void reserve_big(std::vector<T>& v, size_t n) {

@@ -6,6 +6,7 @@
 // is why "v .5 1 2" keeps the previous x.
 #include "core/big_arrays.h"
 #include "core/console.h"
+#include "core/decimal_digits.h"
 #include "core/mesh.h"
 #include "core/obj_parts.h"
 #include "core/reader_warnings.h"
@@ -19,11 +20,15 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 namespace {
 
 constexpr size_t max_morphogen_values = size_t(1) << 26;
+
+// Below this many faces a second thread for the arrays would cost more than it saves.
+constexpr int two_thread_faces = 1 << 17;
 
 // The face notations, numbered as the reader reports them.
 struct Notation {
@@ -87,51 +92,98 @@ bool is_gap(char c) {
 
 // A plain decimal number, -?digits(.digits?)?, followed by a blank or the end of the
 // line: the common case, in which scanf's %f and the Tokenizer read the same text.
-// Its value is the Tokenizer's (atof's), found without a general conversion when the
-// digits fit a double exactly. False, with p unchanged, for anything else.
-bool plain_number(std::string_view line, size_t& p, double& value) {
+struct PlainNumber {
+    std::string_view text;  // without the sign
+    uint64_t digits;        // all of them, as one whole number (wrapped past 2^64)
+    size_t count, fraction; // of digits, of those after the point
+    bool negative;
+};
+
+// False, with p unchanged, for anything else.
+bool plain_number(std::string_view line, size_t& p, PlainNumber& number) {
+    size_t q = p, end = line.size();
+    number.negative = q < end && line[q] == '-';
+    if (number.negative) ++q;
+    size_t first = q;
+    number.digits = 0;
+    number.count = read_digits(line, q, number.digits);
+    number.fraction = 0;
+    if (number.count == 0) return false;
+    if (q < end && line[q] == '.') {
+        ++q;
+        number.fraction = read_digits(line, q, number.digits);
+        number.count += number.fraction;
+    }
+    if (q < end && !is_blank(line[q])) return false;
+    number.text = line.substr(first, q - first);
+    p = q;
+    return true;
+}
+
+// Its value, the Tokenizer's (atof's), found without a general conversion when the
+// digits fit a double exactly.
+double plain_value(const PlainNumber& number) {
     static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    size_t q = p, end = line.size();
-    bool negative = q < end && line[q] == '-';
-    if (negative) ++q;
-    size_t first = q;
-    uint64_t mantissa = 0;
-    int digits = 0, fraction = 0;
-    while (q < end && line[q] >= '0' && line[q] <= '9') {
-        mantissa = mantissa * 10 + uint64_t(line[q++] - '0');
-        ++digits;
-    }
-    if (q == first) return false;
-    if (q < end && line[q] == '.') {
-        ++q;
-        while (q < end && line[q] >= '0' && line[q] <= '9') {
-            mantissa = mantissa * 10 + uint64_t(line[q++] - '0');
-            ++digits;
-            ++fraction;
-        }
-    }
-    if (q < end && !is_blank(line[q])) return false;
-    if (digits <= 15 && fraction <= 22) {
-        // Both operands exact, so the quotient is the correctly rounded value.
-        value = double(mantissa) / powers[fraction];
-    } else {
-        value = number_value(line.substr(first, q - first));
-    }
-    if (negative) value = -value;
-    p = q;
-    return true;
+    // Both operands exact, so the quotient is the correctly rounded value.
+    double value = number.count <= 15 && number.fraction <= 22
+                       ? double(number.digits) / powers[number.fraction]
+                       : number_value(number.text);
+    return number.negative ? -value : value;
 }
 
 void skip_gaps(std::string_view line, size_t& p) {
     while (p < line.size() && is_gap(line[p])) ++p;
 }
 
+bool is_line_end(char c) {
+    return c == '\n' || c == '\r';
+}
+
+// The blanks a line can hold: the checked text's tab, form feed and space (its other
+// bytes below 33 are line ends).
+bool is_inline_blank(char c) {
+    return is_blank(c) && !is_line_end(c);
+}
+
+// The end of the line starting at p: its first "\n" or "\r", or the text's end. Found by
+// memchr for "\n", then for "\r" within the line, which keeps the common case at
+// memchr's speed.
+size_t line_end(std::string_view text, size_t p) {
+    size_t lf = text.find('\n', p);
+    size_t cr = text.substr(0, lf).find('\r', p);
+    return std::min({cr, lf, text.size()});
+}
+
+// Where the line after the one ending at `end` starts: past "\n", "\r\n" or a lone "\r".
+size_t after_line_end(std::string_view text, size_t end) {
+    if (end >= text.size()) return text.size();
+    if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') return end + 2;
+    return end + 1;
+}
+
+// Past a vertex number of up to nine digits that starts at p and that the Tokenizer
+// reads as those digits alone, its value in n; p unchanged and false for anything else
+// (a sign, a point, an exponent, a longer number, no digit).
+bool plain_corner(std::string_view text, size_t& p, uint32_t& n) {
+    size_t q = p;
+    uint64_t value = 0;
+    size_t digits = read_digits(text, q, value);
+    if (digits == 0 || digits > 9) return false;
+    if (q < text.size()) {
+        char c = text[q];
+        if (c == '-' || c == '.' || c == 'e' || c == 'E') return false;
+    }
+    p = q;
+    n = uint32_t(value);
+    return true;
+}
+
 class ObjParser {
   public:
-    ObjParser(const std::string& file_name, Work* w)
-        : name(file_name), warnings(file_name), work(w) {}
+    ObjParser(const std::string& file_name, Work* w, ObjLines lines)
+        : name(file_name), warnings(file_name), work(w), plain_lines(lines == ObjLines::Plain) {}
 
     // Parses the lines of text[from, to), which start after `lines_before` lines; the
     // progress counts bytes of the whole text.
@@ -147,6 +199,7 @@ class ObjParser {
     const std::string& name;
     ReaderWarnings warnings;
     Work* work;
+    bool plain_lines;
     int line_number = 0;
     // The first error found at once while reading (a vertex number counted back past
     // the first vertex); reading goes on, since a vertex number beyond the end on an
@@ -212,37 +265,87 @@ class ObjParser {
     IoResult not_finite(const char* what) const {
         return error(std::string(what) + " is not a finite number");
     }
-    bool plain_vertex(std::string_view line);
+    enum class LineOutcome { Next, GaveUp };
+    size_t plain_line(std::string_view text, size_t p);
+    size_t plain_vertex(std::string_view text, size_t p);
+    size_t plain_face(std::string_view text, size_t p);
+    IoResult general_line(std::string_view line, LineOutcome& outcome);
     IoResult vertex(Tokenizer& tk, std::string_view values);
     void face(std::string_view line, size_t p);
     IoResult add_corner(double n);
+    void add_numbered_corner(int n);
     void add_face();
     IoResult morphogen_row(Tokenizer& tk, std::string_view values);
     void fill_morphogens(Mesh& mesh, size_t k) const;
+    void fill_plain_arrays(Mesh& mesh) const;
 };
 
 bool finite(float a, float b, float c) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);
 }
 
-// "v x y z" with plain numbers and nothing after them.
-bool ObjParser::plain_vertex(std::string_view line) {
-    size_t p = 1;
-    double v[3];
-    for (double& value : v) {
-        if (p >= line.size() || !is_gap(line[p])) return false;
-        skip_gaps(line, p);
-        if (!plain_number(line, p, value)) return false;
+// The plainest lines, "v x y z" with plain numbers and "f a b c ..." with plain vertex
+// numbers (and nothing else after them), are read straight from the text at p, the
+// start of a line, without finding the line's end first: a line end ends their last
+// value as a blank would. Each reads exactly as the general reading does, and leaves
+// everything as it was (npos) where it cannot; else it returns the end of the line.
+size_t ObjParser::plain_line(std::string_view text, size_t p) {
+    if (p + 1 >= text.size() || !is_gap(text[p + 1])) return std::string_view::npos;
+    if (text[p] == 'v') return plain_vertex(text, p);
+    if (text[p] == 'f' && detected) return plain_face(text, p);
+    return std::string_view::npos;
+}
+
+size_t ObjParser::plain_vertex(std::string_view text, size_t p) {
+    constexpr size_t refused = std::string_view::npos;
+    ++p;
+    PlainNumber number[3];
+    for (PlainNumber& n : number) {
+        if (p >= text.size() || !is_gap(text[p])) return refused;
+        skip_gaps(text, p);
+        if (!plain_number(text, p, n)) return refused;
     }
-    while (p < line.size() && is_blank(line[p])) ++p;
-    if (p < line.size()) return false;
+    while (p < text.size() && is_inline_blank(text[p])) ++p;
+    if (p < text.size() && !is_line_end(text[p])) return refused;
+    // The three conversions together, whose divisions overlap.
+    double v[3] = {plain_value(number[0]), plain_value(number[1]), plain_value(number[2])};
     // A value beyond float's range is left to the general reading, which refuses it.
-    if (!finite(float(v[0]), float(v[1]), float(v[2]))) return false;
+    if (!finite(float(v[0]), float(v[1]), float(v[2]))) return refused;
     x = float(v[0]);
     y = float(v[1]);
     z = float(v[2]);
     vertices.emplace_back(x, y, z, 1.0f);
-    return true;
+    return p;
+}
+
+// As face() reads a line whose every corner starts with a plain vertex number of at
+// least 1, at least three of them: the corners are gathered first and taken only once
+// the whole line is known to be of that kind.
+size_t ObjParser::plain_face(std::string_view text, size_t p) {
+    constexpr size_t refused = std::string_view::npos;
+    p += 2;
+    corners.clear();
+    for (;;) {
+        while (p < text.size() && is_inline_blank(text[p])) ++p;
+        if (p >= text.size() || is_line_end(text[p])) break;
+        uint32_t n;
+        if (!plain_corner(text, p, n) || n == 0) return refused;
+        corners.push_back(int(n));
+        // The rest of the corner ("/2/3", "//3") is passed over.
+        while (p < text.size() && !is_blank(text[p])) {
+            if (text[p] == '#') return refused;
+            ++p;
+        }
+    }
+    if (corners.size() < 3) return refused;
+    faces_read = true;
+    for (int& n : corners) {
+        add_numbered_corner(n);
+        --n;
+    }
+    for (size_t k = 1; k + 1 < corners.size(); ++k)
+        triangles.push_back({corners[0], corners[k], corners[k + 1]});
+    return p;
 }
 
 IoResult ObjParser::vertex(Tokenizer& tk, std::string_view values) {
@@ -266,16 +369,22 @@ IoResult ObjParser::vertex(Tokenizer& tk, std::string_view values) {
     return IoResult::success();
 }
 
+// A vertex number from 1 on: one beyond the vertices read so far is noted, with its
+// line, to be checked once all are read.
+void ObjParser::add_numbered_corner(int n) {
+    if (size_t(n) > vertices.size() && (!tail || n > forward_max)) {
+        forward_refs.emplace_back(line_number, n);
+        forward_max = std::max(forward_max, n);
+    }
+}
+
 IoResult ObjParser::add_corner(double n) {
     if (tail && !(n >= 1 && n <= INT32_MAX)) {
         give_up();
         return IoResult::success();
     }
     if (n >= 1 && n <= INT32_MAX) {
-        if (n > double(vertices.size()) && (!tail || int(n) > forward_max)) {
-            forward_refs.emplace_back(line_number, int(n));
-            forward_max = std::max(forward_max, int(n));
-        }
+        add_numbered_corner(int(n));
         corners.push_back(int(n) - 1);
     } else if (n < 0 && -n <= double(vertices.size())) {
         corners.push_back(int(double(vertices.size()) + n));
@@ -363,62 +472,62 @@ IoResult ObjParser::parse(std::string_view text, size_t from, size_t to, int lin
     // Room for what a file of this size typically holds; untouched room costs nothing.
     reserve_big(vertices, vertices.size() + (to - from) / 32);
     reserve_big(triangles, triangles.size() + (to - from) / 32);
-    LineReader lines(text.substr(from, to - from));
-    lines.number = lines_before;
-    std::string_view line;
-    while (lines.next(line)) {
-        line_number = lines.number;
+    // Lines as LineReader has them: ended by "\n", "\r\n" or a lone "\r", numbered on
+    // from `lines_before`.
+    std::string_view part = text.substr(0, to);
+    int number = lines_before;
+    for (size_t p = from; p < part.size();) {
+        line_number = ++number;
         // About a millisecond of lines between stops; progress by the bytes read.
-        if ((line_number & 4095) == 0)
-            advance(work, line.data() - text.data(), int64_t(text.size()));
-        if (line.size() > 1 && is_gap(line[1])) {
-            if (line[0] == 'v' && plain_vertex(line)) continue;
-            if (line[0] == 'f' && detected) {
-                face(line, 2);
-                if (gave_up) break;
-                continue;
+        if ((line_number & 4095) == 0) advance(work, int64_t(p), int64_t(text.size()));
+        size_t end = plain_lines ? plain_line(part, p) : std::string_view::npos;
+        if (end == std::string_view::npos) {
+            end = line_end(part, p);
+            LineOutcome outcome = LineOutcome::Next;
+            if (IoResult r = general_line(part.substr(p, end - p), outcome); !r) return r;
+            if (outcome == LineOutcome::GaveUp) {
+                gave_up_at = p;
+                lines_read = line_number - 1;
+                return IoResult::success();
             }
         }
-        Tokenizer tk(line);
-        if (tk.next_token() != Tokenizer::TOKEN_WORD) continue;
-        const std::string& keyword = tk.sval;
-        size_t values_at = tk.position();
-        std::string_view values = line.substr(values_at);
-        if (tail && (keyword == "v" || keyword == "vc" || keyword == "fc" || keyword == "mn" ||
-                     keyword == "m")) {
-            give_up();
-            break;
-        }
+        p = after_line_end(part, end);
+    }
+    lines_read = number;
+    return IoResult::success();
+}
 
-        if (keyword == "v") {
-            if (IoResult r = vertex(tk, values); !r) return r;
-        } else if (keyword == "vc") {
-            read_register(tk, x);
-            read_register(tk, y);
-            read_register(tk, z);
-            if (!finite(x, y, z)) return not_finite("a colour value");
-            colours.emplace_back(x, y, z, 1.0f);
-        } else if (keyword == "f") {
-            if (!detected) {
-                notation = detect_notation(line.substr(values_at - 1), notation);
-                detected = true;
-            }
-            face(line, values_at);
-            if (gave_up) break;
-        } else if (keyword == "fc") {
-            detected = false;
-        } else if (keyword == "mn") {
-            for_each_piece(values, [&](std::string_view piece) { names.emplace_back(piece); });
-        } else if (keyword == "m") {
-            if (IoResult r = morphogen_row(tk, values); !r) return r;
+IoResult ObjParser::general_line(std::string_view line, LineOutcome& outcome) {
+    Tokenizer tk(line);
+    if (tk.next_token() != Tokenizer::TOKEN_WORD) return IoResult::success();
+    const std::string& keyword = tk.sval;
+    size_t values_at = tk.position();
+    std::string_view values = line.substr(values_at);
+    if (tail && (keyword == "v" || keyword == "vc" || keyword == "fc" || keyword == "mn" ||
+                 keyword == "m")) {
+        give_up();
+    } else if (keyword == "v") {
+        return vertex(tk, values);
+    } else if (keyword == "vc") {
+        read_register(tk, x);
+        read_register(tk, y);
+        read_register(tk, z);
+        if (!finite(x, y, z)) return not_finite("a colour value");
+        colours.emplace_back(x, y, z, 1.0f);
+    } else if (keyword == "f") {
+        if (!detected) {
+            notation = detect_notation(line.substr(values_at - 1), notation);
+            detected = true;
         }
+        face(line, values_at);
+    } else if (keyword == "fc") {
+        detected = false;
+    } else if (keyword == "mn") {
+        for_each_piece(values, [&](std::string_view piece) { names.emplace_back(piece); });
+    } else if (keyword == "m") {
+        return morphogen_row(tk, values);
     }
-    if (gave_up) {
-        gave_up_at = size_t(line.data() - text.data());
-        lines_read = line_number - 1;
-    } else {
-        lines_read = lines.number;
-    }
+    if (gave_up) outcome = LineOutcome::GaveUp;
     return IoResult::success();
 }
 
@@ -442,7 +551,7 @@ void ObjParser::take_tail(ObjParser& part) {
 IoResult ObjParser::parse_in_two(std::string_view text, size_t split) {
     reserve_big(vertices, text.size() / 32);
     reserve_big(triangles, text.size() / 32);
-    ObjParser part(name, nullptr);
+    ObjParser part(name, nullptr, plain_lines ? ObjLines::Plain : ObjLines::General);
     part.tail = part.detected = true;
     std::exception_ptr failed;
     std::thread aside([&] {
@@ -499,6 +608,50 @@ IoResult ObjParser::fill(Mesh& mesh) {
     mesh.nv = nv;
     mesh.vertices = std::move(vertices);
     fit_big(mesh.vertices); // reserved by the text's size
+    mesh.nf = nf;
+    mesh.faces.clear();
+    reserve_big(mesh.faces, nf);
+    // On a large mesh a second thread has the system provide the faces' pages from their
+    // middle on, then fills the arrays of plain values, while this one (whose are the
+    // checkpoints) reads the morphogens and lays out the faces.
+    std::exception_ptr failed;
+    auto aside = [&] {
+        try {
+            populate_pages(mesh.faces.data() + nf / 2, size_t(nf - nf / 2) * sizeof(Face));
+            fill_plain_arrays(mesh);
+        } catch (...) {
+            failed = std::current_exception(); // running out of memory
+        }
+    };
+    {
+        std::jthread second;
+        if (nf >= two_thread_faces) {
+            try {
+                second = std::jthread(aside);
+            } catch (const std::system_error&) {
+                // No second thread: this one does it all.
+            }
+        }
+        if (!second.joinable()) fill_plain_arrays(mesh);
+        fill_morphogens(mesh, k);
+        mesh.faceptrs.clear();
+        reserve_big(mesh.faceptrs, nf);
+        in_blocks(work, nf, 16, [&](int i) {
+            Face& f = mesh.faces.emplace_back();
+            for (int c = 0; c < 3; ++c) {
+                f.vindex[c] = triangles[i][c];
+                f.corners[c] = &mesh.vertices[f.vindex[c]];
+            }
+            mesh.faceptrs.push_back(&f);
+        });
+    }
+    if (failed) std::rethrow_exception(failed);
+    return IoResult::success();
+}
+
+// The per-vertex arrays and the centroids.
+void ObjParser::fill_plain_arrays(Mesh& mesh) const {
+    const int nv = mesh.nv;
     assign_big(mesh.normals, nv, Vector());
     // A file without any colour shows grey, as a NET file without colour lines does.
     bool uncoloured = colours.empty() && vertex_colours.empty();
@@ -514,22 +667,7 @@ IoResult ObjParser::fill(Mesh& mesh) {
             c *= scale;
         }
     }
-    fill_morphogens(mesh, k);
-
-    mesh.nf = nf;
-    mesh.faces.clear();
-    reserve_big(mesh.faces, nf);
-    assign_big(mesh.faceptrs, nf, (Face*)nullptr);
-    in_blocks(work, nf, 16, [&](int i) {
-        Face& f = mesh.faces.emplace_back();
-        for (int c = 0; c < 3; ++c) {
-            f.vindex[c] = triangles[i][c];
-            f.corners[c] = &mesh.vertices[f.vindex[c]];
-        }
-        mesh.faceptrs[i] = &f;
-    });
-    assign_big(mesh.centroids, nf, Vector());
-    return IoResult::success();
+    assign_big(mesh.centroids, size_t(mesh.nf), Vector());
 }
 
 } // namespace
@@ -554,12 +692,12 @@ size_t line_start_from(std::string_view text, size_t from) {
 // `parsed` runs between the two, once the text is no longer read.
 template <typename Parsed>
 IoResult read_obj(Mesh& mesh, std::string_view text, const std::string& name, Work* work,
-                  size_t split, Parsed parsed) {
+                  size_t split, Parsed parsed, ObjLines lines = ObjLines::Plain) {
     mesh.morphogen_names.clear();
     size_t before = text.size();
     if (IoResult r = check_text(text, name); !r) return r;
     split = line_start_from(text, split - std::min(split, before - text.size())); // a mark dropped
-    ObjParser parser(name, work);
+    ObjParser parser(name, work, lines);
     try {
         {
             Stage parsing(work, 0, 0.85);
@@ -589,8 +727,9 @@ IoResult Mesh::load_obj_text(std::string_view text, const std::string& name, Wor
 }
 
 IoResult load_obj_text_in_parts(Mesh& mesh, std::string_view text, const std::string& name,
-                                size_t split, Work* work) {
-    return read_obj(mesh, text, name, work, split, [] {});
+                                size_t split, Work* work, ObjLines lines) {
+    return read_obj(
+        mesh, text, name, work, split, [] {}, lines);
 }
 
 IoResult Mesh::load_obj(const std::string& path, Work* work) {

@@ -1,7 +1,9 @@
-// The OBJ parse in two parts on two threads gives exactly the parse in one part: the
-// mesh word for word, the console lines, the warnings and the error with its line, on
-// every real mesh split at several places and on crafted texts split at every byte (a
-// line end just before the split, a CR LF across it, a last line without an end).
+// The OBJ parse in two parts on two threads, and the reading of the plainest lines
+// straight from the text, give exactly the parse in one part with every line read the
+// general way: the mesh word for word, the console lines, the warnings and the error
+// with its line, on every real mesh split at several places and on crafted texts split
+// at every byte (a line end just before the split, a CR LF across it, a last line
+// without an end).
 #include "core/obj_parts.h"
 #include "core/text_file.h"
 #include "tests/mesh_words.h"
@@ -9,6 +11,7 @@
 #include "tests/test_util.h"
 
 #include <random>
+#include <span>
 
 namespace {
 
@@ -18,12 +21,12 @@ struct PartsRead {
     std::vector<uint64_t> words;
 };
 
-PartsRead read_in_parts(std::string_view text, size_t split) {
+PartsRead read_in_parts(std::string_view text, size_t split, ObjLines lines = ObjLines::Plain) {
     PartsRead out;
     Mesh m;
     ConsoleCapture console;
     testing::internal::CaptureStderr();
-    IoResult r = load_obj_text_in_parts(m, text, "parts.obj", split);
+    IoResult r = load_obj_text_in_parts(m, text, "parts.obj", split, nullptr, lines);
     out.warnings = testing::internal::GetCapturedStderr();
     out.console = console.text();
     out.ok = bool(r);
@@ -32,10 +35,10 @@ PartsRead read_in_parts(std::string_view text, size_t split) {
     return out;
 }
 
-testing::AssertionResult same_in_parts(std::string_view text, size_t split) {
-    PartsRead one = read_in_parts(text, 0), two = read_in_parts(text, split);
+testing::AssertionResult same_reads(const PartsRead& one, const PartsRead& two,
+                                    const std::string& how) {
     auto differs = [&](const char* what) {
-        return testing::AssertionFailure() << what << " differ with the split at " << split;
+        return testing::AssertionFailure() << what << " differ " << how;
     };
     if (one.ok != two.ok || one.error != two.error)
         return differs("errors") << ": \"" << one.error << "\" and \"" << two.error << "\"";
@@ -43,6 +46,16 @@ testing::AssertionResult same_in_parts(std::string_view text, size_t split) {
     if (one.console != two.console) return differs("console lines");
     if (one.words != two.words) return differs("meshes");
     return testing::AssertionSuccess();
+}
+
+testing::AssertionResult same_in_parts(std::string_view text, size_t split) {
+    return same_reads(read_in_parts(text, 0), read_in_parts(text, split),
+                      "with the split at " + std::to_string(split));
+}
+
+testing::AssertionResult same_as_general(std::string_view text) {
+    return same_reads(read_in_parts(text, 0, ObjLines::General), read_in_parts(text, 0),
+                      "read the general way");
 }
 
 std::string many_warnings() {
@@ -72,10 +85,30 @@ const std::string crafted[] = {
     many_warnings(),
 };
 
+// Lines next to the plainest kind, which the general reading takes, each after a face
+// that sets the notation (only the faces after one are read the plain way).
+const std::string almost_plain[] = {
+    "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 1\nf 1 2 3\nf 1 2 3 # c\nf 1 2#3 4\nf 1/2/3 2//5 3/7/\n",
+    "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 0001 2 3\nf 1.5 2 3\nf 1. 2 3\nf 1- 2 3\nf 1e1 2 3\n",
+    "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1.9e10 2 3\n",
+    "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 3 4\nf 1x 2y 3z\nf +1 2 3\nf 1 2 1000000000\n",
+    "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 3 999999999\nf 1 2\n",
+    "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 0\n",
+    "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 4000000000\n",
+    "v 1 2 3 \f\nv\t1\t2\t3\nv  1 2 3\nv 1 2 3 4\nv 1 2\nv .5 -.5 5.\nv 1 2 3\r\n"
+    "f 1 2 3\nf\t1\t2\t3\f\r\nf 1 2 3\rf 1 2 3",
+    "v 1 2 3x\nv 1e5 2 3\nv 1 2 3#\nv 1 2 3 # c\nv 123456789012345678 1 1\nv 1e39 0 0\n",
+    "f 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 7\n",
+};
+
 TEST(ObjParts, CraftedTextsSplitAtEveryByte) {
-    for (const std::string& text : crafted)
-        for (size_t split = 1; split <= text.size(); ++split)
-            ASSERT_TRUE(same_in_parts(text, split)) << text;
+    for (std::span<const std::string> texts :
+         {std::span<const std::string>(crafted), std::span<const std::string>(almost_plain)})
+        for (const std::string& text : texts) {
+            ASSERT_TRUE(same_as_general(text)) << text;
+            for (size_t split = 1; split <= text.size(); ++split)
+                ASSERT_TRUE(same_in_parts(text, split)) << text;
+        }
 }
 
 // Random grids with holes, split at random places.
@@ -95,6 +128,7 @@ TEST(ObjParts, RandomGrids) {
                 text += "f " + std::to_string(a) + " " + std::to_string(a + 1) + " " +
                         std::to_string(a + n) + (rng() % 9 ? "\n" : "\r\n");
             }
+        ASSERT_TRUE(same_as_general(text));
         for (int k = 0; k < 5; ++k) ASSERT_TRUE(same_in_parts(text, rng() % text.size()));
     }
 }
@@ -106,6 +140,7 @@ TEST_P(ObjPartsOnRealMeshes, SameAsOnePart) {
     if (path.empty()) GTEST_SKIP() << missing_mesh(GetParam());
     std::string text;
     ASSERT_TRUE(read_file(path, text));
+    EXPECT_TRUE(same_as_general(text));
     for (size_t split : {text.size() / 2, text.size() / 3, text.size() - text.size() / 10})
         EXPECT_TRUE(same_in_parts(text, split));
 }

@@ -131,7 +131,9 @@ TEST(Tokenizer, NumberValuesConvertLikeAtof) {
     EXPECT_EQ(number_value("7-8.5"), 7.0);
     EXPECT_EQ(number_value("1.2.3"), 1.2);
     EXPECT_EQ(number_value(std::string(400, '9')), HUGE_VAL);
-    EXPECT_EQ(number_value("-" + std::string(400, '9')), -HUGE_VAL);
+    std::string negative(401, '9');
+    negative[0] = '-';
+    EXPECT_EQ(number_value(negative), -HUGE_VAL);
     EXPECT_EQ(number_value("0." + std::string(400, '0') + "1"), 0.0);
     EXPECT_EQ(number_value("+1.5"), 1.5);
     EXPECT_EQ(number_value(".5"), 0.5);
