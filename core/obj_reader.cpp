@@ -214,6 +214,9 @@ class ObjParser {
     std::vector<int> vertex_colour_owner; // vertex index of each vertex_colours entry
     bool colours_beyond_one = false;
     std::vector<std::array<int, 3>> triangles;
+    // The triangles of a part read aside that ends the file, which follow `triangles`:
+    // kept apart, not copied after them.
+    std::vector<std::array<int, 3>> last_triangles;
     std::vector<std::pair<int, int>> forward_refs; // (line, vertex number) beyond those read so far
     std::vector<std::string> names;
     int columns = -1; // values per "m" row, set by the first one
@@ -273,7 +276,14 @@ class ObjParser {
     IoResult vertex(Tokenizer& tk, std::string_view values);
     void face(std::string_view line, size_t p);
     IoResult add_corner(double n);
-    void add_numbered_corner(int n);
+    // A vertex number from 1 on: one beyond the vertices read so far is noted, with its
+    // line, to be checked once all are read.
+    void add_numbered_corner(int n) {
+        if (size_t(n) > vertices.size() && (!tail || n > forward_max)) {
+            forward_refs.emplace_back(line_number, n);
+            forward_max = std::max(forward_max, n);
+        }
+    }
     void add_face();
     IoResult morphogen_row(Tokenizer& tk, std::string_view values);
     void fill_morphogens(Mesh& mesh, size_t k) const;
@@ -324,21 +334,33 @@ size_t ObjParser::plain_vertex(std::string_view text, size_t p) {
 size_t ObjParser::plain_face(std::string_view text, size_t p) {
     constexpr size_t refused = std::string_view::npos;
     p += 2;
-    corners.clear();
-    for (;;) {
+    // The first three corners in `first`, any more in `corners` as well.
+    int first[3];
+    size_t count = 0;
+    for (;; ++count) {
         while (p < text.size() && is_inline_blank(text[p])) ++p;
         if (p >= text.size() || is_line_end(text[p])) break;
         uint32_t n;
         if (!plain_corner(text, p, n) || n == 0) return refused;
-        corners.push_back(int(n));
+        if (count < 3) {
+            first[count] = int(n);
+        } else {
+            if (count == 3) corners.assign(first, first + 3);
+            corners.push_back(int(n));
+        }
         // The rest of the corner ("/2/3", "//3") is passed over.
         while (p < text.size() && !is_blank(text[p])) {
             if (text[p] == '#') return refused;
             ++p;
         }
     }
-    if (corners.size() < 3) return refused;
+    if (count < 3) return refused;
     faces_read = true;
+    if (count == 3) {
+        for (int n : first) add_numbered_corner(n);
+        triangles.push_back({first[0] - 1, first[1] - 1, first[2] - 1});
+        return p;
+    }
     for (int& n : corners) {
         add_numbered_corner(n);
         --n;
@@ -367,15 +389,6 @@ IoResult ObjParser::vertex(Tokenizer& tk, std::string_view values) {
     vertex_colours.emplace_back(c[0], c[1], c[2], 1.0f);
     vertex_colour_owner.push_back(int(vertices.size()) - 1);
     return IoResult::success();
-}
-
-// A vertex number from 1 on: one beyond the vertices read so far is noted, with its
-// line, to be checked once all are read.
-void ObjParser::add_numbered_corner(int n) {
-    if (size_t(n) > vertices.size() && (!tail || n > forward_max)) {
-        forward_refs.emplace_back(line_number, n);
-        forward_max = std::max(forward_max, n);
-    }
 }
 
 IoResult ObjParser::add_corner(double n) {
@@ -543,8 +556,12 @@ void ObjParser::take_tail(ObjParser& part) {
     for (auto [line, n] : part.forward_refs) forward_refs.emplace_back(line + lines_read, n);
     vertices.insert(vertices.end(), part.vertices.begin(), part.vertices.end());
     part.vertices = {};
-    triangles.insert(triangles.end(), part.triangles.begin(), part.triangles.end());
-    part.triangles = {};
+    if (part.gave_up) {
+        triangles.insert(triangles.end(), part.triangles.begin(), part.triangles.end());
+        part.triangles = {};
+    } else {
+        last_triangles = std::move(part.triangles);
+    }
     lines_read += part.lines_read;
 }
 
@@ -591,14 +608,15 @@ IoResult ObjParser::fill(Mesh& mesh) {
         }
     }
     if (!pending.empty()) return IoResult::failure(pending);
-    if (triangles.size() > size_t(INT32_MAX)) return error("too many faces");
+    if (triangles.size() + last_triangles.size() > size_t(INT32_MAX))
+        return error("too many faces");
     size_t k = columns < 0 ? 0 : size_t(columns);
     if (k * size_t(nv) > max_morphogen_values)
         return IoResult::failure("ERROR: " + name + ": too many per-vertex values (" +
                                  std::to_string(k) + " for each of " + std::to_string(nv) +
                                  " vertices)");
 
-    int nf = int(triangles.size());
+    int nf = int(triangles.size() + last_triangles.size());
     console_printf("nv: %d, nf: %d\n", nv, nf);
     console_printf("faceformat_type: %d\n", notation);
 
@@ -607,7 +625,7 @@ IoResult ObjParser::fill(Mesh& mesh) {
     // As alloc_vertices and alloc_faces, but each array written once.
     mesh.nv = nv;
     mesh.vertices = std::move(vertices);
-    fit_big(mesh.vertices); // reserved by the text's size
+    // Reserved by the text's size: the room beyond them, never written, costs no memory.
     mesh.nf = nf;
     mesh.faces.clear();
     reserve_big(mesh.faces, nf);
@@ -636,10 +654,13 @@ IoResult ObjParser::fill(Mesh& mesh) {
         fill_morphogens(mesh, k);
         mesh.faceptrs.clear();
         reserve_big(mesh.faceptrs, nf);
+        const int first_part = int(triangles.size());
         in_blocks(work, nf, 16, [&](int i) {
+            const std::array<int, 3>& t =
+                i < first_part ? triangles[size_t(i)] : last_triangles[size_t(i - first_part)];
             Face& f = mesh.faces.emplace_back();
             for (int c = 0; c < 3; ++c) {
-                f.vindex[c] = triangles[i][c];
+                f.vindex[c] = t[c];
                 f.corners[c] = &mesh.vertices[f.vindex[c]];
             }
             mesh.faceptrs.push_back(&f);
