@@ -9,7 +9,7 @@
 // For the peak of the whole process, the mapped file's pages included, run one case
 // once under /usr/bin/time -v:
 //
-//   /usr/bin/time -v load_memory_bench --benchmark_filter=BM_Load --benchmark_min_time=1x
+//   /usr/bin/time -v load_memory_bench --benchmark_filter=BM_Load --benchmark_min_time=0
 #include "bench/bench_files.h"
 #include "bench/heap_count.h"
 #include "core/mesh_file.h"

@@ -625,7 +625,7 @@ IoResult ObjParser::fill(Mesh& mesh) {
     // As alloc_vertices and alloc_faces, but each array written once.
     mesh.nv = nv;
     mesh.vertices = std::move(vertices);
-    // Reserved by the text's size: the room beyond them, never written, costs no memory.
+    fit_big(mesh.vertices); // reserved by the text's size
     mesh.nf = nf;
     mesh.faces.clear();
     reserve_big(mesh.faces, nf);
