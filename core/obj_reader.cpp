@@ -701,11 +701,12 @@ constexpr size_t two_part_size = size_t(4) << 20;
 // The first line start at or after byte `from` (a line end's last byte just before it),
 // or the text's size for none; 0 for 0.
 size_t line_start_from(std::string_view text, size_t from) {
-    for (size_t p = std::max<size_t>(from, 1); p < text.size(); ++p) {
+    if (from == 0) return 0;
+    for (size_t p = from; p < text.size(); ++p) {
         char before = text[p - 1];
         if (before == '\n' || (before == '\r' && text[p] != '\n')) return p;
     }
-    return from == 0 ? 0 : text.size();
+    return text.size();
 }
 
 // Parses `text` (in two parts, the second from the first line at or after byte `split`,
