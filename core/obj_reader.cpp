@@ -553,7 +553,10 @@ void ObjParser::take_tail(ObjParser& part) {
         y = part.y;
         z = part.z;
     }
-    for (auto [line, n] : part.forward_refs) forward_refs.emplace_back(line + lines_read, n);
+    // A vertex number no greater than the count of the vertices before the part was
+    // within those read at its line, and is so in the end.
+    for (auto [line, n] : part.forward_refs)
+        if (size_t(n) > vertices.size()) forward_refs.emplace_back(line + lines_read, n);
     vertices.insert(vertices.end(), part.vertices.begin(), part.vertices.end());
     part.vertices = {};
     if (part.gave_up) {
