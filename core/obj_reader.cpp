@@ -268,11 +268,10 @@ class ObjParser {
     IoResult not_finite(const char* what) const {
         return error(std::string(what) + " is not a finite number");
     }
-    enum class LineOutcome { Next, GaveUp };
     size_t plain_line(std::string_view text, size_t p);
     size_t plain_vertex(std::string_view text, size_t p);
     size_t plain_face(std::string_view text, size_t p);
-    IoResult general_line(std::string_view line, LineOutcome& outcome);
+    IoResult general_line(std::string_view line);
     IoResult vertex(Tokenizer& tk, std::string_view values);
     void face(std::string_view line, size_t p);
     IoResult add_corner(double n);
@@ -496,9 +495,8 @@ IoResult ObjParser::parse(std::string_view text, size_t from, size_t to, int lin
         size_t end = plain_lines ? plain_line(part, p) : std::string_view::npos;
         if (end == std::string_view::npos) {
             end = line_end(part, p);
-            LineOutcome outcome = LineOutcome::Next;
-            if (IoResult r = general_line(part.substr(p, end - p), outcome); !r) return r;
-            if (outcome == LineOutcome::GaveUp) {
+            if (IoResult r = general_line(part.substr(p, end - p)); !r) return r;
+            if (gave_up) {
                 gave_up_at = p;
                 lines_read = line_number - 1;
                 return IoResult::success();
@@ -510,7 +508,7 @@ IoResult ObjParser::parse(std::string_view text, size_t from, size_t to, int lin
     return IoResult::success();
 }
 
-IoResult ObjParser::general_line(std::string_view line, LineOutcome& outcome) {
+IoResult ObjParser::general_line(std::string_view line) {
     Tokenizer tk(line);
     if (tk.next_token() != Tokenizer::TOKEN_WORD) return IoResult::success();
     const std::string& keyword = tk.sval;
@@ -540,7 +538,6 @@ IoResult ObjParser::general_line(std::string_view line, LineOutcome& outcome) {
     } else if (keyword == "m") {
         return morphogen_row(tk, values);
     }
-    if (gave_up) outcome = LineOutcome::GaveUp;
     return IoResult::success();
 }
 
