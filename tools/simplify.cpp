@@ -380,7 +380,7 @@ class Simplifier {
         SmallList& own = vertices[x].neighbours;
         for (int n : own)
             if (n != x) vertices[n].neighbours.remove_first(x);
-        own.clear();
+        own.release(room[0].pool);
         live[x] = 0;
         heap.pop();
         --live_vertices;
@@ -428,7 +428,7 @@ class Simplifier {
         mark_target(v, faces.size());
         for (int i = faces.size() - 1; i >= 0; --i)
             while (triangles[faces[i]].has(u)) replace_vertex(faces[i], u, v);
-        vertices[u].faces.clear();
+        vertices[u].faces.release(room[0].pool);
         remove_vertex(u);
         collapsing = -1;
         for (int n : remembered) {
