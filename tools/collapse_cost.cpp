@@ -419,6 +419,37 @@ void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points) {
     t.normal[2] = z;
 }
 
+bool set_collapse_normals(std::span<const int> faces, CollapseTriangle* triangles,
+                          const CollapsePoint* points) {
+    bool kept = true;
+    for (int f : faces) {
+        const NormalBits before(triangles[f].normal);
+        set_collapse_normal(triangles[f], points);
+        kept &= NormalBits(triangles[f].normal) == before;
+    }
+    return kept;
+}
+
+// The largest over the faces f of the smallest term of f against the faces that have
+// n, in the order of the scalar procedure; a NaN term is never taken, so neither the
+// order nor a face that comes again changes it.
+float collapse_edge_cost(int w, int n, std::span<const int> faces,
+                         const CollapseTriangle* triangles, const CollapsePoint* points) {
+    float largest = 0;
+    for (int f : faces) {
+        const float* a = triangles[f].normal;
+        float smallest = 1;
+        for (int s : faces) {
+            if (!triangles[s].has(n)) continue;
+            const float* b = triangles[s].normal;
+            float term = (1 - ((a[0] * b[0] + a[1] * b[1]) + a[2] * b[2])) * 0.5f;
+            smallest = term < smallest ? term : smallest;
+        }
+        largest = smallest > largest ? smallest : largest;
+    }
+    return largest * edge_length(points[w], points[n]);
+}
+
 Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,
                            const CollapseTriangle* triangles, const CollapsePoint* points,
                            CollapseScratch& scratch) {

@@ -51,7 +51,7 @@ class Simplifier {
     Simplifier(const Mesh& mesh, Work* w)
         : work(w), point(size_t(mesh.nv)), vertices(new WorkVertex[size_t(mesh.nv)]),
           cost(size_t(mesh.nv)), target(size_t(mesh.nv), -1), live(size_t(mesh.nv), 1),
-          triangles(size_t(mesh.nf)), triangle_live(size_t(mesh.nf), 1) {
+          lost(size_t(mesh.nv), -1), triangles(size_t(mesh.nf)), triangle_live(size_t(mesh.nf), 1) {
         for (int v = 0; v < mesh.nv; ++v)
             point[v] = {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z};
         checkpoint(work);
@@ -123,12 +123,15 @@ class Simplifier {
     std::vector<float> cost;                // of each vertex's cheapest collapse
     std::vector<int> target;                // the neighbour of that collapse, or -1
     std::vector<char> live;                 // still among the live vertices
+    std::vector<int> lost; // per vertex: the last collapse that deleted a face of it
     std::vector<CollapseTriangle> triangles;
     std::vector<char> triangle_live;
     VertexHeap heap;
     int live_vertices = 0;
-    int collapsing = -1; // the vertex being collapsed, while it is
-    ThreadRoom room[2];  // the first for everything after the set-up
+    int collapsing = -1;       // the vertex being collapsed, while it is
+    int collapse_number = 0;   // of the collapse under way, from 0
+    bool normals_kept = false; // by every face the collapse under way moved
+    ThreadRoom room[2];        // the first for everything after the set-up
     std::vector<int> remembered;
     // The target of the collapse under way, and whether its neighbours are marked in
     // `mark` with the number `marking`.
@@ -315,6 +318,7 @@ class Simplifier {
     void delete_triangle(int f) {
         const CollapseTriangle& t = triangles[f];
         triangle_live[f] = 0;
+        for (int k = 0; k < 3; ++k) lost[t.vertex[k]] = collapse_number;
         for (int k = 0; k < 3; ++k) vertices[t.vertex[k]].faces.remove_first(f);
         for (int k = 0; k < 3; ++k) {
             int a = t.vertex[k], b = t.vertex[(k + 1) % 3];
@@ -326,7 +330,8 @@ class Simplifier {
     // The first corner holding u now holds v. Of the pairs of corners, only those with
     // the new corner can add a neighbour: the others were corners of this live triangle
     // already. They are linked in the order of all pairs (i, j), i != j. The triangle
-    // stays in u's faces, which are read no more (see collapse()).
+    // stays in u's faces, which are read no more but for the new normals (see
+    // collapse()).
     void replace_vertex(int f, int u, int v) {
         CollapseTriangle& t = triangles[f];
         int p = t.vertex[0] == u ? 0 : t.vertex[1] == u ? 1 : 2;
@@ -350,7 +355,6 @@ class Simplifier {
             link(0, 2), link(1, 2), link(2, 0), link(2, 1);
             break;
         }
-        set_collapse_normal(t, point.data());
     }
 
     // add_unique to the target's neighbours, which only grow while u's faces move to
@@ -428,14 +432,49 @@ class Simplifier {
         mark_target(v, faces.size());
         for (int i = faces.size() - 1; i >= 0; --i)
             while (triangles[faces[i]].has(u)) replace_vertex(faces[i], u, v);
+        // What is left of u's list are the faces moved, each once per corner it held:
+        // their normals are read only once all have moved.
+        normals_kept = set_collapse_normals(span_of(faces), triangles.data(), point.data());
         vertices[u].faces.release(room[0].pool);
         remove_vertex(u);
         collapsing = -1;
         for (int n : remembered) {
             if (!live[n]) continue; // u itself, when it was its own neighbour
-            update_cost(n, room[0].scratch);
-            heap.update(n, cost[n]);
+            const float before = cost[n];
+            if (n == v || !carry_over(n, u, v)) update_cost(n, room[0].scratch);
+            if (cost[n] != before) heap.update(n, cost[n]); // the same key needs no move
         }
+        ++collapse_number;
+    }
+
+    // The cheapest collapse of n, a neighbour of u other than v, after u's collapse
+    // onto v, from the one it had, where that can be had; whether it could. When the
+    // collapse deleted no face of n and every face it moved kept its normal, n's faces
+    // and the normals are what they were, and so are its neighbours but u, gone, and v,
+    // appended unless it was there: an edge to any other neighbour has the same faces
+    // with the same normals and the same length, so the same cost. Then, as long as
+    // the cheapest edge was not to u or v (and cheaper than 1,000,000), it stays the
+    // first cheapest of the others, and v's edge, if it comes after it in the list,
+    // takes its place only if it is cheaper. No cost is below 0, so after an edge of
+    // cost 0 it is not weighed at all. (v before it in the list is rare: that is left
+    // to the full evaluation.)
+    bool carry_over(int n, int u, int v) {
+        const float before = cost[n];
+        const int t = target[n];
+        if (!normals_kept || lost[n] == collapse_number) return false;
+        if (t < 0 || t == u || t == v || !(before < 1000000)) return false;
+        const SmallList& list = vertices[n].neighbours;
+        const int at_v = list.find(v);
+        if (at_v == list.size()) return true;
+        if (at_v < list.find(t)) return false;
+        if (before == 0) return true;
+        float c =
+            collapse_edge_cost(n, v, span_of(vertices[n].faces), triangles.data(), point.data());
+        if (c < before) {
+            cost[n] = c;
+            target[n] = v;
+        }
+        return true;
     }
 };
 
