@@ -434,13 +434,17 @@ bool set_collapse_normals(std::span<const int> faces, CollapseTriangle* triangle
 // n, in the order of the scalar procedure; a NaN term is never taken, so neither the
 // order nor a face that comes again changes it.
 float collapse_edge_cost(int w, int n, std::span<const int> faces,
-                         const CollapseTriangle* triangles, const CollapsePoint* points) {
+                         const CollapseTriangle* triangles, const CollapsePoint* points,
+                         CollapseScratch& scratch) {
+    std::vector<int>& sides = scratch.sides;
+    sides.clear();
+    for (int f : faces)
+        if (triangles[f].has(n)) sides.push_back(f);
     float largest = 0;
     for (int f : faces) {
         const float* a = triangles[f].normal;
         float smallest = 1;
-        for (int s : faces) {
-            if (!triangles[s].has(n)) continue;
+        for (int s : sides) {
             const float* b = triangles[s].normal;
             float term = (1 - ((a[0] * b[0] + a[1] * b[1]) + a[2] * b[2])) * 0.5f;
             smallest = term < smallest ? term : smallest;

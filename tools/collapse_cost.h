@@ -59,7 +59,8 @@ Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<con
 // The cost of collapsing w onto its neighbour n alone, bit for bit as cheapest_collapse
 // weighs that edge. Costs are never below 0: a NaN at worst.
 float collapse_edge_cost(int w, int n, std::span<const int> faces,
-                         const CollapseTriangle* triangles, const CollapsePoint* points);
+                         const CollapseTriangle* triangles, const CollapsePoint* points,
+                         CollapseScratch& scratch);
 
 // Vertices with five to eight faces take eight lanes (AVX2) where the processor has
 // them, four otherwise, with the same results. With `allow` false, four lanes

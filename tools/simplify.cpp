@@ -468,8 +468,8 @@ class Simplifier {
         if (at_v == list.size()) return true;
         if (at_v < list.find(t)) return false;
         if (before == 0) return true;
-        float c =
-            collapse_edge_cost(n, v, span_of(vertices[n].faces), triangles.data(), point.data());
+        float c = collapse_edge_cost(n, v, span_of(vertices[n].faces), triangles.data(),
+                                     point.data(), room[0].scratch);
         if (c < before) {
             cost[n] = c;
             target[n] = v;
