@@ -393,6 +393,25 @@ bool has_avx2() {
 }
 #endif
 
+// The largest over `faces` f of the smallest term of f against `against`, in the order
+// of the scalar procedure; a NaN term is never taken, so neither the order nor a face
+// that comes again changes it.
+float curvature_against(std::span<const int> faces, std::span<const int> against,
+                        const CollapseTriangle* triangles) {
+    float largest = 0;
+    for (int f : faces) {
+        const float* a = triangles[f].normal;
+        float smallest = 1;
+        for (int s : against) {
+            const float* b = triangles[s].normal;
+            float term = (1 - ((a[0] * b[0] + a[1] * b[1]) + a[2] * b[2])) * 0.5f;
+            smallest = term < smallest ? term : smallest;
+        }
+        largest = smallest > largest ? smallest : largest;
+    }
+    return largest;
+}
+
 std::atomic<bool> wide_costs{has_avx2()};
 
 } // namespace
@@ -430,9 +449,6 @@ bool set_collapse_normals(std::span<const int> faces, CollapseTriangle* triangle
     return kept;
 }
 
-// The largest over the faces f of the smallest term of f against the faces that have
-// n, in the order of the scalar procedure; a NaN term is never taken, so neither the
-// order nor a face that comes again changes it.
 float collapse_edge_cost(int w, int n, std::span<const int> faces,
                          const CollapseTriangle* triangles, const CollapsePoint* points,
                          CollapseScratch& scratch) {
@@ -440,18 +456,15 @@ float collapse_edge_cost(int w, int n, std::span<const int> faces,
     sides.clear();
     for (int f : faces)
         if (triangles[f].has(n)) sides.push_back(f);
-    float largest = 0;
-    for (int f : faces) {
-        const float* a = triangles[f].normal;
-        float smallest = 1;
-        for (int s : sides) {
-            const float* b = triangles[s].normal;
-            float term = (1 - ((a[0] * b[0] + a[1] * b[1]) + a[2] * b[2])) * 0.5f;
-            smallest = term < smallest ? term : smallest;
-        }
-        largest = smallest > largest ? smallest : largest;
-    }
-    return largest * edge_length(points[w], points[n]);
+    return curvature_against(faces, sides, triangles) * edge_length(points[w], points[n]);
+}
+
+float collapse_curvature_floor(std::span<const int> faces, const CollapseTriangle* triangles) {
+    return faces.size() > 16 ? 0 : curvature_against(faces, faces, triangles);
+}
+
+float collapse_edge_length(const CollapsePoint& a, const CollapsePoint& b) {
+    return edge_length(a, b);
 }
 
 Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,

@@ -62,6 +62,16 @@ float collapse_edge_cost(int w, int n, std::span<const int> faces,
                          const CollapseTriangle* triangles, const CollapsePoint* points,
                          CollapseScratch& scratch);
 
+// The least curvature an edge of a vertex with these faces can have, whatever faces are
+// on it: the largest over the faces f of the smallest term of f against any of them
+// (an edge's curvature takes the smallest against some of them only), so an edge
+// never costs less than this times its length. 0, which bounds every curvature too,
+// for more than sixteen faces.
+float collapse_curvature_floor(std::span<const int> faces, const CollapseTriangle* triangles);
+
+// The length of the edge from a to b, as the costs take it.
+float collapse_edge_length(const CollapsePoint& a, const CollapsePoint& b);
+
 // Vertices with five to eight faces take eight lanes (AVX2) where the processor has
 // them, four otherwise, with the same results. With `allow` false, four lanes
 // whatever the processor, so that tests may run that path anywhere.

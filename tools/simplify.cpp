@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -51,7 +52,8 @@ class Simplifier {
     Simplifier(const Mesh& mesh, Work* w)
         : work(w), point(size_t(mesh.nv)), vertices(new WorkVertex[size_t(mesh.nv)]),
           cost(size_t(mesh.nv)), target(size_t(mesh.nv), -1), live(size_t(mesh.nv), 1),
-          lost(size_t(mesh.nv), -1), triangles(size_t(mesh.nf)), triangle_live(size_t(mesh.nf), 1) {
+          lost(size_t(mesh.nv), -1), curvature_floor(size_t(mesh.nv)), triangles(size_t(mesh.nf)),
+          triangle_live(size_t(mesh.nf), 1) {
         for (int v = 0; v < mesh.nv; ++v)
             point[v] = {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z};
         checkpoint(work);
@@ -123,7 +125,8 @@ class Simplifier {
     std::vector<float> cost;                // of each vertex's cheapest collapse
     std::vector<int> target;                // the neighbour of that collapse, or -1
     std::vector<char> live;                 // still among the live vertices
-    std::vector<int> lost; // per vertex: the last collapse that deleted a face of it
+    std::vector<int> lost;              // per vertex: the last collapse that deleted a face of it
+    std::vector<float> curvature_floor; // per vertex: see carry_over(); NaN until found
     std::vector<CollapseTriangle> triangles;
     std::vector<char> triangle_live;
     VertexHeap heap;
@@ -285,6 +288,7 @@ class Simplifier {
                               triangles.data(), point.data(), scratch);
         cost[w] = c.cost;
         target[w] = c.target;
+        curvature_floor[w] = NAN; // found when it is needed
     }
 
     // Drops b from a's neighbours when no triangle of a has b. Lists of and entries for
@@ -468,6 +472,14 @@ class Simplifier {
         if (at_v == list.size()) return true;
         if (at_v < list.find(t)) return false;
         if (before == 0) return true;
+        // v's edge costs no less than n's curvature floor times its length (rounding
+        // keeps the order of products). The floor is found once after each full
+        // evaluation of n: n's faces and their normals change only in a collapse that
+        // then evaluates n in full, which forgets it.
+        float& lowest = curvature_floor[n];
+        if (std::isnan(lowest))
+            lowest = collapse_curvature_floor(span_of(vertices[n].faces), triangles.data());
+        if (!(lowest * collapse_edge_length(point[n], point[v]) < before)) return true;
         float c = collapse_edge_cost(n, v, span_of(vertices[n].faces), triangles.data(),
                                      point.data(), room[0].scratch);
         if (c < before) {
