@@ -497,9 +497,11 @@ bool set_collapse_normals(std::span<const int> faces, CollapseTriangle* triangle
     return kept;
 }
 
-float collapse_edge_cost(int w, int n, std::span<const int> faces,
-                         const CollapseTriangle* triangles, const CollapsePoint* points,
-                         CollapseScratch& scratch) {
+// Out of line: it is called off the beaten path of the collapses' loop, whose code it
+// would only crowd.
+[[gnu::noinline]] float collapse_edge_cost(int w, int n, std::span<const int> faces,
+                                           const CollapseTriangle* triangles,
+                                           const CollapsePoint* points, CollapseScratch& scratch) {
     std::vector<int>& sides = scratch.sides;
     sides.clear();
     for (int f : faces)
@@ -507,7 +509,8 @@ float collapse_edge_cost(int w, int n, std::span<const int> faces,
     return curvature_against(faces, sides, triangles) * edge_length(points[w], points[n]);
 }
 
-float collapse_curvature_floor(std::span<const int> faces, const CollapseTriangle* triangles) {
+[[gnu::noinline]] float collapse_curvature_floor(std::span<const int> faces,
+                                                 const CollapseTriangle* triangles) {
     return faces.size() > 16 ? 0 : curvature_against(faces, faces, triangles);
 }
 

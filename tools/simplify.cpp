@@ -342,6 +342,17 @@ class Simplifier {
         t.vertex[p] = v;
         vertices[v].faces.push_back(f, room[0].pool);
         const int* c = t.vertex;
+        // In that order of pairs, v gets the other two corners, the first by position
+        // first, and each of them gets v: when neither is v, these are four lists of
+        // their own (v's twice), and only the order within each counts.
+        const int first = c[p == 0 ? 1 : 0], second = c[p == 2 ? 1 : 2];
+        if (first != v && second != v) {
+            add_to_target(first);
+            add_to_target(second);
+            vertices[first].neighbours.add_unique(v, room[0].pool);
+            vertices[second].neighbours.add_unique(v, room[0].pool);
+            return;
+        }
         auto link = [&](int i, int j) {
             if (c[i] == v)
                 add_to_target(c[j]);
@@ -462,7 +473,7 @@ class Simplifier {
     // takes its place only if it is cheaper. No cost is below 0, so after an edge of
     // cost 0 it is not weighed at all. (v before it in the list is rare: that is left
     // to the full evaluation.)
-    bool carry_over(int n, int u, int v) {
+    [[gnu::noinline]] bool carry_over(int n, int u, int v) {
         const float before = cost[n];
         const int t = target[n];
         if (!normals_kept || lost[n] == collapse_number) return false;

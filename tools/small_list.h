@@ -181,7 +181,8 @@ class SmallList {
     int* data() {
         return spilled ? far() : slots;
     }
-    void grow(BlockPool& pool) {
+    // Out of line, so that push_back() is short enough to be inlined wherever it is.
+    [[gnu::noinline]] void grow(BlockPool& pool) {
         int room = spilled ? capacity() * 2 : 32;
         int* bigger = pool.take(room);
         std::copy(data(), data() + n, bigger);
