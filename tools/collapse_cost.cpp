@@ -425,11 +425,11 @@ bool renew_normal(CollapseTriangle& t, float x, float y, float z) {
 // set_collapse_normal for four faces at once, lane by lane the same operations in the
 // same order (each exact to the bit in either form); whether all four kept theirs. A
 // face that comes twice sees the normal its first lane gave it, as one at a time would.
-bool four_normals(const int* faces, CollapseTriangle* triangles, const CollapsePoint* points) {
+bool four_normals(CollapseTriangle* const* t, const CollapsePoint* points) {
     alignas(16) float p[3][3][4]; // corner, coordinate, lane
     for (int i = 0; i < 4; ++i)
         for (int k = 0; k < 3; ++k) {
-            const CollapsePoint& q = points[triangles[faces[i]].vertex[k]];
+            const CollapsePoint& q = points[t[i]->vertex[k]];
             p[k][0][i] = q.x;
             p[k][1][i] = q.y;
             p[k][2][i] = q.z;
@@ -450,8 +450,7 @@ bool four_normals(const int* faces, CollapseTriangle* triangles, const CollapseP
         _mm_store_ps(out[c], _mm_or_ps(_mm_and_ps(divide, _mm_div_ps(n[c], len)),
                                        _mm_andnot_ps(divide, n[c])));
     bool kept = true;
-    for (int i = 0; i < 4; ++i)
-        kept &= renew_normal(triangles[faces[i]], out[0][i], out[1][i], out[2][i]);
+    for (int i = 0; i < 4; ++i) kept &= renew_normal(*t[i], out[0][i], out[1][i], out[2][i]);
     return kept;
 }
 #endif
@@ -482,26 +481,45 @@ void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points) {
     t.normal[2] = z;
 }
 
-bool set_collapse_normals(std::span<const int> faces, CollapseTriangle* triangles,
-                          const CollapsePoint* points) {
+namespace {
+
+// set_collapse_normal for the faces `at` gives for 0 .. count - 1, four at a time where
+// that can be done; whether every normal stayed.
+template <typename At>
+bool renew_normals(int count, At at, const CollapsePoint* points) {
     bool kept = true;
-    size_t i = 0;
+    int i = 0;
 #if defined(__SSE2__)
-    for (; i + 4 <= faces.size(); i += 4) kept &= four_normals(&faces[i], triangles, points);
+    for (; i + 4 <= count; i += 4) {
+        CollapseTriangle* const four[4] = {&at(i), &at(i + 1), &at(i + 2), &at(i + 3)};
+        kept &= four_normals(four, points);
+    }
 #endif
-    for (; i < faces.size(); ++i) {
-        CollapseTriangle t = triangles[faces[i]];
+    for (; i < count; ++i) {
+        CollapseTriangle t = at(i);
         set_collapse_normal(t, points);
-        kept &= renew_normal(triangles[faces[i]], t.normal[0], t.normal[1], t.normal[2]);
+        kept &= renew_normal(at(i), t.normal[0], t.normal[1], t.normal[2]);
     }
     return kept;
 }
 
-// Out of line: it is called off the beaten path of the collapses' loop, whose code it
-// would only crowd.
-[[gnu::noinline]] float collapse_edge_cost(int w, int n, std::span<const int> faces,
-                                           const CollapseTriangle* triangles,
-                                           const CollapsePoint* points, CollapseScratch& scratch) {
+} // namespace
+
+bool set_collapse_normals(std::span<const int> faces, CollapseTriangle* triangles,
+                          const CollapsePoint* points) {
+    auto at = [&](int i) -> CollapseTriangle& { return triangles[faces[size_t(i)]]; };
+    return renew_normals(int(faces.size()), at, points);
+}
+
+void set_collapse_normals(CollapseTriangle* first, CollapseTriangle* last,
+                          const CollapsePoint* points) {
+    auto at = [&](int i) -> CollapseTriangle& { return first[i]; };
+    renew_normals(int(last - first), at, points);
+}
+
+float collapse_edge_cost(int w, int n, std::span<const int> faces,
+                         const CollapseTriangle* triangles, const CollapsePoint* points,
+                         CollapseScratch& scratch) {
     std::vector<int>& sides = scratch.sides;
     sides.clear();
     for (int f : faces)

@@ -25,6 +25,9 @@ void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points);
 // zero's sign aside (which no cost sees).
 bool set_collapse_normals(std::span<const int> faces, CollapseTriangle* triangles,
                           const CollapsePoint* points);
+// set_collapse_normal for the triangles [first, last).
+void set_collapse_normals(CollapseTriangle* first, CollapseTriangle* last,
+                          const CollapsePoint* points);
 
 // Room for the evaluations of one thread, kept from one to the next.
 struct CollapseScratch {

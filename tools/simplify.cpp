@@ -193,7 +193,8 @@ class Simplifier {
                 int first = next_face.fetch_add(face_chunk, std::memory_order_relaxed);
                 if (first >= nf) return;
                 int last = std::min(first + face_chunk, nf);
-                for (int i = first; i < last; ++i) set_collapse_normal(triangles[i], point.data());
+                set_collapse_normals(triangles.data() + first, triangles.data() + last,
+                                     point.data());
                 if (faces_done.fetch_add(last - first, std::memory_order_release) + last - first ==
                     nf)
                     faces_done.notify_all();
