@@ -482,7 +482,7 @@ class Simplifier {
         const SmallList& list = vertices[n].neighbours;
         const int at_v = list.find(v);
         if (at_v == list.size()) return true;
-        if (at_v < list.find(t)) return false;
+        if (at_v < list.size() - 1 && at_v < list.find(t)) return false; // last is after t
         if (before == 0) return true;
         // v's edge costs no less than n's curvature floor times its length (rounding
         // keeps the order of products). The floor is found once after each full
