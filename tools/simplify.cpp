@@ -457,27 +457,28 @@ class Simplifier {
         for (int n : remembered) {
             if (!live[n]) continue; // u itself, when it was its own neighbour
             const float before = cost[n];
-            if (n == v || !carry_over(n, u, v)) update_cost(n, room[0].scratch);
+            if (n == v || !normals_kept || !carry_over(n, u, v)) update_cost(n, room[0].scratch);
             if (cost[n] != before) heap.update(n, cost[n]); // the same key needs no move
         }
         ++collapse_number;
     }
 
     // The cheapest collapse of n, a neighbour of u other than v, after u's collapse
-    // onto v, from the one it had, where that can be had; whether it could. When the
-    // collapse deleted no face of n and every face it moved kept its normal, n's faces
-    // and the normals are what they were, and so are its neighbours but u, gone, and v,
-    // appended unless it was there: an edge to any other neighbour has the same faces
-    // with the same normals and the same length, so the same cost. Then, as long as
-    // the cheapest edge was not to u or v (and cheaper than 1,000,000), it stays the
-    // first cheapest of the others, and v's edge, if it comes after it in the list,
-    // takes its place only if it is cheaper. No cost is below 0, so after an edge of
-    // cost 0 it is not weighed at all. (v before it in the list is rare: that is left
-    // to the full evaluation.)
+    // onto v, which kept the normal of every face it moved, from the one n had, where
+    // that can be had; whether it could. When the collapse deleted no face of n, n's
+    // faces and their normals are what they were, and so are its neighbours but u,
+    // gone, and v, appended unless it was there: an edge to any other neighbour has
+    // the same faces with the same normals and the same length, so the same cost.
+    // Then, as long as the cheapest edge was not to u or v (and cheaper than
+    // 1,000,000), it stays the first cheapest of the others, and v's edge, if it comes
+    // after it in the list, takes its place only if it is cheaper. No cost is below 0,
+    // so after an edge of cost 0 it is not weighed at all. (v before it in the list is
+    // rare: that is left to the full evaluation.) Out of line, as the collapses of
+    // most meshes, which turn the faces they move, never come here.
     [[gnu::noinline]] bool carry_over(int n, int u, int v) {
         const float before = cost[n];
         const int t = target[n];
-        if (!normals_kept || lost[n] == collapse_number) return false;
+        if (lost[n] == collapse_number) return false;
         if (t < 0 || t == u || t == v || !(before < 1000000)) return false;
         const SmallList& list = vertices[n].neighbours;
         const int at_v = list.find(v);
