@@ -6,7 +6,9 @@
 // one, an indexed heap keyed by (cost, index) yields it, since live vertices stay in
 // index order; instead of renumbering the vertices after each removal, survivors are
 // numbered by rank at the end; the live lists are flags; list updates that cannot
-// change any list the procedure reads later are left out.
+// change any list the procedure reads later are left out; and a neighbour's cheapest
+// collapse is carried over, where the collapse left the costs of its other edges as
+// they were, instead of weighed anew (see carry_over()).
 #include "tools/simplify.h"
 
 #include "core/work.h"
