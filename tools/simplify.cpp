@@ -417,16 +417,20 @@ class Simplifier {
         remembered.assign(own.begin(), own.end());
         // What the walks and the new costs read first, asked for at once: both lines of
         // each neighbour's record, their points, u's triangles, then what the
-        // neighbours' lists lead to.
-        for (int n : remembered) {
-            __builtin_prefetch(&vertices[n].neighbours);
-            __builtin_prefetch(&vertices[n].faces);
-            __builtin_prefetch(&point[n]);
-        }
-        for (int f : vertices[u].faces) __builtin_prefetch(&triangles[f]);
-        for (int n : remembered) {
-            prefetch_entries(vertices[n].faces, triangles.data());
-            prefetch_entries(vertices[n].neighbours, point.data());
+        // neighbours' lists lead to. Not for a vertex with many neighbours (a fan's
+        // centre), whose records would not all fit the cache at once: asking for them
+        // only crowds out what the walks read.
+        if (remembered.size() <= 64) {
+            for (int n : remembered) {
+                __builtin_prefetch(&vertices[n].neighbours);
+                __builtin_prefetch(&vertices[n].faces);
+                __builtin_prefetch(&point[n]);
+            }
+            for (int f : vertices[u].faces) __builtin_prefetch(&triangles[f]);
+            for (int n : remembered) {
+                prefetch_entries(vertices[n].faces, triangles.data());
+                prefetch_entries(vertices[n].neighbours, point.data());
+            }
         }
         // The next collapse is most often the vertex next in line now (about four times
         // in five on scanned meshes): its record is asked for while this one runs.
