@@ -426,17 +426,17 @@ bool renew_normal(CollapseTriangle& t, float x, float y, float z) {
 // same order (each exact to the bit in either form); whether all four kept theirs. A
 // face that comes twice sees the normal its first lane gave it, as one at a time would.
 bool four_normals(CollapseTriangle* const* t, const CollapsePoint* points) {
-    alignas(16) float p[3][3][4]; // corner, coordinate, lane
-    for (int i = 0; i < 4; ++i)
-        for (int k = 0; k < 3; ++k) {
-            const CollapsePoint& q = points[t[i]->vertex[k]];
-            p[k][0][i] = q.x;
-            p[k][1][i] = q.y;
-            p[k][2][i] = q.z;
-        }
-    auto side = [&](int from, int to, int c) {
-        return _mm_sub_ps(_mm_load_ps(p[to][c]), _mm_load_ps(p[from][c]));
-    };
+    // Each coordinate of each corner, lane by lane, straight into a register (written
+    // out and read back whole, four floats would wait for their stores).
+    __m128 p[3][3]; // corner, coordinate
+    for (int k = 0; k < 3; ++k) {
+        const CollapsePoint* q[4];
+        for (int i = 0; i < 4; ++i) q[i] = &points[t[i]->vertex[k]];
+        p[k][0] = _mm_setr_ps(q[0]->x, q[1]->x, q[2]->x, q[3]->x);
+        p[k][1] = _mm_setr_ps(q[0]->y, q[1]->y, q[2]->y, q[3]->y);
+        p[k][2] = _mm_setr_ps(q[0]->z, q[1]->z, q[2]->z, q[3]->z);
+    }
+    auto side = [&](int from, int to, int c) { return _mm_sub_ps(p[to][c], p[from][c]); };
     __m128 ax = side(0, 1, 0), ay = side(0, 1, 1), az = side(0, 1, 2);
     __m128 bx = side(1, 2, 0), by = side(1, 2, 1), bz = side(1, 2, 2);
     __m128 n[3] = {_mm_sub_ps(_mm_mul_ps(ay, bz), _mm_mul_ps(az, by)),
