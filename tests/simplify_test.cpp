@@ -294,11 +294,32 @@ TEST(SimplifyAgainstScan, VerticesWithVeryManyFaces) {
     }
 }
 
+// A flat grid with `count` more faces across it, each on the plane and facing the same
+// way: vertices far apart become neighbours, so that a collapse may move faces to a
+// vertex some of whose neighbours had it already, the costs staying low and equal.
+Mesh bridged_flat_grid(int w, int h, int count, unsigned seed) {
+    Mesh grid = flat_grid_mesh(w, h);
+    std::vector<Vector> positions = grid.vertices;
+    std::vector<Tri> faces = faces_of(grid);
+    std::mt19937 rng(seed);
+    while (count > 0) {
+        Tri t{int(rng() % unsigned(grid.nv)), int(rng() % unsigned(grid.nv)),
+              int(rng() % unsigned(grid.nv))};
+        Vector a = positions[t[1]] - positions[t[0]], b = positions[t[2]] - positions[t[1]];
+        float up = a.z * b.x - a.x * b.z; // the normal's y, as the grid's faces have it
+        if (up == 0) continue;
+        if (up < 0) std::swap(t[1], t[2]);
+        faces.push_back(t);
+        --count;
+    }
+    return make_mesh(positions, faces);
+}
+
 TEST(SimplifyAgainstScan, FansAndFlatGrids) {
     // Where many collapses meet one vertex and many costs are equal: flat fans with the
     // centre first or last in the numbering, fans whose rims rise in steps (a few
-    // normals among many faces), flat grids, and flat grids with some faces turned over
-    // (two normals, opposite).
+    // normals among many faces), flat grids, flat grids with some faces turned over
+    // (two normals, opposite), and flat grids with faces across them.
     auto steps = [](int i) { return float(i / 7 % 3) * 0.25f; };
     Mesh turned = flat_grid_mesh(17, 13);
     for (int i = 0; i < turned.nf; i += 5)
@@ -312,6 +333,8 @@ TEST(SimplifyAgainstScan, FansAndFlatGrids) {
         {"flat grid 9 x 9", flat_grid_mesh(9, 9)},
         {"flat grid 40 x 25", flat_grid_mesh(40, 25)},
         {"turned flat grid 17 x 13", std::move(turned)},
+        {"flat grid 16 x 11 with 20 faces across it", bridged_flat_grid(16, 11, 20, 22)},
+        {"flat grid 16 x 11 with 6 faces across it", bridged_flat_grid(16, 11, 6, 23)},
     };
     for (const auto& [name, m] : cases) {
         SCOPED_TRACE(name);

@@ -393,6 +393,68 @@ bool has_avx2() {
 }
 #endif
 
+// The largest over `faces` f of the smallest term of f against `against`, in the order
+// of the scalar procedure; a NaN term is never taken, so neither the order nor a face
+// that comes again changes it.
+float curvature_against(std::span<const int> faces, std::span<const int> against,
+                        const CollapseTriangle* triangles) {
+    float largest = 0;
+    for (int f : faces) {
+        const float* a = triangles[f].normal;
+        float smallest = 1;
+        for (int s : against) {
+            const float* b = triangles[s].normal;
+            float term = (1 - ((a[0] * b[0] + a[1] * b[1]) + a[2] * b[2])) * 0.5f;
+            smallest = term < smallest ? term : smallest;
+        }
+        largest = smallest > largest ? smallest : largest;
+    }
+    return largest;
+}
+
+// Sets a face's normal to (x, y, z); whether it is what it was, a zero's sign aside.
+bool renew_normal(CollapseTriangle& t, float x, float y, float z) {
+    const NormalBits before(t.normal);
+    t.normal[0] = x;
+    t.normal[1] = y;
+    t.normal[2] = z;
+    return NormalBits(t.normal) == before;
+}
+
+#if defined(__SSE2__)
+// set_collapse_normal for four faces at once, lane by lane the same operations in the
+// same order (each exact to the bit in either form); whether all four kept theirs. A
+// face that comes twice sees the normal its first lane gave it, as one at a time would.
+bool four_normals(CollapseTriangle* const* t, const CollapsePoint* points) {
+    // Each coordinate of each corner, lane by lane, straight into a register (written
+    // out and read back whole, four floats would wait for their stores).
+    __m128 p[3][3]; // corner, coordinate
+    for (int k = 0; k < 3; ++k) {
+        const CollapsePoint* q[4];
+        for (int i = 0; i < 4; ++i) q[i] = &points[t[i]->vertex[k]];
+        p[k][0] = _mm_setr_ps(q[0]->x, q[1]->x, q[2]->x, q[3]->x);
+        p[k][1] = _mm_setr_ps(q[0]->y, q[1]->y, q[2]->y, q[3]->y);
+        p[k][2] = _mm_setr_ps(q[0]->z, q[1]->z, q[2]->z, q[3]->z);
+    }
+    auto side = [&](int from, int to, int c) { return _mm_sub_ps(p[to][c], p[from][c]); };
+    __m128 ax = side(0, 1, 0), ay = side(0, 1, 1), az = side(0, 1, 2);
+    __m128 bx = side(1, 2, 0), by = side(1, 2, 1), bz = side(1, 2, 2);
+    __m128 n[3] = {_mm_sub_ps(_mm_mul_ps(ay, bz), _mm_mul_ps(az, by)),
+                   _mm_sub_ps(_mm_mul_ps(az, bx), _mm_mul_ps(ax, bz)),
+                   _mm_sub_ps(_mm_mul_ps(ax, by), _mm_mul_ps(ay, bx))};
+    __m128 len = _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(n[0], n[0]), _mm_mul_ps(n[1], n[1])),
+                                        _mm_mul_ps(n[2], n[2])));
+    __m128 divide = _mm_cmpneq_ps(len, _mm_setzero_ps()); // a NaN length divides too
+    alignas(16) float out[3][4];
+    for (int c = 0; c < 3; ++c)
+        _mm_store_ps(out[c], _mm_or_ps(_mm_and_ps(divide, _mm_div_ps(n[c], len)),
+                                       _mm_andnot_ps(divide, n[c])));
+    bool kept = true;
+    for (int i = 0; i < 4; ++i) kept &= renew_normal(*t[i], out[0][i], out[1][i], out[2][i]);
+    return kept;
+}
+#endif
+
 std::atomic<bool> wide_costs{has_avx2()};
 
 } // namespace
@@ -417,6 +479,61 @@ void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points) {
     t.normal[0] = x;
     t.normal[1] = y;
     t.normal[2] = z;
+}
+
+namespace {
+
+// set_collapse_normal for the faces `at` gives for 0 .. count - 1, four at a time where
+// that can be done; whether every normal stayed.
+template <typename At>
+bool renew_normals(int count, At at, const CollapsePoint* points) {
+    bool kept = true;
+    int i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= count; i += 4) {
+        CollapseTriangle* const four[4] = {&at(i), &at(i + 1), &at(i + 2), &at(i + 3)};
+        kept &= four_normals(four, points);
+    }
+#endif
+    for (; i < count; ++i) {
+        CollapseTriangle t = at(i);
+        set_collapse_normal(t, points);
+        kept &= renew_normal(at(i), t.normal[0], t.normal[1], t.normal[2]);
+    }
+    return kept;
+}
+
+} // namespace
+
+bool set_collapse_normals(std::span<const int> faces, CollapseTriangle* triangles,
+                          const CollapsePoint* points) {
+    auto at = [&](int i) -> CollapseTriangle& { return triangles[faces[size_t(i)]]; };
+    return renew_normals(int(faces.size()), at, points);
+}
+
+void set_collapse_normals(CollapseTriangle* first, CollapseTriangle* last,
+                          const CollapsePoint* points) {
+    auto at = [&](int i) -> CollapseTriangle& { return first[i]; };
+    renew_normals(int(last - first), at, points);
+}
+
+float collapse_edge_cost(int w, int n, std::span<const int> faces,
+                         const CollapseTriangle* triangles, const CollapsePoint* points,
+                         CollapseScratch& scratch) {
+    std::vector<int>& sides = scratch.sides;
+    sides.clear();
+    for (int f : faces)
+        if (triangles[f].has(n)) sides.push_back(f);
+    return curvature_against(faces, sides, triangles) * edge_length(points[w], points[n]);
+}
+
+[[gnu::noinline]] float collapse_curvature_floor(std::span<const int> faces,
+                                                 const CollapseTriangle* triangles) {
+    return faces.size() > 16 ? 0 : curvature_against(faces, faces, triangles);
+}
+
+float collapse_edge_length(const CollapsePoint& a, const CollapsePoint& b) {
+    return edge_length(a, b);
 }
 
 Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,

@@ -21,6 +21,13 @@ struct CollapseTriangle {
 // Sets t.normal to normalise((P1 - P0) x (P2 - P1)) by the Vector rules, or to the
 // cross product itself when its length is 0.
 void set_collapse_normal(CollapseTriangle& t, const CollapsePoint* points);
+// set_collapse_normal for each of `faces`; whether every normal is what it was, a
+// zero's sign aside (which no cost sees).
+bool set_collapse_normals(std::span<const int> faces, CollapseTriangle* triangles,
+                          const CollapsePoint* points);
+// set_collapse_normal for the triangles [first, last).
+void set_collapse_normals(CollapseTriangle* first, CollapseTriangle* last,
+                          const CollapsePoint* points);
 
 // Room for the evaluations of one thread, kept from one to the next.
 struct CollapseScratch {
@@ -51,6 +58,22 @@ struct Collapse {
 Collapse cheapest_collapse(int w, std::span<const int> neighbours, std::span<const int> faces,
                            const CollapseTriangle* triangles, const CollapsePoint* points,
                            CollapseScratch& scratch);
+
+// The cost of collapsing w onto its neighbour n alone, bit for bit as cheapest_collapse
+// weighs that edge. Costs are never below 0: a NaN at worst.
+float collapse_edge_cost(int w, int n, std::span<const int> faces,
+                         const CollapseTriangle* triangles, const CollapsePoint* points,
+                         CollapseScratch& scratch);
+
+// The least curvature an edge of a vertex with these faces can have, whatever faces are
+// on it: the largest over the faces f of the smallest term of f against any of them
+// (an edge's curvature takes the smallest against some of them only), so an edge
+// never costs less than this times its length. 0, which bounds every curvature too,
+// for more than sixteen faces.
+float collapse_curvature_floor(std::span<const int> faces, const CollapseTriangle* triangles);
+
+// The length of the edge from a to b, as the costs take it.
+float collapse_edge_length(const CollapsePoint& a, const CollapsePoint& b);
 
 // Vertices with five to eight faces take eight lanes (AVX2) where the processor has
 // them, four otherwise, with the same results. With `allow` false, four lanes

@@ -6,7 +6,9 @@
 // one, an indexed heap keyed by (cost, index) yields it, since live vertices stay in
 // index order; instead of renumbering the vertices after each removal, survivors are
 // numbered by rank at the end; the live lists are flags; list updates that cannot
-// change any list the procedure reads later are left out.
+// change any list the procedure reads later are left out; and a neighbour's cheapest
+// collapse is carried over, where the collapse left the costs of its other edges as
+// they were, instead of weighed anew (see carry_over()).
 #include "tools/simplify.h"
 
 #include "core/work.h"
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -51,7 +54,8 @@ class Simplifier {
     Simplifier(const Mesh& mesh, Work* w)
         : work(w), point(size_t(mesh.nv)), vertices(new WorkVertex[size_t(mesh.nv)]),
           cost(size_t(mesh.nv)), target(size_t(mesh.nv), -1), live(size_t(mesh.nv), 1),
-          triangles(size_t(mesh.nf)), triangle_live(size_t(mesh.nf), 1) {
+          lost(size_t(mesh.nv), -1), curvature_floor(size_t(mesh.nv)), triangles(size_t(mesh.nf)),
+          triangle_live(size_t(mesh.nf), 1) {
         for (int v = 0; v < mesh.nv; ++v)
             point[v] = {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z};
         checkpoint(work);
@@ -123,12 +127,16 @@ class Simplifier {
     std::vector<float> cost;                // of each vertex's cheapest collapse
     std::vector<int> target;                // the neighbour of that collapse, or -1
     std::vector<char> live;                 // still among the live vertices
+    std::vector<int> lost;              // per vertex: the last collapse that deleted a face of it
+    std::vector<float> curvature_floor; // per vertex: see carry_over(); NaN until found
     std::vector<CollapseTriangle> triangles;
     std::vector<char> triangle_live;
     VertexHeap heap;
     int live_vertices = 0;
-    int collapsing = -1; // the vertex being collapsed, while it is
-    ThreadRoom room[2];  // the first for everything after the set-up
+    int collapsing = -1;       // the vertex being collapsed, while it is
+    int collapse_number = 0;   // of the collapse under way, from 0
+    bool normals_kept = false; // by every face the collapse under way moved
+    ThreadRoom room[2];        // the first for everything after the set-up
     std::vector<int> remembered;
     // The target of the collapse under way, and whether its neighbours are marked in
     // `mark` with the number `marking`.
@@ -187,7 +195,8 @@ class Simplifier {
                 int first = next_face.fetch_add(face_chunk, std::memory_order_relaxed);
                 if (first >= nf) return;
                 int last = std::min(first + face_chunk, nf);
-                for (int i = first; i < last; ++i) set_collapse_normal(triangles[i], point.data());
+                set_collapse_normals(triangles.data() + first, triangles.data() + last,
+                                     point.data());
                 if (faces_done.fetch_add(last - first, std::memory_order_release) + last - first ==
                     nf)
                     faces_done.notify_all();
@@ -282,6 +291,7 @@ class Simplifier {
                               triangles.data(), point.data(), scratch);
         cost[w] = c.cost;
         target[w] = c.target;
+        curvature_floor[w] = NAN; // found when it is needed
     }
 
     // Drops b from a's neighbours when no triangle of a has b. Lists of and entries for
@@ -315,6 +325,7 @@ class Simplifier {
     void delete_triangle(int f) {
         const CollapseTriangle& t = triangles[f];
         triangle_live[f] = 0;
+        for (int k = 0; k < 3; ++k) lost[t.vertex[k]] = collapse_number;
         for (int k = 0; k < 3; ++k) vertices[t.vertex[k]].faces.remove_first(f);
         for (int k = 0; k < 3; ++k) {
             int a = t.vertex[k], b = t.vertex[(k + 1) % 3];
@@ -326,13 +337,25 @@ class Simplifier {
     // The first corner holding u now holds v. Of the pairs of corners, only those with
     // the new corner can add a neighbour: the others were corners of this live triangle
     // already. They are linked in the order of all pairs (i, j), i != j. The triangle
-    // stays in u's faces, which are read no more (see collapse()).
+    // stays in u's faces, which are read no more but for the new normals (see
+    // collapse()).
     void replace_vertex(int f, int u, int v) {
         CollapseTriangle& t = triangles[f];
         int p = t.vertex[0] == u ? 0 : t.vertex[1] == u ? 1 : 2;
         t.vertex[p] = v;
         vertices[v].faces.push_back(f, room[0].pool);
         const int* c = t.vertex;
+        // In that order of pairs, v gets the other two corners, the first by position
+        // first, and each of them gets v: when neither is v, these are four lists of
+        // their own (v's twice), and only the order within each counts.
+        const int first = c[p == 0 ? 1 : 0], second = c[p == 2 ? 1 : 2];
+        if (first != v && second != v) {
+            add_to_target(first);
+            add_to_target(second);
+            vertices[first].neighbours.add_unique(v, room[0].pool);
+            vertices[second].neighbours.add_unique(v, room[0].pool);
+            return;
+        }
         auto link = [&](int i, int j) {
             if (c[i] == v)
                 add_to_target(c[j]);
@@ -350,7 +373,6 @@ class Simplifier {
             link(0, 2), link(1, 2), link(2, 0), link(2, 1);
             break;
         }
-        set_collapse_normal(t, point.data());
     }
 
     // add_unique to the target's neighbours, which only grow while u's faces move to
@@ -380,7 +402,7 @@ class Simplifier {
         SmallList& own = vertices[x].neighbours;
         for (int n : own)
             if (n != x) vertices[n].neighbours.remove_first(x);
-        own.clear();
+        own.release(room[0].pool);
         live[x] = 0;
         heap.pop();
         --live_vertices;
@@ -395,16 +417,20 @@ class Simplifier {
         remembered.assign(own.begin(), own.end());
         // What the walks and the new costs read first, asked for at once: both lines of
         // each neighbour's record, their points, u's triangles, then what the
-        // neighbours' lists lead to.
-        for (int n : remembered) {
-            __builtin_prefetch(&vertices[n].neighbours);
-            __builtin_prefetch(&vertices[n].faces);
-            __builtin_prefetch(&point[n]);
-        }
-        for (int f : vertices[u].faces) __builtin_prefetch(&triangles[f]);
-        for (int n : remembered) {
-            prefetch_entries(vertices[n].faces, triangles.data());
-            prefetch_entries(vertices[n].neighbours, point.data());
+        // neighbours' lists lead to. Not for a vertex with many neighbours (a fan's
+        // centre), whose records would not all fit the cache at once: asking for them
+        // only crowds out what the walks read.
+        if (remembered.size() <= 64) {
+            for (int n : remembered) {
+                __builtin_prefetch(&vertices[n].neighbours);
+                __builtin_prefetch(&vertices[n].faces);
+                __builtin_prefetch(&point[n]);
+            }
+            for (int f : vertices[u].faces) __builtin_prefetch(&triangles[f]);
+            for (int n : remembered) {
+                prefetch_entries(vertices[n].faces, triangles.data());
+                prefetch_entries(vertices[n].neighbours, point.data());
+            }
         }
         // The next collapse is most often the vertex next in line now (about four times
         // in five on scanned meshes): its record is asked for while this one runs.
@@ -428,14 +454,58 @@ class Simplifier {
         mark_target(v, faces.size());
         for (int i = faces.size() - 1; i >= 0; --i)
             while (triangles[faces[i]].has(u)) replace_vertex(faces[i], u, v);
-        vertices[u].faces.clear();
+        // What is left of u's list are the faces moved, each once per corner it held:
+        // their normals are read only once all have moved.
+        normals_kept = set_collapse_normals(span_of(faces), triangles.data(), point.data());
+        vertices[u].faces.release(room[0].pool);
         remove_vertex(u);
         collapsing = -1;
         for (int n : remembered) {
             if (!live[n]) continue; // u itself, when it was its own neighbour
-            update_cost(n, room[0].scratch);
-            heap.update(n, cost[n]);
+            const float before = cost[n];
+            if (n == v || !normals_kept || !carry_over(n, u, v)) update_cost(n, room[0].scratch);
+            if (cost[n] != before) heap.update(n, cost[n]); // the same key needs no move
         }
+        ++collapse_number;
+    }
+
+    // The cheapest collapse of n, a neighbour of u other than v, after u's collapse
+    // onto v, which kept the normal of every face it moved, from the one n had, where
+    // that can be had; whether it could. When the collapse deleted no face of n, n's
+    // faces and their normals are what they were, and so are its neighbours but u,
+    // gone, and v, appended unless it was there: an edge to any other neighbour has
+    // the same faces with the same normals and the same length, so the same cost.
+    // Then, as long as the cheapest edge was not to u or v (and cheaper than
+    // 1,000,000), it stays the first cheapest of the others, and v's edge, if it comes
+    // after it in the list, takes its place only if it is cheaper. No cost is below 0,
+    // so after an edge of cost 0 it is not weighed at all. (v before it in the list is
+    // rare: that is left to the full evaluation.) Out of line, as the collapses of
+    // most meshes, which turn the faces they move, never come here.
+    [[gnu::noinline]] bool carry_over(int n, int u, int v) {
+        const float before = cost[n];
+        const int t = target[n];
+        if (lost[n] == collapse_number) return false;
+        if (t < 0 || t == u || t == v || !(before < 1000000)) return false;
+        const SmallList& list = vertices[n].neighbours;
+        const int at_v = list.find(v);
+        if (at_v == list.size()) return true;
+        if (at_v < list.size() - 1 && at_v < list.find(t)) return false; // last is after t
+        if (before == 0) return true;
+        // v's edge costs no less than n's curvature floor times its length (rounding
+        // keeps the order of products). The floor is found once after each full
+        // evaluation of n: n's faces and their normals change only in a collapse that
+        // then evaluates n in full, which forgets it.
+        float& lowest = curvature_floor[n];
+        if (std::isnan(lowest))
+            lowest = collapse_curvature_floor(span_of(vertices[n].faces), triangles.data());
+        if (!(lowest * collapse_edge_length(point[n], point[v]) < before)) return true;
+        float c = collapse_edge_cost(n, v, span_of(vertices[n].faces), triangles.data(),
+                                     point.data(), room[0].scratch);
+        if (c < before) {
+            cost[n] = c;
+            target[n] = v;
+        }
+        return true;
     }
 };
 

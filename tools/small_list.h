@@ -15,16 +15,31 @@
 #endif
 
 // Blocks for lists that outgrow their place, all freed together with the pool. Not
-// shared between threads: each thread that adds to lists brings its own.
+// shared between threads: each thread that adds to lists brings its own. A block a
+// list no longer needs is given back and taken again by the next list that needs one
+// of its size: a vertex that gathers many faces, collapse after collapse, would
+// otherwise leave a trail of blocks behind it, and the memory grows with every step.
+// Sizes are 32 times a power of two.
 class BlockPool {
   public:
     int* take(int size) {
+        std::vector<int*>& spare = spares[size_class(size)];
+        if (!spare.empty()) {
+            int* block = spare.back();
+            spare.pop_back();
+            return block;
+        }
         blocks.emplace_back(new int[size_t(size)]);
         return blocks.back().get();
     }
+    // The block may be another pool's, if that one lives as long as this one.
+    void give_back(int* block, int size) { spares[size_class(size)].push_back(block); }
 
   private:
     std::vector<std::unique_ptr<int[]>> blocks;
+    std::vector<int*> spares[32]; // by size class
+
+    static int size_class(int size) { return std::countr_zero(unsigned(size) >> 5) & 31; }
 };
 
 // A list of ints in 64 bytes: up to fifteen entries in place, more in a block from a
@@ -36,6 +51,11 @@ class SmallList {
     void clear() {
         n = 0;
         spilled = 0;
+    }
+    // clear(), the block (if any) given back to `pool`.
+    void release(BlockPool& pool) {
+        if (spilled) pool.give_back(far(), capacity());
+        clear();
     }
 
     int size() const { return int(n); }
@@ -161,10 +181,12 @@ class SmallList {
     int* data() {
         return spilled ? far() : slots;
     }
-    void grow(BlockPool& pool) {
+    // Out of line, so that push_back() is short enough to be inlined wherever it is.
+    [[gnu::noinline]] void grow(BlockPool& pool) {
         int room = spilled ? capacity() * 2 : 32;
         int* bigger = pool.take(room);
         std::copy(data(), data() + n, bigger);
+        if (spilled) pool.give_back(far(), capacity());
         std::memcpy(&slots[0], &bigger, sizeof bigger);
         slots[2] = room;
         spilled = 1;
