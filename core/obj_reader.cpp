@@ -147,22 +147,6 @@ bool is_inline_blank(char c) {
     return is_blank(c) && !is_line_end(c);
 }
 
-// The end of the line starting at p: its first "\n" or "\r", or the text's end. Found by
-// memchr for "\n", then for "\r" within the line, which keeps the common case at
-// memchr's speed.
-size_t line_end(std::string_view text, size_t p) {
-    size_t lf = text.find('\n', p);
-    size_t cr = text.substr(0, lf).find('\r', p);
-    return std::min({cr, lf, text.size()});
-}
-
-// Where the line after the one ending at `end` starts: past "\n", "\r\n" or a lone "\r".
-size_t after_line_end(std::string_view text, size_t end) {
-    if (end >= text.size()) return text.size();
-    if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') return end + 2;
-    return end + 1;
-}
-
 // Past a vertex number of up to nine digits that starts at p and that the Tokenizer
 // reads as those digits alone, its value in n; p unchanged and false for anything else
 // (a sign, a point, an exponent, a longer number, no digit).

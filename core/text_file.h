@@ -3,6 +3,7 @@
 
 #include "core/io_result.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,13 +71,29 @@ IoResult open_failure(const std::string& message, const FileText& file);
 // offset from the start of the file).
 IoResult check_text(std::string_view& text, const std::string& name);
 
-// Walks text line by line. A line ends at "\n", "\r\n" or a lone "\r" (old Mac files),
-// which the line excludes; lines are numbered from 1.
 // The words of `line`, split at any of `blanks`; no more than `most`, so that a reader
 // that takes a few words a line spends no memory on a long one.
 std::vector<std::string_view> split_words(std::string_view line, std::string_view blanks,
                                           size_t most = size_t(-1));
 
+// The end of the line that starts at p: its first "\n" or "\r", or the text's end. Found
+// by memchr for "\n", then for "\r" within the line, which keeps the common case at
+// memchr's speed.
+inline size_t line_end(std::string_view text, size_t p) {
+    size_t lf = text.find('\n', p);
+    size_t cr = text.substr(0, lf).find('\r', p);
+    return std::min({cr, lf, text.size()});
+}
+
+// Where the line after the one ending at `end` starts: past "\n", "\r\n" or a lone "\r".
+inline size_t after_line_end(std::string_view text, size_t end) {
+    if (end >= text.size()) return text.size();
+    if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') return end + 2;
+    return end + 1;
+}
+
+// Walks text line by line. A line ends at "\n", "\r\n" or a lone "\r" (old Mac files),
+// which the line excludes; lines are numbered from 1.
 class LineReader {
   public:
     explicit LineReader(std::string_view text) : rest(text) {}
@@ -84,16 +101,14 @@ class LineReader {
     bool next(std::string_view& line) {
         if (done) return false;
         ++number;
-        size_t end = find_end();
-        if (end == std::string_view::npos) {
+        size_t end = line_end(rest, 0);
+        if (end == rest.size()) {
             line = rest;
             done = true;
             return !line.empty(); // a final line end closes the last line
         }
         line = rest.substr(0, end);
-        size_t after = end + 1;
-        if (rest[end] == '\r' && after < rest.size() && rest[after] == '\n') ++after;
-        rest.remove_prefix(after);
+        rest.remove_prefix(after_line_end(rest, end));
         if (rest.empty()) done = true;
         return true;
     }
@@ -103,12 +118,4 @@ class LineReader {
   private:
     std::string_view rest;
     bool done = false;
-
-    // The first "\n" or "\r": found by memchr for "\n", then for "\r" within the line,
-    // which keeps the common case at memchr's speed.
-    size_t find_end() const {
-        size_t lf = rest.find('\n');
-        size_t cr = rest.substr(0, lf).find('\r');
-        return cr != std::string_view::npos ? cr : lf;
-    }
 };
