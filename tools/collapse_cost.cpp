@@ -238,7 +238,7 @@ class CheapestEdge {
     }
 
   private:
-    float best = 1000000;
+    float best = collapse_cost_ceiling;
     int chosen = -1;
 };
 

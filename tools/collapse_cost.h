@@ -40,6 +40,10 @@ struct CollapseScratch {
     std::vector<float> curvature, cost; // per neighbour
 };
 
+// The cost an edge must be under to win outright, and the cost of a vertex none of whose
+// edges is (see cheapest_collapse).
+constexpr float collapse_cost_ceiling = 1000000;
+
 struct Collapse {
     float cost;
     int target; // a neighbour, or -1 when there is none

@@ -485,7 +485,7 @@ class Simplifier {
         const float before = cost[n];
         const int t = target[n];
         if (lost[n] == collapse_number) return false;
-        if (t < 0 || t == u || t == v || !(before < 1000000)) return false;
+        if (t < 0 || t == u || t == v || !(before < collapse_cost_ceiling)) return false;
         const SmallList& list = vertices[n].neighbours;
         const int at_v = list.find(v);
         if (at_v == list.size()) return true;
